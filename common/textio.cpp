@@ -1,0 +1,343 @@
+#include "textio.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+#include <vector>
+
+namespace wordrep {
+
+namespace {
+
+constexpr int no_char = -1; // "there is no character"
+
+std::vector<TextFile *> &all_files() {
+  static std::vector<TextFile *> files;
+  return files;
+}
+
+// Hands `n` bytes to the descriptor, repeating after partial writes and
+// interruptions.  Sets the I/O status on failure.
+void write_all(TextFile &f, const char *p, std::size_t n) {
+  while (n > 0) {
+    const ssize_t done = ::write(f.fd, p, n);
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      if (errno == ENOSPC || errno == EPIPE)
+        set_io_status(f.statement_written == 0 ? err_write : err_write_part, &f);
+      else
+        set_io_status(err_write, &f, errno);
+      return;
+    }
+    f.statement_written += done;
+    p += done;
+    n -= static_cast<std::size_t>(done);
+  }
+}
+
+void flush(TextFile &f) {
+  write_all(f, f.out, f.fill);
+  f.fill = 0;
+}
+
+void put_bytes(TextFile &f, const char *p, std::size_t n) {
+  if (io_failed()) return;
+  while (n > 0) {
+    const std::size_t space = buffer_size - f.fill;
+    if (n <= space) {
+      std::memcpy(f.out + f.fill, p, n);
+      f.fill += n;
+      return;
+    }
+    std::memcpy(f.out + f.fill, p, space);
+    f.fill = buffer_size;
+    flush(f);
+    if (io_failed()) return;
+    p += space;
+    n -= space;
+    if (n > buffer_size) {
+      write_all(f, p, n);
+      return;
+    }
+  }
+}
+
+bool check_reading(TextFile &f) {
+  if (f.mode != FileMode::reading) set_io_status(err_not_reading, &f);
+  return !io_failed();
+}
+
+// Fetches one character from the file: the one step through which all
+// reads take bytes.  A line feed arrives as a blank with the line-end flag.
+int fetch(TextFile &f) {
+  if (f.at_end) return no_char;
+  f.line_end = false;
+  if (f.in_next == f.in_length) {
+    ssize_t got;
+    do got = ::read(f.fd, f.in, buffer_size);
+    while (got < 0 && errno == EINTR);
+    if (got < 0) {
+      set_io_status(err_read, &f, errno);
+      return no_char;
+    }
+    f.in_length = static_cast<std::size_t>(got);
+    f.in_next = 0;
+    f.received += got;
+    if (got > 0) f.final_line_end = f.in[got - 1] == '\n';
+  }
+  if (f.in_next == f.in_length) {
+    f.at_end = true;
+    f.line_end = true;
+    return no_char;
+  }
+  const int c = f.in[f.in_next++];
+  if (c == '\n') {
+    f.line_end = true;
+    return ' ';
+  }
+  return c;
+}
+
+int take(TextFile &f) {
+  if (f.pending != no_char) {
+    const int c = f.pending;
+    f.pending = no_char;
+    return c;
+  }
+  return fetch(f);
+}
+
+int take_with_end_test(TextFile &f) {
+  const int c = take(f);
+  if (f.at_end) set_io_status(err_past_end, &f);
+  return c;
+}
+
+int digit_value(int c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'z') return c - 'a' + 10;
+  return 99;
+}
+
+} // namespace
+
+TextFile::TextFile(const char *description_, int fd_, FileMode mode_)
+    : description(description_), fd(fd_), mode(mode_) {
+  all_files().push_back(this);
+}
+
+void TextFile::reset_reading() {
+  in_length = in_next = 0;
+  pending = no_char;
+  line_end = at_end = final_line_end = false;
+  received = 0;
+}
+
+TextFile Input("Input", 0, FileMode::reading);
+TextFile Output("Output", 1, FileMode::writing);
+
+void close_open_files() {
+  for (TextFile *f : all_files()) {
+    if (f->fd > 2 && f->mode != FileMode::closed) {
+      ::close(f->fd);
+      f->fd = -1;
+      f->mode = FileMode::closed;
+    }
+  }
+}
+
+// --- Writing ----------------------------------------------------------------
+
+void begin_write(TextFile &f) {
+  f.fill = 0;
+  f.statement_written = 0;
+  if (f.mode != FileMode::writing) set_io_status(err_not_writing, &f);
+}
+
+void put_item(TextFile &f, Int value) {
+  char digits[24];
+  char *p = digits + sizeof digits;
+  // Work on the magnitude as unsigned, so the most negative value is written too.
+  std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : value;
+  do {
+    *--p = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) *--p = '-';
+  put_bytes(f, p, static_cast<std::size_t>(digits + sizeof digits - p));
+}
+
+void put_item(TextFile &f, const char *text) {
+  put_bytes(f, text, std::strlen(text));
+}
+
+void put_item(TextFile &f, char c) {
+  put_bytes(f, &c, 1);
+}
+
+void end_write(TextFile &f, Place place) {
+  if (!io_failed()) flush(f);
+  f.fill = 0;
+  check_io(place);
+}
+
+void detail::end_statement(TextFile &f) {
+  end_write(f, WORDREP_CALLER_PLACE);
+}
+
+// --- Reading ----------------------------------------------------------------
+
+Int read_int_item(TextFile &f) {
+  if (io_failed() || !check_reading(f)) return 0;
+  int c;
+  do c = take_with_end_test(f);
+  while (!io_failed() && (c == ' ' || c == '\t'));
+  if (io_failed()) return 0;
+
+  bool negative = false, sign = false;
+  if (c == '+' || c == '-') {
+    negative = c == '-';
+    sign = true;
+    c = take_with_end_test(f);
+    if (io_failed()) return 0;
+  }
+  std::uint64_t base = 10;
+  bool base_given = false;
+  if (c == '$') {
+    c = take_with_end_test(f);
+    if (io_failed()) return 0;
+    if (digit_value(c) >= 16) {
+      set_io_status(err_hex_digit, &f);
+      return 0;
+    }
+    base = 16;
+    base_given = true;
+  } else if (!(c >= '0' && c <= '9')) {
+    set_io_status(sign ? err_sign_digit : err_digit, &f);
+    return 0;
+  }
+
+  std::uint64_t value = 0;
+  bool overflow = false;
+  for (;;) {
+    while (c != no_char && static_cast<std::uint64_t>(digit_value(c)) < base) {
+      const std::uint64_t digit = static_cast<std::uint64_t>(digit_value(c));
+      if (value > (UINT64_MAX - digit) / base) overflow = true;
+      value = value * base + digit;
+      c = take(f);
+    }
+    if (c != '#') break;
+    if (base_given) {
+      set_io_status(err_base_twice, &f);
+      return 0;
+    }
+    if (value < 2 || value > 36) {
+      set_io_status(err_base_range, &f);
+      return 0;
+    }
+    base = value;
+    value = 0;
+    c = take_with_end_test(f);
+    if (io_failed()) return 0;
+    if (static_cast<std::uint64_t>(digit_value(c)) >= base) {
+      set_io_status(err_base_digit, &f);
+      return 0;
+    }
+    base_given = true;
+  }
+  f.pending = c; // no_char at the end of the file: nothing pending
+
+  const std::uint64_t limit = negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
+  if (value > limit) overflow = true;
+  if (overflow) {
+    set_io_status(err_overflow, &f);
+    return 0;
+  }
+  return negative ? static_cast<Int>(0 - value) : static_cast<Int>(value);
+}
+
+void read_line_item(TextFile &f, Line &s) {
+  s.length = 0;
+  if (io_failed() || !check_reading(f)) return;
+  if (f.at_end) {
+    set_io_status(err_past_end, &f);
+    return;
+  }
+  if (f.line_end) return;
+  while (s.length < line_capacity) {
+    const int c = take(f);
+    if (c == no_char) return;
+    if (f.line_end) {
+      f.pending = c;
+      return;
+    }
+    s.text[s.length++] = static_cast<char>(c);
+  }
+}
+
+void skip_line_item(TextFile &f) {
+  if (!io_failed() && f.at_end && !f.final_line_end) {
+    f.final_line_end = true; // a last line without its line end
+    return;
+  }
+  if (io_failed() || !check_reading(f)) return;
+  if (f.at_end) {
+    set_io_status(err_past_end, &f);
+    return;
+  }
+  for (;;) {
+    if (f.at_end) {
+      f.final_line_end = true;
+      f.pending = no_char;
+      f.line_end = false;
+      return;
+    }
+    if (f.line_end) {
+      f.pending = no_char;
+      f.line_end = false;
+      return;
+    }
+    f.pending = fetch(f);
+    if (io_failed()) return; // a failing read must not loop forever
+  }
+}
+
+[[gnu::noinline]] Int read_int(TextFile &f) {
+  const Int value = read_int_item(f);
+  check_io(WORDREP_CALLER_PLACE);
+  return value;
+}
+
+[[gnu::noinline]] char read_char(TextFile &f) {
+  int c = ' ';
+  if (!io_failed() && check_reading(f)) {
+    c = take_with_end_test(f);
+    if (io_failed()) c = ' ';
+  }
+  check_io(WORDREP_CALLER_PLACE);
+  return static_cast<char>(c);
+}
+
+[[gnu::noinline]] void skip_line(TextFile &f) {
+  skip_line_item(f);
+  check_io(WORDREP_CALLER_PLACE);
+}
+
+[[gnu::noinline]] void read_line(TextFile &f, Line &s) {
+  read_line_item(f, s);
+  skip_line_item(f);
+  check_io(WORDREP_CALLER_PLACE);
+}
+
+char Line::at(Int x) const {
+  check_bounds(x, 1, length);
+  return text[x - 1];
+}
+
+bool Line::equals(const char *word) const {
+  const std::size_t n = std::strlen(word);
+  return static_cast<std::size_t>(length) == n && std::memcmp(text, word, n) == 0;
+}
+
+} // namespace wordrep
