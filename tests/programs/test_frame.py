@@ -1,0 +1,181 @@
+"""The frame both programs share: graph input, the error report, the round trip."""
+
+import os
+import stat
+import unittest
+
+from harness import cleanup, golden, graph, run
+
+PATH3 = b"3\n1 2\n2 3\n0 0\n"
+PROGRAMS = ["alterword", "orientcheck"]
+
+
+def solver_script(body):
+    return "#!/bin/sh\n" + body + "\n"
+
+
+def first_benchmark(stdin):
+    """The first benchmark alterword writes for `stdin` (the solver answers sat)."""
+    r = run("alterword", stdin, default=b"sat\n")
+    cleanup(r)
+    return r.benchmarks[0] if r.benchmarks else None
+
+
+class GraphInput(unittest.TestCase):
+    def test_inputs_read_as_the_path_on_three_vertices(self):
+        expected = first_benchmark(PATH3)
+        self.assertIn(b"(not\n", expected)
+        cases = {
+            "carriage return line ends": b"3\r\n1 2\r\n2 3\r\n0 0\r\n",
+            "no final line end": b"3\n1 2\n2 3\n0 0",
+            "blank lines, blanks and tabs": b"\n\n  3\n\t1 \t 2\n\n 2 3\n0 0\n",
+            "pair split over two lines": b"3\n1\n2 ignored\n2 3\n0 0\n",
+            "text after the numbers": b"3 1 3\n1 2 extra\n2 3 1 3\n0 0 1 3\n",
+            "notations": b"$3\n+1 16#2\n2#10 $3\n0 0\n",
+            "number ended by letters": b"3abc\n1 2xyz\n2 3\n0 0\n",
+            "repeated edge, either order": b"3\n1 2\n2 1\n2 3\n3 2\n0 0\n",
+            "vertices above the count": b"3\n1 2\n4 20\n2 3\n0 0\n",
+            "terminating pair 0 7": b"3\n1 2\n2 3\n0 7\n1 3\n",
+            "terminating pair -5 3": b"3\n1 2\n2 3\n-5 3\n",
+            "lines after the end ignored": b"3\n1 2\n2 3\n0 0\n1 3\nnot even numbers\n",
+        }
+        for name, text in cases.items():
+            with self.subTest(name):
+                self.assertEqual(first_benchmark(text), expected)
+
+    def test_counts_without_vertices(self):
+        short = golden("uniform-empty.expect")
+        for text in [b"0\n0 0\n", b"-9223372036854775808\n0 0\n", b"0x1F\n0 0\n", b"-4\n3 5\n0 0\n"]:
+            with self.subTest(text=text):
+                self.assertEqual(first_benchmark(text), short)
+
+    def test_bad_inputs(self):
+        cases = [
+            (b"", "attempt to read past end of Input", 454),
+            (b"  \n\n\t\n", "attempt to read past end of Input", 454),
+            (b"3\n1 2\n", "attempt to read past end of Input", 454),
+            (b"3\n1 2\n0", "attempt to read past end of Input", 454),
+            (b"21\n0 0\n", "value out of range", 300),
+            (b"3\n1 21\n0 0\n", "value out of range", 300),
+            (b"3\n21 1\n0 0\n", "value out of range", 300),
+            (b"3\n1 0\n0 0\n", "value out of range", 300),
+            (b"3\n2 -1\n0 0\n", "value out of range", 300),
+            (b"x\n", "sign or digit expected", 552),
+            (b"3\n\r\n1 2\n0 0\n", "sign or digit expected", 552),
+            (b"3\n1 2\n0 x\n", "sign or digit expected", 552),
+            (b"+ 5\n", "digit expected after sign", 551),
+            (b"-\n", "digit expected after sign", 551),
+            (b"9223372036854775808\n", "overflow while reading integer", 553),
+            (b"-9223372036854775809\n", "overflow while reading integer", 553),
+            (b"18446744073709551616\n", "overflow while reading integer", 553),
+            (b"$g\n", "digit expected after `$' in integer constant", 557),
+            (b"8#9\n", "digit expected after `#' in integer constant", 558),
+            (b"$1#1\n", "only one base specifier allowed in integer constant", 559),
+            (b"2#1#1\n", "only one base specifier allowed in integer constant", 559),
+            (b"1#0\n", "base out of range (2 .. 36)", 560),
+            (b"37#0\n", "base out of range (2 .. 36)", 560),
+        ]
+        for program in PROGRAMS:
+            for text, message, code in cases:
+                with self.subTest(program=program, input=text):
+                    r = run(program, text)
+                    self.assertEqual(r.status, 42)
+                    self.assertEqual(r.report(), (message, code))
+                    self.assertEqual(r.stdout, b"")
+                    self.assertIsNone(r.ff(), "no file is touched before the graph is read")
+                    cleanup(r)
+
+    def test_report_names_the_program_as_invoked(self):
+        r = run("orientcheck", b"21\n", argv0="my-orientcheck")
+        self.assertEqual(r.program_name(), "my-orientcheck")
+        self.assertTrue(r.stderr.startswith(b"my-orientcheck: value out of range (error #300 at "))
+        cleanup(r)
+
+
+class RoundTrip(unittest.TestCase):
+    def test_failures_of_files_and_commands(self):
+        def ff_directory(d):
+            (d / "ff").mkdir()
+
+        def ff_dangling(d):
+            (d / "ff").symlink_to(d / "missing" / "ff")
+
+        cases = [
+            ("ff is a directory", ff_directory, None, "cannot open directory `ff'", 401, False),
+            ("ff cannot be created", ff_dangling, None,
+             "cannot open file `ff' for writing (No such file or directory)", 443, False),
+            ("no solver", None, False, "attempt to read past end of file `ff'", 454, True),
+            ("solver not executable", lambda d: (d / "yices").write_text("echo sat\n"), False,
+             "attempt to read past end of file `ff'", 454, True),
+            ("solver prints nothing", None, solver_script("exit 0"),
+             "attempt to read past end of file `ff'", 454, False),
+            ("ff removed and rename fails", None, solver_script("rm -f ff r"),
+             "cannot open file `ff' for reading (No such file or directory)", 442, True),
+            ("result is a directory", None, solver_script("rm -f ff r; mkdir r"),
+             "error when reading from file `ff' (Is a directory)", 464, False),
+            ("shell ended by a signal", None, solver_script("kill -KILL $PPID"),
+             "`Execute': cannot execute program", 488, False),
+        ]
+        for program in PROGRAMS:
+            for name, setup, solver, message, code, shell_speaks in cases:
+                with self.subTest(program=program, case=name):
+                    kwargs = {"setup": setup}
+                    if solver is False:
+                        kwargs["solver"] = None
+                    elif solver is not None:
+                        kwargs["solver"] = solver
+                    r = run(program, PATH3, **kwargs)
+                    self.assertEqual(r.status, 42)
+                    self.assertEqual(r.report(after_commands=shell_speaks), (message, code))
+                    self.assertEqual(r.stdout, b"", "no verdict is made up")
+                    cleanup(r)
+
+    def test_ff_keeps_what_it_held_when_the_shell_dies(self):
+        r = run("alterword", PATH3, solver=solver_script("cp ff copy; kill -KILL $PPID"))
+        self.assertEqual(r.status, 42)
+        self.assertEqual(r.ff(), (r.dir / "copy").read_bytes())
+        self.assertTrue(r.ff().startswith(b"(benchmark test.smt\n"))
+        cleanup(r)
+
+    def test_ff_is_left_empty_and_made_with_the_umask(self):
+        for program, answer in [("alterword", b"sat\n(= (A 1 1) 1)\n(= (A 1 2) 2)\n"), ("orientcheck", b"unsat\n")]:
+            for umask, mode in [(0o022, 0o644), (0o077, 0o600), (0o000, 0o666)]:
+                with self.subTest(program=program, umask=oct(umask)):
+                    r = run(program, b"1\n0 0\n", default=answer, umask=umask)
+                    self.assertEqual(r.status, 0, r.stderr)
+                    self.assertEqual(r.ff(), b"")
+                    self.assertEqual(stat.S_IMODE(os.stat(r.dir / "ff").st_mode), mode)
+                    self.assertFalse((r.dir / "r").exists())
+                    cleanup(r)
+
+    def test_standard_output_failures(self):
+        for program, answer in [("alterword", b"unsat\n"), ("orientcheck", b"unsat\n")]:
+            with self.subTest(program=program, out="/dev/full"):
+                with open("/dev/full", "wb") as full:
+                    r = run(program, PATH3, default=answer, stdout=full)
+                self.assertEqual(r.status, 42)
+                self.assertEqual(r.report(), ("error when writing to Output", 466))
+                self.assertEqual(len(r.benchmarks), 1, "stops at the first line it writes")
+                cleanup(r)
+            with self.subTest(program=program, out="closed pipe, broken-pipe signal ignored"):
+                rfd, wfd = os.pipe()
+                os.close(rfd)
+                with os.fdopen(wfd, "wb") as broken:
+                    r = run(program, PATH3, default=answer, stdout=broken, ignore_sigpipe=True)
+                self.assertEqual(r.status, 42)
+                self.assertEqual(r.report(), ("error when writing to Output", 466))
+                cleanup(r)
+
+    def test_first_line_empty_but_result_not_empty(self):
+        # Only a result without a single byte stops the run; an empty first
+        # line is a verdict like any other.
+        r = run("orientcheck", b"0\n0 0\n", default=b"\n")
+        self.assertEqual((r.status, r.stdout), (0, b"Semi-transitive by orientation:\n"))
+        cleanup(r)
+        r = run("alterword", b"0\n0 0\n", answers=[b"\n\n", b"sat\n"])
+        self.assertEqual((r.status, r.stdout), (0, b"no solution for 2,\nrepresenting word for 3:\n\n"))
+        cleanup(r)
+
+
+if __name__ == "__main__":
+    unittest.main()
