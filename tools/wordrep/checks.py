@@ -1,0 +1,125 @@
+"""Checkers of the two kinds of certificates, written from the definitions.
+
+A word w over the letters 1..n represents a graph G on 1..n when for every
+two distinct letters x and y, x and y alternate in w (deleting all other
+letters leaves xyxy... or yxyx..., i.e. no letter twice in a row) exactly
+when xy is an edge of G.  It is K-uniform when every letter occurs exactly
+K times.
+
+An orientation of G is semi-transitive when it is acyclic and has no
+shortcut: whenever v0 -> v1 -> ... -> vk is a directed path with k >= 2 and
+v0 -> vk is an arc, every vi -> vj with i < j is an arc as well.
+
+Each function returns a list of problems in words; an empty list means the
+certificate is valid."""
+
+
+def check_word(n, edges, k, letters):
+    problems = []
+    counts = {}
+    for a in letters:
+        counts[a] = counts.get(a, 0) + 1
+    for a in sorted(counts):
+        if not 1 <= a <= n:
+            problems.append("letter %d is not a vertex (1..%d)" % (a, n))
+    for v in range(1, n + 1):
+        c = counts.get(v, 0)
+        if c != k:
+            problems.append("vertex %d occurs %d times, not %d" % (v, c, k))
+    es = {(min(a, b), max(a, b)) for a, b in edges}
+    for x in range(1, n + 1):
+        for y in range(x + 1, n + 1):
+            sub = [a for a in letters if a == x or a == y]
+            alternate = all(sub[i] != sub[i + 1] for i in range(len(sub) - 1))
+            if alternate and (x, y) not in es:
+                problems.append("%d and %d alternate but are not adjacent" % (x, y))
+            elif not alternate and (x, y) in es:
+                problems.append("%d and %d are adjacent but do not alternate" % (x, y))
+    return problems
+
+
+def _find_cycle(n, out):
+    """Return a directed cycle as a list of vertices, or None."""
+    colour = [0] * (n + 1)   # 0 new, 1 on the stack, 2 done
+    parent = [0] * (n + 1)
+    for s in range(1, n + 1):
+        if colour[s]:
+            continue
+        stack = [(s, iter(sorted(out[s])))]
+        colour[s] = 1
+        while stack:
+            v, it = stack[-1]
+            w = next(it, None)
+            if w is None:
+                colour[v] = 2
+                stack.pop()
+            elif colour[w] == 1:
+                cyc = [v]
+                while cyc[-1] != w:
+                    cyc.append(parent[cyc[-1]])
+                return list(reversed(cyc))
+            elif colour[w] == 0:
+                colour[w] = 1
+                parent[w] = v
+                stack.append((w, iter(sorted(out[w]))))
+    return None
+
+
+def check_orientation(n, edges, arcs):
+    problems = []
+    es = {(min(a, b), max(a, b)) for a, b in edges}
+    seen = {}
+    for a, b in arcs:
+        e = (min(a, b), max(a, b))
+        if e not in es:
+            problems.append("arc %d->%d is not an edge" % (a, b))
+        elif e in seen:
+            if seen[e] == (a, b):
+                problems.append("arc %d->%d is listed twice" % (a, b))
+            else:
+                problems.append("edge %d %d is oriented both ways" % e)
+        else:
+            seen[e] = (a, b)
+    for e in sorted(es - set(seen)):
+        problems.append("edge %d %d is not oriented" % e)
+    if problems:
+        return problems
+
+    out = {v: set() for v in range(1, n + 1)}
+    for a, b in arcs:
+        out[a].add(b)
+    cyc = _find_cycle(n, out)
+    if cyc:
+        return ["directed cycle " + "->".join(map(str, cyc + cyc[:1]))]
+
+    # reach[v]: the vertices at the end of a directed path of length >= 1 from v.
+    reach = {}
+    def reachable(v):
+        if v not in reach:
+            r = set()
+            for w in out[v]:
+                r.add(w)
+                r |= reachable(w)
+            reach[v] = r
+        return reach[v]
+    for v in range(1, n + 1):
+        reachable(v)
+
+    # A shortcut is an arc a->b with a directed path from a to b on which
+    # some vi comes before vj without the arc vi->vj.  In an acyclic
+    # orientation, x and y lie in this order on some path from a to b
+    # exactly when a reaches x (or is x), x reaches y, and y reaches b (or is
+    # b): the three pieces join into one path because nothing repeats in a
+    # DAG.  So the orientation has no shortcut exactly when, for every arc
+    # a->b, every such pair x, y is an arc x->y.
+    for a, b in sorted(arcs):
+        between = [v for v in range(1, n + 1)
+                   if (v == a or v in reach[a]) and (v == b or b in reach[v])]
+        for x in between:
+            for y in between:
+                if y in reach[x] and y not in out[x]:
+                    problems.append("shortcut: arc %d->%d, and a directed path from %d to %d "
+                                    "passes %d before %d, but %d->%d is not an arc"
+                                    % (a, b, a, b, x, y, x, y))
+                    return problems
+    return problems

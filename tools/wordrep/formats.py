@@ -1,0 +1,95 @@
+"""The output formats of alterword and orientcheck, and the compact field
+formats the batch tool writes into its CSV."""
+
+import re
+
+
+class OutputError(ValueError):
+    """Raised when a program's output does not have the documented form."""
+
+
+_LETTER = re.compile(r"[1-9]|\(([1-9][0-9]+)\)")
+
+
+def parse_word(text):
+    """Parse a word as alterword prints it: letters 1..9 as single digits,
+    letters 10 and above as "(10)", "(11)", ..., with no separators.
+    Returns the list of letters (ints)."""
+    letters = []
+    pos = 0
+    while pos < len(text):
+        m = _LETTER.match(text, pos)
+        if not m:
+            raise OutputError("bad letter in word at position %d: %r" % (pos, text[pos:pos + 6]))
+        if m.group(1) is not None:
+            v = int(m.group(1))
+            if v < 10:
+                raise OutputError("letter %d must be written as a digit" % v)
+            letters.append(v)
+        else:
+            letters.append(int(m.group(0)))
+        pos = m.end()
+    return letters
+
+
+def format_word(letters):
+    return "".join(str(a) if a < 10 else "(%d)" % a for a in letters)
+
+
+def parse_alterword(text):
+    """Parse alterword's standard output: "no solution for k," for
+    k = 2, 3, ..., K-1, then "representing word for K:" and the word.
+    Returns (K, letters)."""
+    if text and not text.endswith("\n"):
+        raise OutputError("output does not end with a newline")
+    lines = text.split("\n")[:-1] if text else []
+    k = 2
+    i = 0
+    while i < len(lines) and lines[i] == "no solution for %d," % k:
+        i += 1
+        k += 1
+    if i >= len(lines):
+        raise OutputError("no line \"representing word for %d:\"" % k)
+    if lines[i] != "representing word for %d:" % k:
+        raise OutputError("expected \"no solution for %d,\" or \"representing word for %d:\", got %r"
+                          % (k, k, lines[i]))
+    if i + 1 >= len(lines):
+        raise OutputError("no word after \"representing word for %d:\"" % k)
+    if i + 2 != len(lines):
+        raise OutputError("unexpected text after the word: %r" % lines[i + 2])
+    return k, parse_word(lines[i + 1])
+
+
+def parse_orientcheck(text):
+    """Parse orientcheck's standard output.  Returns None for
+    "Not semi-transitive", else the list of arcs (i, j) meaning i -> j."""
+    if text == "Not semi-transitive\n":
+        return None
+    head = "Semi-transitive by orientation:\n"
+    if not text.startswith(head):
+        raise OutputError("expected \"Not semi-transitive\" or \"Semi-transitive by orientation:\", got %r"
+                          % text[:60])
+    if not text.endswith("\n"):
+        raise OutputError("output does not end with a newline")
+    arcs = []
+    for line in text[len(head):].split("\n")[:-1]:
+        m = re.fullmatch(r"([1-9][0-9]*) ([1-9][0-9]*)", line)
+        if not m:
+            raise OutputError("bad arc line %r" % line)
+        arcs.append((int(m.group(1)), int(m.group(2))))
+    return arcs
+
+
+def format_orientation(arcs):
+    """Compact CSV field: arcs i -> j as "i>j", separated by single spaces."""
+    return " ".join("%d>%d" % a for a in arcs)
+
+
+def parse_orientation_field(field):
+    arcs = []
+    for t in field.split(" ") if field else []:
+        m = re.fullmatch(r"([1-9][0-9]*)>([1-9][0-9]*)", t)
+        if not m:
+            raise OutputError("bad arc %r in orientation field" % t)
+        arcs.append((int(m.group(1)), int(m.group(2))))
+    return arcs

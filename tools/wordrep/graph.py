@@ -1,0 +1,178 @@
+"""Graphs as (n, edges) with vertices 1..n and edges a sorted list of pairs
+(i, j), i < j.  Conversion from and to graph6 (the format of nauty) and the
+input format of alterword and orientcheck:
+
+    n
+    i j        one line per edge, vertices 1..n
+    ...
+    0 0
+"""
+
+MAX_VERTICES = 20   # the largest graph alterword and orientcheck accept
+
+
+class GraphError(ValueError):
+    """Raised for malformed or unsupported input, with a message for users."""
+
+
+def normalise(n, edges):
+    """Return (n, sorted list of distinct edges (i, j) with i < j)."""
+    out = set()
+    for a, b in edges:
+        if not (1 <= a <= n and 1 <= b <= n):
+            raise GraphError("edge %d %d: vertices must be in 1..%d" % (a, b, n))
+        if a == b:
+            raise GraphError("edge %d %d: loops are not allowed" % (a, b))
+        out.add((min(a, b), max(a, b)))
+    return n, sorted(out)
+
+
+# ---------------------------------------------------------------- graph6
+
+def graph6_order(line):
+    """Number of vertices announced by a graph6 string (short or long form)."""
+    s = line.strip()
+    if s.startswith(">>graph6<<"):
+        s = s[len(">>graph6<<"):]
+    if not s:
+        raise GraphError("empty graph6 string")
+    if s[0] in ":;":
+        raise GraphError("sparse6 is not supported, only graph6")
+    if s[0] == "&":
+        raise GraphError("digraph6 is not supported, only graph6")
+    for c in s:
+        if not 63 <= ord(c) <= 126:
+            raise GraphError("invalid character %r in graph6 string" % c)
+    if s[0] != "~":
+        return ord(s[0]) - 63, 1
+    if len(s) >= 2 and s[1] == "~":
+        if len(s) < 8:
+            raise GraphError("truncated graph6 header")
+        n = 0
+        for c in s[2:8]:
+            n = (n << 6) | (ord(c) - 63)
+        return n, 8
+    if len(s) < 4:
+        raise GraphError("truncated graph6 header")
+    n = 0
+    for c in s[1:4]:
+        n = (n << 6) | (ord(c) - 63)
+    return n, 4
+
+
+def from_graph6(line, max_vertices=MAX_VERTICES):
+    """Decode one graph6 string into (n, edges) with vertices 1..n.
+
+    The bits after the size are the upper triangle of the adjacency matrix
+    in column order x(0,1), x(0,2), x(1,2), x(0,3), ..., six to a byte, each
+    byte plus 63, the last byte padded with zero bits."""
+    s = line.strip()
+    if s.startswith(">>graph6<<"):
+        s = s[len(">>graph6<<"):]
+    n, start = graph6_order(s)
+    if max_vertices is not None and n > max_vertices:
+        raise GraphError("graph has %d vertices; alterword and orientcheck accept at most %d"
+                         % (n, max_vertices))
+    if n < 1:
+        raise GraphError("graph has no vertices")
+    nbits = n * (n - 1) // 2
+    nbytes = (nbits + 5) // 6
+    body = s[start:]
+    if len(body) != nbytes:
+        raise GraphError("graph6 string for %d vertices must have %d bytes after the size, not %d"
+                         % (n, nbytes, len(body)))
+    bits = []
+    for c in body:
+        v = ord(c) - 63
+        for k in range(5, -1, -1):
+            bits.append((v >> k) & 1)
+    if any(bits[nbits:]):
+        raise GraphError("graph6 padding bits are not zero")
+    edges = []
+    k = 0
+    for j in range(1, n):
+        for i in range(j):
+            if bits[k]:
+                edges.append((i + 1, j + 1))
+            k += 1
+    return normalise(n, edges)
+
+
+def to_graph6(n, edges):
+    """Encode (n, edges) with vertices 1..n as a graph6 string (n <= 62)."""
+    if not 0 <= n <= 62:
+        raise GraphError("graph6 short form holds 0..62 vertices, not %d" % n)
+    es = set(normalise(n, edges)[1])
+    bits = [1 if (i + 1, j + 1) in es else 0 for j in range(1, n) for i in range(j)]
+    while len(bits) % 6:
+        bits.append(0)
+    out = [chr(n + 63)]
+    for k in range(0, len(bits), 6):
+        v = 0
+        for b in bits[k:k + 6]:
+            v = (v << 1) | b
+        out.append(chr(v + 63))
+    return "".join(out)
+
+
+# --------------------------------------------------- the programs' format
+
+def format_input(n, edges):
+    """The text alterword and orientcheck read for this graph."""
+    n, edges = normalise(n, edges)
+    if n > MAX_VERTICES:
+        raise GraphError("graph has %d vertices; alterword and orientcheck accept at most %d"
+                         % (n, MAX_VERTICES))
+    lines = [str(n)] + ["%d %d" % e for e in edges] + ["0 0"]
+    return "\n".join(lines) + "\n"
+
+
+def parse_input(text):
+    """Parse the programs' input format; return (n, edges).
+
+    Duplicate edges are merged; loops, vertices outside 1..n, a missing
+    "0 0" line or text after it are errors."""
+    tokens = []
+    for lineno, line in enumerate(text.splitlines(), 1):
+        for t in line.split():
+            tokens.append((lineno, t))
+    if not tokens:
+        raise GraphError("empty input: expected the number of vertices")
+
+    def num(k):
+        lineno, t = tokens[k]
+        try:
+            return int(t)
+        except ValueError:
+            raise GraphError("line %d: %r is not a number" % (lineno, t))
+
+    n = num(0)
+    if not 1 <= n <= MAX_VERTICES:
+        raise GraphError("line %d: number of vertices must be in 1..%d, not %d"
+                         % (tokens[0][0], MAX_VERTICES, n))
+    edges = []
+    k = 1
+    while True:
+        if k >= len(tokens):
+            raise GraphError("input ends without the closing line \"0 0\"")
+        if k + 1 >= len(tokens):
+            raise GraphError("line %d: edge with only one vertex" % tokens[k][0])
+        a, b = num(k), num(k + 1)
+        k += 2
+        if a == 0 and b == 0:
+            break
+        if not (1 <= a <= n and 1 <= b <= n):
+            raise GraphError("line %d: edge %d %d: vertices must be in 1..%d"
+                             % (tokens[k - 2][0], a, b, n))
+        if a == b:
+            raise GraphError("line %d: edge %d %d: loops are not allowed"
+                             % (tokens[k - 2][0], a, b))
+        edges.append((a, b))
+    if k < len(tokens):
+        raise GraphError("line %d: text after the closing line \"0 0\"" % tokens[k][0])
+    return normalise(n, edges)
+
+
+def read_input_file(path):
+    with open(path) as f:
+        return parse_input(f.read())
