@@ -1,0 +1,247 @@
+#!/usr/bin/python3
+"""The word and orientation checkers on hand-made cases, against a brute
+force from the definition, and against the published count of connected
+6-vertex graphs that are not word-representable (OEIS A290814: 1)."""
+
+import itertools
+import os
+import random
+import tempfile
+import unittest
+
+from helpers import EXAMPLES, geng, run, tool
+from wordrep.checks import check_orientation, check_word
+from wordrep.formats import OutputError, parse_alterword, parse_orientcheck, parse_word
+from wordrep.graph import from_graph6
+
+P3 = (3, [(1, 2), (2, 3)])
+K3 = (3, [(1, 2), (1, 3), (2, 3)])
+E2 = (2, [])
+C4 = (4, [(1, 2), (2, 3), (3, 4), (1, 4)])
+K4 = (4, [(a, b) for a in range(1, 5) for b in range(a + 1, 5)])
+K11 = (11, [(a, b) for a in range(1, 12) for b in range(a + 1, 12)])
+W5 = (6, [(1, v) for v in range(2, 7)] + [(2, 3), (3, 4), (4, 5), (5, 6), (2, 6)])
+
+
+class Words(unittest.TestCase):
+    # (graph, K, word, expected problems: [] means valid)
+    CASES = [
+        (P3, 2, "121323", []),
+        (P3, 2, "213231", []),
+        (K3, 2, "123123", []),
+        (K3, 1, "132", []),
+        (E2, 2, "1122", []),
+        (K11, 1, "123456789(10)(11)", []),
+        (K11, 2, "(11)123456789(10)(11)123456789(10)", []),
+        (P3, 2, "123123", ["1 and 3 alternate but are not adjacent"]),
+        (P3, 2, "112233", ["1 and 2 are adjacent but do not alternate",
+                           "2 and 3 are adjacent but do not alternate"]),
+        (E2, 2, "1212", ["1 and 2 alternate but are not adjacent"]),
+        (P3, 2, "12132", ["vertex 3 occurs 1 times, not 2"]),
+        (P3, 2, "1213234", ["letter 4 is not a vertex (1..3)"]),
+        (K3, 2, "12312", ["vertex 3 occurs 1 times, not 2"]),
+        (K3, 3, "123123", ["vertex 1 occurs 2 times, not 3", "vertex 2 occurs 2 times, not 3",
+                           "vertex 3 occurs 2 times, not 3"]),
+    ]
+
+    def test_cases(self):
+        for (n, edges), k, word, want in self.CASES:
+            with self.subTest(word=word, k=k):
+                self.assertEqual(check_word(n, edges, k, parse_word(word)), want)
+
+    def test_word_notation(self):
+        self.assertEqual(parse_word("9(10)1(20)"), [9, 10, 1, 20])
+        for bad in ["0", "(9)", "(01)", "(10", "1 2", "a", "()"]:
+            with self.subTest(word=bad):
+                with self.assertRaises(OutputError):
+                    parse_word(bad)
+
+    def test_brute_force_agrees_on_random_words(self):
+        # A pair alternates when, deleting the other letters, no letter is
+        # next to itself; counted here on the word as a string of tokens.
+        rnd = random.Random(5)
+        for _ in range(300):
+            n = rnd.randint(2, 5)
+            k = rnd.randint(1, 3)
+            letters = [v for v in range(1, n + 1) for _ in range(k)]
+            rnd.shuffle(letters)
+            edges = []
+            for x, y in itertools.combinations(range(1, n + 1), 2):
+                s = "".join("x" if a == x else "y" for a in letters if a in (x, y))
+                if "xx" not in s and "yy" not in s:
+                    edges.append((x, y))
+            self.assertEqual(check_word(n, edges, k, letters), [])
+            if len(edges) < n * (n - 1) // 2:
+                # Flip one pair: the word must be rejected.
+                missing = next(p for p in itertools.combinations(range(1, n + 1), 2)
+                               if p not in edges)
+                self.assertNotEqual(check_word(n, edges + [missing], k, letters), [])
+
+
+def brute_force_semi_transitive(n, edges, arcs):
+    """From the definition: acyclic, and for every directed path
+    v0 -> ... -> vk (k >= 2) with the arc v0 -> vk, all vi -> vj (i < j)."""
+    out = {v: [] for v in range(1, n + 1)}
+    for a, b in arcs:
+        out[a].append(b)
+    aset = set(arcs)
+
+    def paths(path):
+        yield path
+        for w in out[path[-1]]:
+            if w in path:
+                raise ValueError("cycle")
+            yield from paths(path + [w])
+
+    try:
+        for v in range(1, n + 1):
+            for p in paths([v]):
+                if len(p) >= 3 and (p[0], p[-1]) in aset:
+                    for i in range(len(p)):
+                        for j in range(i + 1, len(p)):
+                            if (p[i], p[j]) not in aset:
+                                return False
+    except ValueError:
+        return False
+    return True
+
+
+def all_orientations(edges):
+    for bits in itertools.product((0, 1), repeat=len(edges)):
+        yield [(a, b) if x == 0 else (b, a) for (a, b), x in zip(edges, bits)]
+
+
+class Orientations(unittest.TestCase):
+    CASES = [
+        (P3, "1>2 2>3", []),
+        (P3, "2>1 2>3", []),
+        (K3, "1>2 2>3 1>3", []),
+        (K3, "1>2 2>3 3>1", ["directed cycle 1->2->3->1"]),
+        (C4, "1>2 3>2 3>4 1>4", []),
+        (C4, "1>2 2>3 3>4 1>4", ["shortcut: arc 1->4, and a directed path from 1 to 4 passes "
+                                 "1 before 3, but 1->3 is not an arc"]),
+        (K4, "1>2 1>3 1>4 2>3 2>4 3>4", []),
+        (K4, "1>2 1>3 1>4 2>3 4>2 3>4", ["directed cycle 2->3->4->2"]),
+        (P3, "1>2", ["edge 2 3 is not oriented"]),
+        (P3, "1>2 2>3 1>3", ["arc 1->3 is not an edge"]),
+        (P3, "1>2 2>1 2>3", ["edge 1 2 is oriented both ways"]),
+        (P3, "1>2 1>2 2>3", ["arc 1->2 is listed twice"]),
+    ]
+
+    def test_cases(self):
+        from wordrep.formats import parse_orientation_field
+        for (n, edges), field, want in self.CASES:
+            with self.subTest(field=field):
+                self.assertEqual(check_orientation(n, edges, parse_orientation_field(field)), want)
+
+    def test_agrees_with_brute_force_on_random_orientations(self):
+        rnd = random.Random(7)
+        seen = {True: 0, False: 0}
+        for _ in range(1500):
+            n = rnd.randint(3, 7)
+            edges = [e for e in itertools.combinations(range(1, n + 1), 2) if rnd.random() < 0.5]
+            # Orient by a random order, then flip a few arcs (cycles too).
+            order = list(range(1, n + 1))
+            rnd.shuffle(order)
+            pos = {v: i for i, v in enumerate(order)}
+            arcs = [(a, b) if pos[a] < pos[b] else (b, a) for a, b in edges]
+            arcs = [(b, a) if rnd.random() < 0.1 else (a, b) for a, b in arcs]
+            want = brute_force_semi_transitive(n, edges, arcs)
+            got = check_orientation(n, edges, arcs) == []
+            self.assertEqual(got, want, (n, arcs))
+            seen[want] += 1
+        self.assertGreater(min(seen.values()), 200)   # both outcomes well covered
+
+    def test_wheel_on_6_vertices_has_no_semi_transitive_orientation(self):
+        n, edges = W5
+        self.assertFalse(any(check_orientation(n, edges, a) == [] for a in all_orientations(edges)))
+
+    def test_exactly_one_connected_6_vertex_graph_has_no_accepted_orientation(self):
+        # OEIS A290814: one connected graph on 6 vertices is not word-representable.
+        rejected = []
+        for line in geng("-c", 6):
+            n, edges = from_graph6(line)
+            if not any(check_orientation(n, edges, a) == [] for a in all_orientations(edges)):
+                rejected.append(line)
+        self.assertEqual(len(rejected), 1)
+
+
+class OutputParsers(unittest.TestCase):
+    def test_alterword_output(self):
+        self.assertEqual(parse_alterword("representing word for 2:\n121323\n"), (2, [1, 2, 1, 3, 2, 3]))
+        self.assertEqual(parse_alterword("no solution for 2,\nrepresenting word for 3:\n(10)1\n"),
+                         (3, [10, 1]))
+        for bad in ["", "representing word for 3:\n12\n", "no solution for 3,\n",
+                    "no solution for 2,\nno solution for 4,\nrepresenting word for 5:\n1\n",
+                    "representing word for 2:\n", "representing word for 2:\n12\nextra\n",
+                    "representing word for 2:\n12"]:
+            with self.subTest(text=bad):
+                with self.assertRaises(OutputError):
+                    parse_alterword(bad)
+
+    def test_orientcheck_output(self):
+        self.assertIsNone(parse_orientcheck("Not semi-transitive\n"))
+        self.assertEqual(parse_orientcheck("Semi-transitive by orientation:\n1 2\n3 2\n"),
+                         [(1, 2), (3, 2)])
+        self.assertEqual(parse_orientcheck("Semi-transitive by orientation:\n"), [])
+        for bad in ["Not semi-transitive", "not semi-transitive\n",
+                    "Semi-transitive by orientation:\n1 2 3\n", "Semi-transitive by orientation:\n1,2\n",
+                    "Semi-transitive by orientation:\n1 2"]:
+            with self.subTest(text=bad):
+                with self.assertRaises(OutputError):
+                    parse_orientcheck(bad)
+
+
+class Commands(unittest.TestCase):
+    PATH3 = os.path.join(EXAMPLES, "path3.graph")
+
+    def test_check_word_command(self):
+        cases = [
+            (["121323"], "", 0, "valid 2-uniform word for 3 vertices, 2 edges\n", ""),
+            (["123123"], "", 1, "", "check-word: 1 and 3 alternate but are not adjacent\n"),
+            ([], "no solution for 2,\nrepresenting word for 3:\n121213232313\n", 1, "",
+             None),
+            ([], "representing word for 2:\n121323\n", 0,
+             "valid 2-uniform word for 3 vertices, 2 edges\n", ""),
+            ([], "garbage\n", 2, "", None),
+        ]
+        for args, stdin, rc, out, err in cases:
+            with self.subTest(args=args, stdin=stdin):
+                cmd = [tool("check-word"), self.PATH3] + (["2"] + args if args else [])
+                p = run(cmd, stdin)
+                self.assertEqual(p.returncode, rc, p.stderr)
+                self.assertEqual(p.stdout, out)
+                if err is not None:
+                    self.assertEqual(p.stderr, err)
+
+    def test_check_orientation_command(self):
+        cases = [
+            (["1>2 2>3"], "", 0, "valid semi-transitive orientation of 3 vertices, 2 edges\n"),
+            ([], "Semi-transitive by orientation:\n2 1\n2 3\n", 0,
+             "valid semi-transitive orientation of 3 vertices, 2 edges\n"),
+            ([], "Semi-transitive by orientation:\n2 1\n", 1, ""),
+            ([], "Not semi-transitive\n", 3, ""),
+            ([], "nonsense\n", 2, ""),
+        ]
+        for args, stdin, rc, out in cases:
+            with self.subTest(args=args, stdin=stdin):
+                p = run([tool("check-orientation"), self.PATH3] + args, stdin)
+                self.assertEqual((p.returncode, p.stdout), (rc, out), p.stderr)
+
+    def test_graph_given_as_graph6(self):
+        p = run([tool("check-orientation"), "-g", "Bg", "1>2 2>3"])
+        self.assertEqual(p.returncode, 0, p.stderr)
+        p = run([tool("check-word"), "-g", "Bg", "2", "121323"])
+        self.assertEqual(p.returncode, 0, p.stderr)
+
+    def test_bad_graph_file(self):
+        with tempfile.NamedTemporaryFile("w") as f:
+            f.write("3\n1 2\n")
+            f.flush()
+            p = run([tool("check-word"), f.name, "2", "121323"])
+            self.assertEqual(p.returncode, 2)
+            self.assertIn("closing line", p.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,170 @@
+#!/usr/bin/python3
+"""graph6 decoding and encoding against nauty, the programs' input format,
+and the graph6-convert command."""
+
+import os
+import re
+import subprocess
+import tempfile
+import unittest
+
+from helpers import SHOWG, geng, run, tool
+from wordrep.graph import GraphError, from_graph6, parse_input, to_graph6
+
+CONVERT = tool("graph6-convert")
+
+
+def showg_edges(lines):
+    """Edge lists of graph6 lines as nauty-showg prints them (0-based)."""
+    p = subprocess.run([SHOWG, "-e", "-l0"], input="\n".join(lines) + "\n",
+                       capture_output=True, text=True, check=True)
+    graphs = []
+    for block in p.stdout.split("Graph ")[1:]:
+        body = block.split("\n", 1)[1].split()
+        n, m = int(body[0]), int(body[1])
+        nums = list(map(int, body[2:]))
+        assert len(nums) == 2 * m
+        graphs.append((n, sorted((min(a, b) + 1, max(a, b) + 1)
+                                 for a, b in zip(nums[0::2], nums[1::2]))))
+    return graphs
+
+
+class Graph6AgainstNauty(unittest.TestCase):
+    def test_every_graph_up_to_7_vertices_decodes_as_showg_reads_it(self):
+        for n in range(1, 8):
+            lines = geng(n)
+            self.assertEqual(len(lines), [1, 2, 4, 11, 34, 156, 1044][n - 1])  # OEIS A000088
+            expected = showg_edges(lines)
+            for line, want in zip(lines, expected):
+                self.assertEqual(from_graph6(line), want, line)
+
+    def test_encoding_reproduces_geng_output(self):
+        for n in range(1, 8):
+            for line in geng(n):
+                self.assertEqual(to_graph6(*from_graph6(line)), line)
+
+    def test_twenty_vertices_round_trip_through_nauty(self):
+        # K20, a path and the empty graph on 20 vertices: encode, let showg read.
+        cases = [(20, [(i, j) for i in range(1, 21) for j in range(i + 1, 21)]),
+                 (20, [(i, i + 1) for i in range(1, 20)]),
+                 (20, [])]
+        lines = [to_graph6(n, e) for n, e in cases]
+        self.assertEqual(showg_edges(lines), [(n, sorted(e)) for n, e in cases])
+
+
+class Graph6Cases(unittest.TestCase):
+    GOOD = [
+        ("@", (1, [])),
+        ("A_", (2, [(1, 2)])),
+        ("A?", (2, [])),
+        ("Bw", (3, [(1, 2), (1, 3), (2, 3)])),
+        ("Bg", (3, [(1, 2), (2, 3)])),
+        ("BW", (3, [(1, 3), (2, 3)])),
+        (">>graph6<<Bw", (3, [(1, 2), (1, 3), (2, 3)])),
+        ("Bw\n", (3, [(1, 2), (1, 3), (2, 3)])),
+    ]
+    BAD = [
+        ("", "empty"),
+        ("?", "no vertices"),
+        ("Bww", "must have 1 bytes"),
+        ("B", "must have 1 bytes"),
+        ("Bx", "padding"),
+        (":Bw", "sparse6"),
+        ("&Bw", "digraph6"),
+        ("B\x7f", "invalid character"),
+        ("T" + "?" * 35, "21 vertices; alterword and orientcheck accept at most 20"),
+        ("~??~" + "?" * 1000, "63 vertices"),
+        ("~?B", "truncated"),
+        ("~~", "truncated"),
+    ]
+
+    def test_good(self):
+        for line, want in self.GOOD:
+            with self.subTest(line=line):
+                self.assertEqual(from_graph6(line), want)
+
+    def test_bad(self):
+        for line, msg in self.BAD:
+            with self.subTest(line=line):
+                with self.assertRaises(GraphError) as cm:
+                    from_graph6(line)
+                self.assertIn(msg, str(cm.exception))
+
+
+class InputFormat(unittest.TestCase):
+    GOOD = [
+        ("3\n1 2\n2 3\n0 0\n", (3, [(1, 2), (2, 3)])),
+        ("3\n2 1\n3 2\n1 2\n0 0\n", (3, [(1, 2), (2, 3)])),     # order and duplicates
+        ("20\n0 0\n", (20, [])),
+        ("1\n0 0", (1, [])),
+    ]
+    BAD = [
+        ("", "empty input"),
+        ("x\n0 0\n", "not a number"),
+        ("21\n0 0\n", "must be in 1..20, not 21"),
+        ("0\n0 0\n", "must be in 1..20, not 0"),
+        ("3\n1 2\n", "without the closing line"),
+        ("3\n1 4\n0 0\n", "vertices must be in 1..3"),
+        ("3\n2 2\n0 0\n", "loops"),
+        ("3\n1\n", "only one vertex"),
+        ("3\n1 2\n0 0\n2 3\n", "after the closing line"),
+    ]
+
+    def test_good(self):
+        for text, want in self.GOOD:
+            with self.subTest(text=text):
+                self.assertEqual(parse_input(text), want)
+
+    def test_bad(self):
+        for text, msg in self.BAD:
+            with self.subTest(text=text):
+                with self.assertRaises(GraphError) as cm:
+                    parse_input(text)
+                self.assertIn(msg, str(cm.exception))
+
+
+class ConvertCommand(unittest.TestCase):
+    def test_to_input_is_byte_exact(self):
+        p = run([CONVERT, "to-input"], "BW\n")
+        self.assertEqual((p.returncode, p.stdout, p.stderr), (0, "3\n1 3\n2 3\n0 0\n", ""))
+
+    def test_to_input_empty_graph(self):
+        p = run([CONVERT, "to-input"], to_graph6(20, []) + "\n")
+        self.assertEqual((p.returncode, p.stdout), (0, "20\n0 0\n"))
+
+    def test_to_graph6_of_the_path(self):
+        p = run([CONVERT, "to-graph6"], "3\n1 2\n2 3\n0 0\n")
+        self.assertEqual((p.returncode, p.stdout, p.stderr), (0, "Bg\n", ""))
+
+    def test_refuses_more_than_20_vertices(self):
+        p = run([CONVERT, "to-input"], "T" + "?" * 35 + "\n")
+        self.assertEqual(p.returncode, 1)
+        self.assertEqual(p.stdout, "")
+        self.assertEqual(p.stderr, "graph6-convert: line 1: graph has 21 vertices; "
+                                   "alterword and orientcheck accept at most 20\n")
+
+    def test_several_graphs_need_a_directory(self):
+        lines = geng(4)
+        p = run([CONVERT, "to-input"], "\n".join(lines) + "\n")
+        self.assertEqual(p.returncode, 1)
+        self.assertIn("11 graphs on input", p.stderr)
+        with tempfile.TemporaryDirectory() as d:
+            p = run([CONVERT, "to-input", "--dir", d], "\n".join(lines) + "\n")
+            self.assertEqual(p.returncode, 0, p.stderr)
+            files = sorted(os.listdir(d), key=lambda f: int(f.split(".")[0]))
+            self.assertEqual(files, ["%d.graph" % k for k in range(1, 12)])
+            back = run([CONVERT, "to-graph6"] + [os.path.join(d, f) for f in files])
+            self.assertEqual(back.stdout.split(), lines)
+
+    def test_bad_input_file_is_named(self):
+        with tempfile.NamedTemporaryFile("w", suffix=".graph") as f:
+            f.write("3\n1 5\n0 0\n")
+            f.flush()
+            p = run([CONVERT, "to-graph6", f.name])
+            self.assertEqual(p.returncode, 1)
+            self.assertTrue(re.fullmatch(r"graph6-convert: .*\.graph: line 2: edge 1 5: "
+                                         r"vertices must be in 1\.\.3\n", p.stderr), p.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()
