@@ -60,6 +60,15 @@ void check_io(Place place);
 // Writes the report for `message` and `code` and exits with status 42.
 [[noreturn]] void stop(Int code, const std::string &message, Place place);
 
+#ifdef WORDREP_FUZZING
+// In fuzzing builds `stop` closes the files and throws this instead of
+// writing the report and ending the process, so a fuzz target can go on.
+struct Stopped {
+  Int code;
+  std::string message;
+};
+#endif
+
 // Stops with "value out of range" unless 1 <= index <= 20.
 void check_index(Int index);
 

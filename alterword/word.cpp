@@ -1,0 +1,34 @@
+#include "word.h"
+
+namespace wordrep {
+
+Matrix<Int> B;
+char C;
+
+void decode_model() {
+  const Int lines = N * K;
+  for (P = 1; P <= lines; ++P) {
+    for (int column = 1; column <= 5; ++column) C = read_char(R);
+    I = read_int(R);
+    J = read_int(R);
+    C = read_char(R);
+    M = read_int(R);
+    skip_line(R);
+    B(I, J) = M;
+  }
+}
+
+void print_word() {
+  for (P = 1; P <= N * K; ++P)
+    for (I = 1; I <= N; ++I)
+      for (J = 1; J <= K; ++J)
+        if (B(I, J) == P) {
+          if (I <= 9)
+            write(Output, I);
+          else
+            write(Output, "(", I, ")");
+        }
+  write(Output, "\n");
+}
+
+} // namespace wordrep
