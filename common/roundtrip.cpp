@@ -26,6 +26,27 @@ int open_retrying(const char *name, int flags) {
   return fd;
 }
 
+// Closes `f` if open and opens it by name, with `flags`, or with `fallback`
+// when that is refused; sets the status to `failure` when both are.  The
+// first open of a name that was a directory when bound fails with 401.
+bool open_named(TextFile &f, int flags, int fallback, Int failure) {
+  drop(f);
+  const bool first = !f.opened_before;
+  f.opened_before = true;
+  if (first && f.directory_at_bind) {
+    set_io_status(err_open_directory, &f);
+    return false;
+  }
+  int fd = open_retrying(f.name.c_str(), flags);
+  if (fd < 0 && fallback != flags) fd = open_retrying(f.name.c_str(), fallback);
+  if (fd < 0) {
+    set_io_status(failure, &f, errno);
+    return false;
+  }
+  f.fd = fd;
+  return true;
+}
+
 } // namespace
 
 [[gnu::noinline]] void bind(TextFile &f, const char *name) {
@@ -38,40 +59,17 @@ int open_retrying(const char *name, int flags) {
 }
 
 [[gnu::noinline]] void open_write(TextFile &f) {
-  drop(f);
-  const bool first = !f.opened_before;
-  f.opened_before = true;
-  if (first && f.directory_at_bind) {
-    set_io_status(err_open_directory, &f);
-  } else {
-    int fd = open_retrying(f.name.c_str(), O_RDWR | O_CREAT | O_TRUNC);
-    if (fd < 0) fd = open_retrying(f.name.c_str(), O_WRONLY | O_CREAT | O_TRUNC);
-    if (fd < 0) {
-      set_io_status(err_open_write, &f, errno);
-    } else {
-      f.fd = fd;
-      f.mode = FileMode::writing;
-      f.fill = 0;
-    }
+  if (open_named(f, O_RDWR | O_CREAT | O_TRUNC, O_WRONLY | O_CREAT | O_TRUNC, err_open_write)) {
+    f.mode = FileMode::writing;
+    f.fill = 0;
   }
   check_io(WORDREP_CALLER_PLACE);
 }
 
 [[gnu::noinline]] void open_read(TextFile &f) {
-  drop(f);
-  const bool first = !f.opened_before;
-  f.opened_before = true;
-  if (first && f.directory_at_bind) {
-    set_io_status(err_open_directory, &f);
-  } else {
-    const int fd = open_retrying(f.name.c_str(), O_RDONLY);
-    if (fd < 0) {
-      set_io_status(err_open_read, &f, errno);
-    } else {
-      f.fd = fd;
-      f.mode = FileMode::reading;
-      f.reset_reading();
-    }
+  if (open_named(f, O_RDONLY, O_RDONLY, err_open_read)) {
+    f.mode = FileMode::reading;
+    f.reset_reading();
   }
   check_io(WORDREP_CALLER_PLACE);
 }
