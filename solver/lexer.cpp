@@ -1,0 +1,108 @@
+#include "lexer.h"
+
+#include "error.h"
+
+namespace smt {
+
+std::string describe(const Token &tok) {
+  if (tok.kind == Tok::End) return "end of file";
+  std::string_view text = tok.text;
+  if (text.size() > 40) return "'" + std::string(text.substr(0, 40)) + "...'";
+  return "'" + std::string(text) + "'";
+}
+
+Lexer::Lexer(std::string_view text, std::string file) : text_(text), file_(std::move(file)) {
+  scan();
+}
+
+Token Lexer::next() {
+  Token current = tok_;
+  scan();
+  return current;
+}
+
+void Lexer::fail(const Token &at, const std::string &message) const {
+  throw SmtError(file_ + ":" + std::to_string(at.line) + ":" + std::to_string(at.col) + ": " +
+                 message);
+}
+
+static bool is_delimiter(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v' || c == '(' ||
+         c == ')' || c == ';' || c == '{' || c == '"';
+}
+
+void Lexer::scan() {
+  const char *s = text_.data();
+  size_t n = text_.size();
+  size_t p = pos_;
+  for (;;) {
+    while (p < n && (s[p] == ' ' || s[p] == '\t' || s[p] == '\r' || s[p] == '\f' || s[p] == '\v'))
+      ++p;
+    if (p < n && s[p] == '\n') {
+      ++p;
+      ++line_;
+      line_start_ = p;
+      continue;
+    }
+    if (p < n && s[p] == ';') {
+      while (p < n && s[p] != '\n') ++p;
+      continue;
+    }
+    break;
+  }
+  tok_.line = line_;
+  tok_.col = static_cast<uint32_t>(p - line_start_ + 1);
+  size_t start = p;
+  if (p >= n) {
+    tok_.kind = Tok::End;
+    tok_.text = std::string_view();
+    pos_ = p;
+    return;
+  }
+  char c = s[p];
+  if (c == '(' || c == ')') {
+    tok_.kind = c == '(' ? Tok::LParen : Tok::RParen;
+    tok_.text = text_.substr(p, 1);
+    pos_ = p + 1;
+    return;
+  }
+  if (c == '{' || c == '"') {
+    char close = c == '{' ? '}' : '"';
+    Token open = tok_;
+    ++p;
+    while (p < n && s[p] != close) {
+      if (c == '"' && s[p] == '\\' && p + 1 < n) ++p;
+      if (s[p] == '\n') {
+        ++line_;
+        line_start_ = p + 1;
+      }
+      ++p;
+    }
+    if (p >= n) {
+      open.kind = Tok::End;
+      open.text = text_.substr(start, 1);
+      fail(open, std::string("unterminated ") + (c == '{' ? "user value '{'" : "string '\"'"));
+    }
+    tok_ = open;
+    tok_.kind = c == '{' ? Tok::UserValue : Tok::String;
+    tok_.text = text_.substr(start, p + 1 - start);
+    pos_ = p + 1;
+    return;
+  }
+  while (p < n && !is_delimiter(s[p])) ++p;
+  tok_.text = text_.substr(start, p - start);
+  pos_ = p;
+  if (c == '?')
+    tok_.kind = Tok::Var;
+  else if (c == '$')
+    tok_.kind = Tok::FVar;
+  else if (c == ':')
+    tok_.kind = Tok::Keyword;
+  else {
+    bool digits = true;
+    for (char d : tok_.text) digits = digits && d >= '0' && d <= '9';
+    tok_.kind = digits ? Tok::Numeral : Tok::Symbol;
+  }
+}
+
+} // namespace smt

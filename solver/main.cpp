@@ -1,0 +1,98 @@
+// yices: a small SMT-LIB 1.2 solver for the word-representability benchmarks.
+#include "analysis.h"
+#include "encoder.h"
+#include "error.h"
+#include "model.h"
+#include "options.h"
+#include "parser.h"
+#include "sat.h"
+#include "smt2.h"
+#include "symmetry.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace smt {
+
+static const char *kUsage = "usage: yices -smt [-e] FILE | yices --smt2 FILE";
+
+Options parse_options(int argc, char **argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "-smt")
+      o.smt = true;
+    else if (a == "-e")
+      o.model = true;
+    else if (a == "--smt2")
+      o.smt2 = true;
+    else if (a == "--no-symmetry")
+      o.symmetry = false;
+    else if (a == "--no-implied")
+      o.implied = false;
+    else if (a == "--stats")
+      o.stats = true;
+    else if (!a.empty() && a[0] == '-')
+      throw SmtError("yices: unknown option '" + a + "'; " + kUsage);
+    else if (!o.file.empty())
+      throw SmtError("yices: more than one file ('" + o.file + "' and '" + a + "'); " + kUsage);
+    else
+      o.file = a;
+  }
+  if (o.file.empty()) throw SmtError(std::string("yices: no benchmark file given; ") + kUsage);
+  if (!o.smt && !o.smt2) throw SmtError(std::string("yices: expected -smt or --smt2; ") + kUsage);
+  return o;
+}
+
+static void write_out(const std::string &text) {
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout))
+    throw SmtError("yices: cannot write to standard output");
+}
+
+static int run(int argc, char **argv) {
+  Options opt = parse_options(argc, argv);
+  std::string text = read_file(opt.file);
+  Benchmark bench;
+  parse_benchmark(text, opt.file, bench);
+  std::string().swap(text);
+  if (opt.smt2) {
+    write_out(to_smt2(bench));
+    return 0;
+  }
+  IntAnalysis ints;
+  analyse(bench, ints);
+  SatSolver sat;
+  Encoder enc(bench, ints, sat);
+  enc.encode_all(opt.implied);
+  size_t broken = opt.symmetry ? break_symmetries(bench, ints, enc, sat) : 0;
+  if (opt.stats)
+    std::fprintf(
+        stderr, "yices: %zu terms, %zu classes, %d vars, %zu clauses, %zu symmetry units\n",
+        bench.store.size(), ints.classes.size(), sat.num_vars(), sat.num_clauses(), broken);
+  if (!sat.solve()) {
+    write_out("unsat\n");
+    return 0;
+  }
+  const auto &apps = bench.store.ground_apps();
+  Assignment values(apps.size());
+  for (size_t i = 0; i < apps.size(); ++i) values[i] = enc.model_value(apps[i]);
+  if (!satisfies(bench, values))
+    throw SmtError(opt.file + ":1:1: internal error: the model found does not satisfy the formula",
+                   kExitBadModel);
+  write_out(opt.model ? "sat\n" + model_text(bench, values) : "sat\n");
+  return 0;
+}
+
+} // namespace smt
+
+int main(int argc, char **argv) {
+  try {
+    return smt::run(argc, argv);
+  } catch (const smt::SmtError &e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return e.status();
+  } catch (const std::bad_alloc &) {
+    std::fprintf(stderr, "yices: out of memory\n");
+    return smt::kExitInputError;
+  }
+}

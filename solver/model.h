@@ -1,0 +1,22 @@
+// Models: evaluation of the formula under an assignment, and the model text.
+#pragma once
+
+#include "parser.h"
+
+#include <string>
+#include <vector>
+
+namespace smt {
+
+// Values of the ground applications, parallel to store.ground_apps()
+// (Booleans as 0 or 1).
+using Assignment = std::vector<int64_t>;
+
+// True when every assertion of the benchmark holds under the assignment.
+bool satisfies(const Benchmark &bench, const Assignment &values);
+
+// The model lines, one per ground application in order of first occurrence:
+// "(= (A 1 2) 5)", "(= (F 1 2) true)", "(= (c) 3)" is written "(= c 3)".
+std::string model_text(const Benchmark &bench, const Assignment &values);
+
+} // namespace smt

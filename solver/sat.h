@@ -1,0 +1,48 @@
+// Thin wrapper around the CaDiCaL SAT solver.
+//
+// Literals are DIMACS integers: variable v > 0 is the literal v, its negation -v.
+// Variable 1 is the constant true; lit_true() returns it.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+namespace CaDiCaL {
+class Solver;
+}
+
+namespace smt {
+
+using Lit = int;
+
+class SatSolver {
+public:
+  SatSolver();
+  ~SatSolver();
+
+  // The literal that is always true; -lit_true() is always false.
+  Lit lit_true() const { return 1; }
+  // A fresh variable.
+  Lit new_var() { return ++num_vars_; }
+  // Number of variables allocated so far.
+  int num_vars() const { return num_vars_; }
+  // Add a clause; constant literals are simplified away, an empty clause makes
+  // the problem unsatisfiable.
+  void add_clause(const Lit *lits, size_t n);
+  void add_clause(std::initializer_list<Lit> lits) { add_clause(lits.begin(), lits.size()); }
+  void add_clause(const std::vector<Lit> &lits) { add_clause(lits.data(), lits.size()); }
+  // Number of clauses given to the engine.
+  size_t num_clauses() const { return num_clauses_; }
+  // Solve; true when satisfiable.
+  bool solve();
+  // Value of a literal in the model after a satisfiable solve().
+  bool value(Lit lit) const;
+
+private:
+  std::unique_ptr<CaDiCaL::Solver> engine_;
+  int num_vars_ = 1;
+  size_t num_clauses_ = 0;
+  bool inconsistent_ = false;
+};
+
+} // namespace smt

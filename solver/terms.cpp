@@ -1,0 +1,242 @@
+#include "terms.h"
+
+#include "error.h"
+
+#include <algorithm>
+
+namespace smt {
+
+bool is_commutative(Kind kind) {
+  switch (kind) {
+  case Kind::And:
+  case Kind::Or:
+  case Kind::Iff:
+  case Kind::Xor:
+  case Kind::Eq:
+  case Kind::Distinct:
+  case Kind::Add:
+    return true;
+  default:
+    return false;
+  }
+}
+
+static Sort sort_of(Kind kind) {
+  switch (kind) {
+  case Kind::Num:
+  case Kind::IteInt:
+  case Kind::Add:
+  case Kind::Neg:
+  case Kind::Mul:
+    return Sort::Int;
+  default:
+    return Sort::Bool;
+  }
+}
+
+TermStore::TermStore() : table_(1024, kNoTerm) {
+  true_ = intern(Kind::True, Sort::Bool, 0, 0, nullptr, 0);
+  false_ = intern(Kind::False, Sort::Bool, 0, 0, nullptr, 0);
+}
+
+uint32_t TermStore::declare(std::string name, std::vector<Sort> args, Sort result) {
+  auto index = static_cast<uint32_t>(symbols_.size());
+  symbol_index_.emplace(name, index);
+  symbols_.push_back(Symbol{std::move(name), std::move(args), result});
+  return index;
+}
+
+uint32_t TermStore::find_symbol(std::string_view name) const {
+  auto it = symbol_index_.find(std::string(name));
+  return it == symbol_index_.end() ? UINT32_MAX : it->second;
+}
+
+bool TermStore::is_ground_app(TermId t) const {
+  if (kind(t) != Kind::App) return false;
+  for (uint32_t i = 0; i < num_children(t); ++i)
+    if (kind(child(t, i)) != Kind::Num) return false;
+  return true;
+}
+
+uint64_t TermStore::hash(Kind kind, uint32_t sym, int64_t value, const TermId *args,
+                         size_t n) const {
+  uint64_t h = static_cast<uint64_t>(kind) * 0x9E3779B97F4A7C15ull;
+  h ^= (sym + 0x51ull) * 0xC2B2AE3D27D4EB4Full;
+  h ^= static_cast<uint64_t>(value) * 0x165667B19E3779F9ull;
+  for (size_t i = 0; i < n; ++i) {
+    h ^= args[i] + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
+  }
+  h ^= h >> 29;
+  h *= 0xBF58476D1CE4E5B9ull;
+  h ^= h >> 32;
+  return h;
+}
+
+bool TermStore::equal(TermId t, Kind kind, uint32_t sym, int64_t value, const TermId *args,
+                      size_t n) const {
+  const Node &nd = nodes_[t];
+  if (nd.kind != kind || nd.sym != sym || nd.value != value || nd.count != n) return false;
+  const TermId *c = children_.data() + nd.first;
+  for (size_t i = 0; i < n; ++i)
+    if (c[i] != args[i]) return false;
+  return true;
+}
+
+void TermStore::grow() {
+  std::vector<TermId> bigger(table_.size() * 2, kNoTerm);
+  size_t mask = bigger.size() - 1;
+  for (TermId t = 0; t < nodes_.size(); ++t) {
+    const Node &nd = nodes_[t];
+    size_t pos = hash(nd.kind, nd.sym, nd.value, children_.data() + nd.first, nd.count) & mask;
+    while (bigger[pos] != kNoTerm) pos = (pos + 1) & mask;
+    bigger[pos] = t;
+  }
+  table_.swap(bigger);
+}
+
+TermId TermStore::find(Kind kind, Sort, uint32_t sym, int64_t value, const TermId *args,
+                       size_t n) const {
+  size_t mask = table_.size() - 1;
+  size_t pos = hash(kind, sym, value, args, n) & mask;
+  while (table_[pos] != kNoTerm) {
+    if (equal(table_[pos], kind, sym, value, args, n)) return table_[pos];
+    pos = (pos + 1) & mask;
+  }
+  return kNoTerm;
+}
+
+TermId TermStore::intern(Kind kind, Sort sort, uint32_t sym, int64_t value, const TermId *args,
+                         size_t n) {
+  size_t mask = table_.size() - 1;
+  size_t pos = hash(kind, sym, value, args, n) & mask;
+  while (table_[pos] != kNoTerm) {
+    if (equal(table_[pos], kind, sym, value, args, n)) return table_[pos];
+    pos = (pos + 1) & mask;
+  }
+  auto id = static_cast<TermId>(nodes_.size());
+  nodes_.push_back(Node{kind, sort, sym, value, static_cast<uint32_t>(children_.size()),
+                        static_cast<uint32_t>(n)});
+  children_.insert(children_.end(), args, args + n);
+  table_[pos] = id;
+  if (nodes_.size() * 2 > table_.size()) grow();
+  return id;
+}
+
+TermId TermStore::mk_num(int64_t value) {
+  return intern(Kind::Num, Sort::Int, 0, value, nullptr, 0);
+}
+
+TermId TermStore::mk_app(uint32_t sym, const TermId *args, size_t n) {
+  size_t before = nodes_.size();
+  TermId t = intern(Kind::App, symbols_[sym].result, sym, 0, args, n);
+  if (nodes_.size() != before && is_ground_app(t)) ground_apps_.push_back(t);
+  return t;
+}
+
+static int64_t checked_add(int64_t a, int64_t b) {
+  int64_t r;
+  if (__builtin_add_overflow(a, b, &r)) throw SmtError("integer overflow in constant arithmetic");
+  return r;
+}
+
+static int64_t checked_mul(int64_t a, int64_t b) {
+  int64_t r;
+  if (__builtin_mul_overflow(a, b, &r)) throw SmtError("integer overflow in constant arithmetic");
+  return r;
+}
+
+// Folds constant and trivial cases; sets done when the result is final.
+TermId TermStore::fold(Kind kind, const TermId *args, size_t n, int64_t value, bool &done) {
+  done = true;
+  auto is_num = [&](TermId t) { return nodes_[t].kind == Kind::Num; };
+  switch (kind) {
+  case Kind::Not:
+    if (args[0] == true_) return false_;
+    if (args[0] == false_) return true_;
+    if (nodes_[args[0]].kind == Kind::Not) return child(args[0], 0);
+    break;
+  case Kind::And:
+  case Kind::Or: {
+    TermId unit = kind == Kind::And ? true_ : false_;
+    TermId zero = kind == Kind::And ? false_ : true_;
+    scratch_.clear();
+    for (size_t i = 0; i < n; ++i) {
+      if (args[i] == zero) return zero;
+      if (args[i] != unit) scratch_.push_back(args[i]);
+    }
+    if (scratch_.empty()) return unit;
+    if (scratch_.size() == 1) return scratch_[0];
+    if (scratch_.size() != n) {
+      std::vector<TermId> kept(scratch_);
+      return intern(kind, Sort::Bool, 0, 0, kept.data(), kept.size());
+    }
+    break;
+  }
+  case Kind::Implies:
+    if (args[0] == false_ || args[1] == true_) return true_;
+    if (args[0] == true_) return args[1];
+    break;
+  case Kind::IteBool:
+  case Kind::IteInt:
+    if (args[0] == true_) return args[1];
+    if (args[0] == false_) return args[2];
+    if (args[1] == args[2]) return args[1];
+    break;
+  case Kind::Eq:
+    if (args[0] == args[1]) return true_;
+    if (is_num(args[0]) && is_num(args[1])) return false_;
+    break;
+  case Kind::Lt:
+    if (args[0] == args[1]) return false_;
+    if (is_num(args[0]) && is_num(args[1])) return mk_bool(value_of(args[0]) < value_of(args[1]));
+    break;
+  case Kind::Le:
+    if (args[0] == args[1]) return true_;
+    if (is_num(args[0]) && is_num(args[1])) return mk_bool(value_of(args[0]) <= value_of(args[1]));
+    break;
+  case Kind::Distinct: {
+    if (n <= 1) return true_;
+    std::vector<TermId> sorted(args, args + n);
+    std::sort(sorted.begin(), sorted.end());
+    if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) return false_;
+    break;
+  }
+  case Kind::Add: {
+    int64_t sum = 0;
+    bool all = true;
+    for (size_t i = 0; i < n; ++i) {
+      if (is_num(args[i]))
+        sum = checked_add(sum, value_of(args[i]));
+      else
+        all = false;
+    }
+    if (all) return mk_num(sum);
+    if (n == 1) return args[0];
+    break;
+  }
+  case Kind::Neg:
+    if (is_num(args[0])) {
+      if (value_of(args[0]) == INT64_MIN) throw SmtError("integer overflow in constant arithmetic");
+      return mk_num(-value_of(args[0]));
+    }
+    break;
+  case Kind::Mul:
+    if (is_num(args[0])) return mk_num(checked_mul(value, value_of(args[0])));
+    if (value == 1) return args[0];
+    if (value == 0) return mk_num(0);
+    break;
+  default:
+    break;
+  }
+  done = false;
+  return kNoTerm;
+}
+
+TermId TermStore::mk(Kind kind, const TermId *args, size_t n, int64_t value) {
+  bool done = false;
+  TermId folded = fold(kind, args, n, value, done);
+  if (done) return folded;
+  return intern(kind, sort_of(kind), 0, value, args, n);
+}
+
+} // namespace smt

@@ -1,0 +1,126 @@
+// Term store: hash-consed formula and integer-term DAG of one benchmark.
+//
+// Every term is identified by a TermId; building a term that already exists
+// returns the existing id, so equal structure means equal id.  Terms are
+// immutable.  Constant arithmetic is folded while building.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace smt {
+
+using TermId = uint32_t;
+constexpr TermId kNoTerm = UINT32_MAX;
+
+enum class Sort : uint8_t { Bool, Int };
+
+enum class Kind : uint8_t {
+  True,     // Boolean constant true
+  False,    // Boolean constant false
+  Num,      // integer numeral (value)
+  App,      // uninterpreted function or predicate (sym) applied to children
+  Not,      // Boolean negation
+  And,      // n-ary conjunction
+  Or,       // n-ary disjunction
+  Implies,  // binary implication
+  Iff,      // binary equivalence
+  Xor,      // binary exclusive or
+  IteBool,  // if-then-else on formulas (cond, then, else)
+  IteInt,   // if-then-else on integer terms (cond, then, else)
+  Eq,       // binary equality of integer terms
+  Distinct, // pairwise difference of integer terms
+  Lt,       // a < b
+  Le,       // a <= b
+  Add,      // n-ary sum
+  Neg,      // unary minus
+  Mul,      // numeral (value) times one child
+};
+
+// True for kinds whose children may be reordered without changing meaning.
+bool is_commutative(Kind kind);
+
+// A declared function or predicate symbol.
+struct Symbol {
+  std::string name;
+  std::vector<Sort> args; // argument sorts
+  Sort result;            // Bool for predicates
+};
+
+// One node of the DAG.  Children live in the store's child array.
+struct Node {
+  Kind kind;
+  Sort sort;
+  uint32_t sym;   // symbol index for App, else 0
+  int64_t value;  // numeral value for Num, factor for Mul, else 0
+  uint32_t first; // index of the first child in the child array
+  uint32_t count; // number of children
+};
+
+class TermStore {
+public:
+  TermStore();
+
+  // Declare a symbol; returns its index.  The caller checks for redeclaration.
+  uint32_t declare(std::string name, std::vector<Sort> args, Sort result);
+  // Index of a declared symbol, or UINT32_MAX.
+  uint32_t find_symbol(std::string_view name) const;
+  // The symbol with this index.
+  const Symbol &symbol(uint32_t sym) const { return symbols_[sym]; }
+  // Number of declared symbols.
+  size_t num_symbols() const { return symbols_.size(); }
+
+  // Constants and numerals.
+  TermId mk_true() const { return true_; }
+  TermId mk_false() const { return false_; }
+  TermId mk_bool(bool b) const { return b ? true_ : false_; }
+  TermId mk_num(int64_t value);
+  // Application of a declared symbol; arity and sorts are checked by the parser.
+  TermId mk_app(uint32_t sym, const TermId *args, size_t n);
+  // Generic constructor with folding of constant arithmetic and trivial cases.
+  // Throws SmtError (without position) on arithmetic overflow.
+  TermId mk(Kind kind, const TermId *args, size_t n, int64_t value = 0);
+  TermId mk(Kind kind, std::initializer_list<TermId> args, int64_t value = 0) {
+    return mk(kind, args.begin(), args.size(), value);
+  }
+  // Look a node up without creating it; kNoTerm when absent.  No folding.
+  TermId find(Kind kind, Sort sort, uint32_t sym, int64_t value, const TermId *args,
+              size_t n) const;
+
+  // Node access.
+  const Node &node(TermId t) const { return nodes_[t]; }
+  Kind kind(TermId t) const { return nodes_[t].kind; }
+  Sort sort(TermId t) const { return nodes_[t].sort; }
+  int64_t value(TermId t) const { return nodes_[t].value; }
+  int64_t value_of(TermId t) const { return nodes_[t].value; }
+  uint32_t num_children(TermId t) const { return nodes_[t].count; }
+  TermId child(TermId t, uint32_t i) const { return children_[nodes_[t].first + i]; }
+  const TermId *children(TermId t) const { return children_.data() + nodes_[t].first; }
+  size_t size() const { return nodes_.size(); }
+  // True for an App whose arguments are all numerals (a plain variable).
+  bool is_ground_app(TermId t) const;
+
+  // Ground applications in order of first creation (= first occurrence in the text).
+  const std::vector<TermId> &ground_apps() const { return ground_apps_; }
+
+private:
+  TermId intern(Kind kind, Sort sort, uint32_t sym, int64_t value, const TermId *args, size_t n);
+  uint64_t hash(Kind kind, uint32_t sym, int64_t value, const TermId *args, size_t n) const;
+  bool equal(TermId t, Kind kind, uint32_t sym, int64_t value, const TermId *args, size_t n) const;
+  void grow();
+  TermId fold(Kind kind, const TermId *args, size_t n, int64_t value, bool &done);
+
+  std::vector<Node> nodes_;
+  std::vector<TermId> children_;
+  std::vector<TermId> table_; // open addressing, kNoTerm = empty
+  std::vector<Symbol> symbols_;
+  std::unordered_map<std::string, uint32_t> symbol_index_;
+  std::vector<TermId> ground_apps_;
+  std::vector<TermId> scratch_;
+  TermId true_, false_;
+};
+
+} // namespace smt
