@@ -107,6 +107,16 @@ def run(program, stdin, answers=(), default=None, solver=SCRIPTED_SOLVER, setup=
     return Run(proc.returncode, proc.stdout or b"", proc.stderr, work, benches)
 
 
+def check_normal_run(test, r, expected_stdout):
+    """A normal run: status 0, nothing on standard error, the expected answer,
+    "ff" left empty and "r" gone; then the scratch directory is removed."""
+    test.assertEqual((r.status, r.stderr), (0, b""))
+    test.assertEqual(r.stdout, expected_stdout)
+    test.assertEqual(r.ff(), b"")
+    test.assertFalse((r.dir / "r").exists())
+    cleanup(r)
+
+
 def cleanup(result):
     shutil.rmtree(result.dir, ignore_errors=True)
 

@@ -2,7 +2,7 @@
 
 import unittest
 
-from harness import cleanup, golden, graph, run
+from harness import check_normal_run, cleanup, golden, graph, run
 
 SAT_EDGE = b"sat\n(= (A 1 1) 1)\n(= (A 1 2) 3)\n(= (A 2 1) 2)\n(= (A 2 2) 4)\n"
 
@@ -108,12 +108,7 @@ class Search(unittest.TestCase):
         ]
         for name, stdin, answers, expected in cases:
             with self.subTest(name):
-                r = run("alterword", stdin, answers=answers)
-                self.assertEqual((r.status, r.stderr), (0, b""))
-                self.assertEqual(r.stdout, expected)
-                self.assertEqual(r.ff(), b"")
-                self.assertFalse((r.dir / "r").exists())
-                cleanup(r)
+                check_normal_run(self, run("alterword", stdin, answers=answers), expected)
 
     def test_failures_after_the_verdict(self):
         edge = golden("uniform-edge-k2.in")

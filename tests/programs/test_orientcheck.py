@@ -2,7 +2,7 @@
 
 import unittest
 
-from harness import cleanup, golden, graph, run
+from harness import check_normal_run, cleanup, golden, graph, run
 
 HEADING = b"Semi-transitive by orientation:\n"
 EXAMPLE = (b"sat\n(= (F 1 1) false)\n(= (F 1 2) false)\n(= (W 1) 0)\n(= (F 2 1) true)\n"
@@ -86,11 +86,7 @@ class Verdict(unittest.TestCase):
         ]
         for name, stdin, answer, expected in cases:
             with self.subTest(name):
-                r = run("orientcheck", stdin, default=answer)
-                self.assertEqual((r.status, r.stderr), (0, b""))
-                self.assertEqual(r.stdout, expected)
-                self.assertEqual(r.ff(), b"")
-                cleanup(r)
+                check_normal_run(self, run("orientcheck", stdin, default=answer), expected)
 
     def test_failures_of_the_scan(self):
         edge = golden("orientation-edge.in")
