@@ -463,6 +463,22 @@ uint32_t Encoder::int_of(TermId t) {
   return id;
 }
 
+std::vector<Lit> Encoder::preferred_orders() const {
+  std::vector<Lit> out;
+  std::vector<std::pair<std::pair<uint32_t, int64_t>, std::pair<int64_t, TermId>>> apps;
+  for (TermId t : s_.ground_apps()) {
+    if (s_.sort(t) != Sort::Int || s_.num_children(t) != 2 || ints_.class_of[t] < 0) continue;
+    apps.push_back({{s_.node(t).sym, s_.value(s_.child(t, 0))}, {s_.value(s_.child(t, 1)), t}});
+  }
+  std::sort(apps.begin(), apps.end());
+  for (size_t i = 0; i + 1 < apps.size(); ++i) {
+    TermId a = apps[i].second.second, b = apps[i + 1].second.second;
+    if (apps[i].first != apps[i + 1].first || ints_.class_of[a] != ints_.class_of[b]) continue;
+    out.push_back(before(ints_.class_of[a], ints_.index_in[a], ints_.index_in[b]));
+  }
+  return out;
+}
+
 int64_t Encoder::model_value(TermId t) const {
   if (s_.sort(t) == Sort::Bool) return lit_[t] && sat_.value(lit_[t]) ? 1 : 0;
   int32_t cls = ints_.class_of[t];

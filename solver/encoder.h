@@ -23,6 +23,9 @@ public:
   void encode_all(bool implied);
   // Literal meaning "member i of class k comes before member j" (i != j).
   Lit before(uint32_t k, uint32_t i, uint32_t j) const;
+  // Preferred, not implied: for each class symbol of arity 2, the copies
+  // f(i,1) < f(i,2) < ... of every first argument i in order, as assumptions.
+  std::vector<Lit> preferred_orders() const;
   // After a satisfiable solve: value of a ground application (Bool as 0/1).
   int64_t model_value(TermId app) const;
 

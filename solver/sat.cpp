@@ -5,6 +5,7 @@
 namespace smt {
 
 SatSolver::SatSolver() : engine_(new CaDiCaL::Solver) {
+  engine_->set("quiet", 1); // the engine must never write to standard output
   engine_->add(1);
   engine_->add(0);
 }
@@ -27,8 +28,9 @@ void SatSolver::add_clause(const Lit *lits, size_t n) {
   ++num_clauses_;
 }
 
-bool SatSolver::solve() {
+bool SatSolver::solve(const std::vector<Lit> &assumptions) {
   if (inconsistent_) return false;
+  for (Lit a : assumptions) engine_->assume(a);
   return engine_->solve() == 10;
 }
 

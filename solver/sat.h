@@ -33,8 +33,8 @@ public:
   void add_clause(const std::vector<Lit> &lits) { add_clause(lits.data(), lits.size()); }
   // Number of clauses given to the engine.
   size_t num_clauses() const { return num_clauses_; }
-  // Solve; true when satisfiable.
-  bool solve();
+  // Solve under the given assumptions (none by default); true when satisfiable.
+  bool solve(const std::vector<Lit> &assumptions = {});
   // Value of a literal in the model after a satisfiable solve().
   bool value(Lit lit) const;
 

@@ -1,0 +1,103 @@
+"""Shared helpers of the solver tests: running yices and z3, reading models,
+and checkers written from the definitions."""
+import os
+import re
+import subprocess
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+BIN = os.environ.get("WORDREP_BIN", os.path.join(HERE, "..", "..", "build", "bin"))
+YICES = os.path.join(BIN, "yices")
+Z3 = os.environ.get("Z3", "/usr/bin/z3")
+MODEL_LINE = re.compile(r"^\(= (\(([A-Za-z_][\w.']*)((?: -?\d+)*)\)|[A-Za-z_][\w.']*) (true|false|-?\d+)\)$")
+
+
+def run(args, cwd=None, stdin=None, timeout=600):
+    p = subprocess.run(args, cwd=cwd, input=stdin, capture_output=True, text=True,
+                       timeout=timeout)
+    return p.returncode, p.stdout, p.stderr
+
+
+def solve(text, flags=("-smt", "-e")):
+    """Runs yices on the benchmark text: (status, stdout, stderr)."""
+    with tempfile.NamedTemporaryFile("w", suffix=".smt", delete=False) as f:
+        f.write(text)
+    try:
+        return run([YICES, *flags, f.name])
+    finally:
+        os.unlink(f.name)
+
+
+def parse_model(lines):
+    """Model lines to a list of (term text, name, args, value)."""
+    out = []
+    for line in lines:
+        m = MODEL_LINE.match(line)
+        if not m:
+            raise AssertionError("bad model line %r" % line)
+        name = m.group(2) or m.group(1)
+        args = tuple(int(x) for x in (m.group(3) or "").split())
+        v = m.group(4)
+        value = True if v == "true" else False if v == "false" else int(v)
+        out.append((m.group(1), name, args, value))
+    return out
+
+
+def smt2_value(value):
+    if value is True:
+        return "true"
+    if value is False:
+        return "false"
+    return str(value) if value >= 0 else "(- %d)" % -value
+
+
+def z3_check(text, model=None):
+    """Z3's verdict on yices' SMT-LIB 2 export, with the model's equalities
+    asserted as well when a model is given."""
+    code, smt2, err = solve(text, ("--smt2",))
+    if code != 0:
+        raise AssertionError("--smt2 failed: " + err)
+    body = [l for l in smt2.splitlines() if not l.startswith("(get-value")]
+    checks = [i for i, l in enumerate(body) if l == "(check-sat)"]
+    if model is not None:
+        eqs = ["(assert (= %s %s))" % (term, smt2_value(v)) for term, _, _, v in model]
+        body[checks[0]:checks[0]] = eqs
+    code, out, err = run([Z3, "-in"], stdin="\n".join(body) + "\n")
+    return out.split("\n")[0].strip()
+
+
+def semi_transitive(n, adj, arcs):
+    """Definition: every edge oriented exactly one way, no directed cycle, and for
+    every directed path v0 -> ... -> vk with an arc v0 -> vk, all arcs vi -> vj (i < j)."""
+    for a in range(1, n + 1):
+        for b in range(1, n + 1):
+            if ((a, b) in arcs or (b, a) in arcs) != ((a, b) in adj):
+                return "arcs do not match the edge %d %d" % (a, b)
+            if (a, b) in arcs and (b, a) in arcs:
+                return "edge %d %d oriented both ways" % (a, b)
+    succ = {v: [w for w in range(1, n + 1) if (v, w) in arcs] for v in range(1, n + 1)}
+    state = {}
+
+    def cyclic(v):
+        state[v] = 1
+        for w in succ[v]:
+            if state.get(w) == 1 or (w not in state and cyclic(w)):
+                return True
+        state[v] = 2
+        return False
+
+    if any(v not in state and cyclic(v) for v in range(1, n + 1)):
+        return "directed cycle"
+    for a, b in arcs:
+        stack = [[a]]
+        while stack:
+            path = stack.pop()
+            if path[-1] == b:
+                for i in range(len(path)):
+                    for j in range(i + 1, len(path)):
+                        if (path[i], path[j]) not in arcs:
+                            return "shortcut %s without arc %d %d" % (path, path[i], path[j])
+                continue
+            for w in succ[path[-1]]:
+                stack.append(path + [w])
+    return None
