@@ -86,8 +86,10 @@ void analyse(const Benchmark &bench, IntAnalysis &out) {
     if (k == Kind::Le) (var_first ? new_hi : new_lo) = v;
     // Bounds beyond the int64 range are clamped just inside it (kNone and
     // INT64_MAX mean "no bound").
-    if (new_lo != kNone) new_lo = std::min<Wide>(std::max<Wide>(new_lo, INT64_MIN + Wide(1)), INT64_MAX - 1);
-    if (new_hi != INT64_MAX) new_hi = std::max<Wide>(std::min<Wide>(new_hi, INT64_MAX - Wide(1)), INT64_MIN + 1);
+    if (new_lo != kNone)
+      new_lo = std::min<Wide>(std::max<Wide>(new_lo, INT64_MIN + Wide(1)), INT64_MAX - 1);
+    if (new_hi != INT64_MAX)
+      new_hi = std::max<Wide>(std::min<Wide>(new_hi, INT64_MAX - Wide(1)), INT64_MIN + 1);
     if (new_lo > lo[x]) lo[x] = static_cast<int64_t>(new_lo);
     if (new_hi < hi[x]) hi[x] = static_cast<int64_t>(new_hi);
   }

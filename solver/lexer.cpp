@@ -71,7 +71,7 @@ void Lexer::scan() {
     Token open = tok_;
     ++p;
     while (p < n && s[p] != close) {
-      if (c == '"' && s[p] == '\\' && p + 1 < n) ++p;
+      if (s[p] == '\\' && p + 1 < n) ++p; // escaped quote or brace
       if (s[p] == '\n') {
         ++line_;
         line_start_ = p + 1;

@@ -400,6 +400,7 @@ TermId Parser::term() {
       if (lets_[i].first == tok.text) return lets_[i].second;
     lex_.fail(tok, "unbound term variable " + describe(tok));
   case Tok::Symbol: {
+    if (tok.text[0] >= '0' && tok.text[0] <= '9') unexpected(tok, "integer numeral");
     uint32_t sym = store_.find_symbol(tok.text);
     if (sym == UINT32_MAX) lex_.fail(tok, "unknown symbol " + describe(tok));
     const Symbol &s = store_.symbol(sym);
