@@ -108,13 +108,28 @@ bool open_named(TextFile &f, int flags, int fallback, Int failure) {
   check_io(WORDREP_CALLER_PLACE);
 }
 
+// Error 488 when "ff" is still the file the benchmark went to (held open
+// as `benchmark` meanwhile, so its inode cannot be reused): the commands
+// could not put a result in its place, say because the shell could not
+// create "r", and the benchmark must not be taken for the solver's answer.
+[[gnu::noinline]] static void check_result_replaced(TextFile &f, int benchmark) {
+  struct stat now, before;
+  if (benchmark >= 0 && ::fstat(f.fd, &now) == 0 && ::fstat(benchmark, &before) == 0 &&
+      now.st_dev == before.st_dev && now.st_ino == before.st_ino)
+    set_io_status(err_execute, nullptr);
+  if (benchmark >= 0) ::close(benchmark);
+  check_io(WORDREP_CALLER_PLACE);
+}
+
 void round_trip(void (*write_benchmark)()) {
   open_write(R);
   write_benchmark();
+  const int benchmark = ::fcntl(R.fd, F_DUPFD_CLOEXEC, 3);
   close_file(R);
   I = run_command(solver_command);
   I = run_command(rename_command);
   open_read(R);
+  check_result_replaced(R, benchmark);
   read_verdict(R, S);
 }
 
