@@ -9,6 +9,7 @@
 #include "smt2.h"
 #include "symmetry.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -49,12 +50,23 @@ static void write_out(const std::string &text) {
     throw SmtError("yices: cannot write to standard output");
 }
 
+// Seconds since the previous call (for --stats).
+static double lap() {
+  static auto last = std::chrono::steady_clock::now();
+  auto now = std::chrono::steady_clock::now();
+  double d = std::chrono::duration<double>(now - last).count();
+  last = now;
+  return d;
+}
+
 static int run(int argc, char **argv) {
+  lap();
   Options opt = parse_options(argc, argv);
   std::string text = read_file(opt.file);
   Benchmark bench;
   parse_benchmark(text, opt.file, bench);
   std::string().swap(text);
+  double t_parse = lap();
   if (opt.smt2) {
     write_out(to_smt2(bench));
     return 0;
@@ -65,16 +77,19 @@ static int run(int argc, char **argv) {
   Encoder enc(bench, ints, sat);
   enc.encode_all(opt.implied);
   size_t broken = opt.symmetry ? break_symmetries(bench, ints, enc, sat) : 0;
-  if (opt.stats)
-    std::fprintf(
-        stderr, "yices: %zu terms, %zu classes, %d vars, %zu clauses, %zu symmetry units\n",
-        bench.store.size(), ints.classes.size(), sat.num_vars(), sat.num_clauses(), broken);
+  double t_encode = lap();
   // Models with the copies of every letter in order are preferred (the
   // uniform-word benchmark leaves the copies of letters without neighbours
   // unordered); without such a model, solve again unconstrained.
   std::vector<Lit> preferred = enc.preferred_orders();
   bool found = sat.solve(preferred);
   if (!found && !preferred.empty()) found = sat.solve();
+  if (opt.stats)
+    std::fprintf(stderr,
+                 "yices: %zu terms, %zu classes, %d vars, %zu clauses, %zu symmetry units; "
+                 "parse %.3f s, encode %.3f s, solve %.3f s\n",
+                 bench.store.size(), ints.classes.size(), sat.num_vars(), sat.num_clauses(), broken,
+                 t_parse, t_encode, lap());
   if (!found) {
     write_out("unsat\n");
     return 0;
@@ -99,6 +114,9 @@ int main(int argc, char **argv) {
     return e.status();
   } catch (const std::bad_alloc &) {
     std::fprintf(stderr, "yices: out of memory\n");
+    return smt::kExitInputError;
+  } catch (const std::exception &e) {
+    std::fprintf(stderr, "yices: internal error: %s\n", e.what());
     return smt::kExitInputError;
   }
 }

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace smt {
 
@@ -522,6 +523,7 @@ TermId Parser::term_app(const Token &open) {
 
 void parse_benchmark(std::string_view text, const std::string &file, Benchmark &out) {
   out.file = file;
+  out.store.reserve(text.size() / 32 + 16); // about one term per 32 bytes of text
   Parser parser(text, file, out);
   parser.benchmark();
 }
@@ -530,6 +532,9 @@ std::string read_file(const std::string &file) {
   FILE *f = std::fopen(file.c_str(), "rb");
   if (!f) throw SmtError(file + ":1:1: cannot read file: " + std::strerror(errno));
   std::string text;
+  struct stat info;
+  if (fstat(fileno(f), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+    text.reserve(static_cast<size_t>(info.st_size));
   char buffer[1 << 16];
   size_t got;
   while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, got);

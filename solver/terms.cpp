@@ -34,20 +34,21 @@ static Sort sort_of(Kind kind) {
   }
 }
 
-TermStore::TermStore() : table_(1024, kNoTerm) {
+TermStore::TermStore() : table_(1024, kNoTerm), tags_(1024, 0) {
   true_ = intern(Kind::True, Sort::Bool, 0, 0, nullptr, 0);
   false_ = intern(Kind::False, Sort::Bool, 0, 0, nullptr, 0);
 }
 
 uint32_t TermStore::declare(std::string name, std::vector<Sort> args, Sort result) {
   auto index = static_cast<uint32_t>(symbols_.size());
-  symbol_index_.emplace(name, index);
+  names_.push_back(name);
+  symbol_index_.emplace(std::string_view(names_.back()), index);
   symbols_.push_back(Symbol{std::move(name), std::move(args), result});
   return index;
 }
 
 uint32_t TermStore::find_symbol(std::string_view name) const {
-  auto it = symbol_index_.find(std::string(name));
+  auto it = symbol_index_.find(name);
   return it == symbol_index_.end() ? UINT32_MAX : it->second;
 }
 
@@ -82,24 +83,42 @@ bool TermStore::equal(TermId t, Kind kind, uint32_t sym, int64_t value, const Te
   return true;
 }
 
+void TermStore::reserve(size_t terms) {
+  nodes_.reserve(terms);
+  children_.reserve(terms * 3);
+  size_t size = table_.size();
+  while (size < terms * 2) size *= 2;
+  if (size > table_.size()) rehash(size);
+}
+
 void TermStore::grow() {
-  std::vector<TermId> bigger(table_.size() * 2, kNoTerm);
-  size_t mask = bigger.size() - 1;
+  rehash(table_.size() * 2);
+}
+
+void TermStore::rehash(size_t size) {
+  std::vector<TermId> bigger(size, kNoTerm);
+  std::vector<uint32_t> tags(size, 0);
+  size_t mask = size - 1;
   for (TermId t = 0; t < nodes_.size(); ++t) {
     const Node &nd = nodes_[t];
-    size_t pos = hash(nd.kind, nd.sym, nd.value, children_.data() + nd.first, nd.count) & mask;
+    uint64_t h = hash(nd.kind, nd.sym, nd.value, children_.data() + nd.first, nd.count);
+    size_t pos = h & mask;
     while (bigger[pos] != kNoTerm) pos = (pos + 1) & mask;
     bigger[pos] = t;
+    tags[pos] = static_cast<uint32_t>(h >> 32);
   }
   table_.swap(bigger);
+  tags_.swap(tags);
 }
 
 TermId TermStore::find(Kind kind, Sort, uint32_t sym, int64_t value, const TermId *args,
                        size_t n) const {
   size_t mask = table_.size() - 1;
-  size_t pos = hash(kind, sym, value, args, n) & mask;
+  uint64_t h = hash(kind, sym, value, args, n);
+  auto tag = static_cast<uint32_t>(h >> 32);
+  size_t pos = h & mask;
   while (table_[pos] != kNoTerm) {
-    if (equal(table_[pos], kind, sym, value, args, n)) return table_[pos];
+    if (tags_[pos] == tag && equal(table_[pos], kind, sym, value, args, n)) return table_[pos];
     pos = (pos + 1) & mask;
   }
   return kNoTerm;
@@ -108,9 +127,11 @@ TermId TermStore::find(Kind kind, Sort, uint32_t sym, int64_t value, const TermI
 TermId TermStore::intern(Kind kind, Sort sort, uint32_t sym, int64_t value, const TermId *args,
                          size_t n) {
   size_t mask = table_.size() - 1;
-  size_t pos = hash(kind, sym, value, args, n) & mask;
+  uint64_t h = hash(kind, sym, value, args, n);
+  auto tag = static_cast<uint32_t>(h >> 32);
+  size_t pos = h & mask;
   while (table_[pos] != kNoTerm) {
-    if (equal(table_[pos], kind, sym, value, args, n)) return table_[pos];
+    if (tags_[pos] == tag && equal(table_[pos], kind, sym, value, args, n)) return table_[pos];
     pos = (pos + 1) & mask;
   }
   auto id = static_cast<TermId>(nodes_.size());
@@ -118,18 +139,42 @@ TermId TermStore::intern(Kind kind, Sort sort, uint32_t sym, int64_t value, cons
                         static_cast<uint32_t>(n)});
   children_.insert(children_.end(), args, args + n);
   table_[pos] = id;
+  tags_[pos] = tag;
   if (nodes_.size() * 2 > table_.size()) grow();
   return id;
 }
 
 TermId TermStore::mk_num(int64_t value) {
+  constexpr int64_t kSmall = 1024;
+  if (value >= 0 && value < kSmall) {
+    if (small_nums_.empty()) small_nums_.assign(kSmall, kNoTerm);
+    TermId &t = small_nums_[static_cast<size_t>(value)];
+    if (t == kNoTerm) t = intern(Kind::Num, Sort::Int, 0, value, nullptr, 0);
+    return t;
+  }
   return intern(Kind::Num, Sort::Int, 0, value, nullptr, 0);
 }
 
 TermId TermStore::mk_app(uint32_t sym, const TermId *args, size_t n) {
+  constexpr int64_t kDense = 64;
+  size_t slot = SIZE_MAX;
+  if (n <= 2) {
+    int64_t a = n > 0 ? nodes_[args[0]].value : 0, b = n > 1 ? nodes_[args[1]].value : 0;
+    bool small = (n < 1 || nodes_[args[0]].kind == Kind::Num) &&
+                 (n < 2 || nodes_[args[1]].kind == Kind::Num) && a >= 0 && a < kDense && b >= 0 &&
+                 b < kDense;
+    if (small) {
+      slot = static_cast<size_t>((int64_t(n) * kDense + a) * kDense + b);
+      if (app_cache_.size() <= sym) app_cache_.resize(sym + 1);
+      std::vector<TermId> &cache = app_cache_[sym];
+      if (cache.empty()) cache.assign(3 * kDense * kDense, kNoTerm);
+      if (cache[slot] != kNoTerm) return cache[slot];
+    }
+  }
   size_t before = nodes_.size();
   TermId t = intern(Kind::App, symbols_[sym].result, sym, 0, args, n);
   if (nodes_.size() != before && is_ground_app(t)) ground_apps_.push_back(t);
+  if (slot != SIZE_MAX) app_cache_[sym][slot] = t;
   return t;
 }
 

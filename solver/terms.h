@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -63,6 +64,8 @@ struct Node {
 class TermStore {
 public:
   TermStore();
+  // Prepare for about this many terms (avoids rehashing while parsing).
+  void reserve(size_t terms);
 
   // Declare a symbol; returns its index.  The caller checks for redeclaration.
   uint32_t declare(std::string name, std::vector<Sort> args, Sort result);
@@ -111,13 +114,19 @@ private:
   uint64_t hash(Kind kind, uint32_t sym, int64_t value, const TermId *args, size_t n) const;
   bool equal(TermId t, Kind kind, uint32_t sym, int64_t value, const TermId *args, size_t n) const;
   void grow();
+  void rehash(size_t size);
   TermId fold(Kind kind, const TermId *args, size_t n, int64_t value, bool &done);
 
   std::vector<Node> nodes_;
   std::vector<TermId> children_;
-  std::vector<TermId> table_; // open addressing, kNoTerm = empty
+  std::vector<TermId> table_;  // open addressing, kNoTerm = empty
+  std::vector<uint32_t> tags_; // high hash bits of each slot, checked before the node
   std::vector<Symbol> symbols_;
-  std::unordered_map<std::string, uint32_t> symbol_index_;
+  std::deque<std::string> names_; // stable storage for the keys below
+  std::unordered_map<std::string_view, uint32_t> symbol_index_;
+  std::vector<TermId> small_nums_; // numerals 0..kSmall-1, kNoTerm until built
+  // Per symbol: dense cache of applications to at most two small numerals.
+  std::vector<std::vector<TermId>> app_cache_;
   std::vector<TermId> ground_apps_;
   std::vector<TermId> scratch_;
   TermId true_, false_;
