@@ -1,0 +1,659 @@
+"""Fault injection end to end: truncated results, files and directories that
+fail under the programs, a solver killed by a signal, broken pipes.
+
+Cases test_frame.py has already (ff a directory, a dangling ff symlink, the
+shell killed by a signal, standard output on /dev/full, no solver) are not
+repeated here.
+"""
+
+import os
+import resource
+import shutil
+import signal
+import stat
+import subprocess
+import tempfile
+import threading
+import unittest
+from contextlib import contextmanager
+from pathlib import Path
+
+import harness
+from harness import BIN, SCRIPTED_SOLVER, Run, cleanup, golden, graph, run
+
+PROGRAMS = ["alterword", "orientcheck"]
+PATH3 = graph(3, [(1, 2), (2, 3)])
+EDGE = graph(2, [(1, 2)])
+PAST_END = ("attempt to read past end of file `ff'", 454)
+RANGE = ("value out of range", 300)
+EXECUTE = ("`Execute': cannot execute program", 488)
+
+
+class Stop(Exception):
+    """A read broke the rules: the program stops with this error number."""
+
+    def __init__(self, code):
+        super().__init__(code)
+        self.code = code
+
+
+class Reader:
+    """The reading rules of the programs, on the whole text of a file.
+
+    A line feed reads as a blank and ends the line; a number leaves the
+    character after it unread; the end of the text where a character is due
+    is error 454; skipping a line succeeds once at the very end of a text
+    whose last line has no line end.
+    """
+
+    END = None
+
+    def __init__(self, text):
+        self.text = text
+        self.pos = 0
+        self.held = None  # a character looked at but not read
+        self.line_end_last = False  # the last character looked at ended a line
+        self.ended = False  # a read has met the end of the text
+        self.last_line_ended = text.endswith(b"\n")
+
+    def _raw(self):
+        if self.ended:
+            return self.END
+        if self.pos == len(self.text):
+            self.ended = self.line_end_last = True
+            return self.END
+        c = self.text[self.pos:self.pos + 1]
+        self.pos += 1
+        self.line_end_last = c == b"\n"
+        return b" " if c == b"\n" else c
+
+    def _next(self):
+        if self.held is not None:
+            c, self.held = self.held, None
+            return c
+        return self._raw()
+
+    def _due(self):
+        c = self._next()
+        if self.ended:
+            raise Stop(454)
+        return c
+
+    @staticmethod
+    def _digit(c):
+        if c is None:
+            return 99
+        v = c[0]
+        if 48 <= v <= 57:
+            return v - 48
+        if 65 <= v <= 90 or 97 <= v <= 122:
+            return (v | 32) - 97 + 10
+        return 99
+
+    def read_int(self):
+        c = self._due()
+        while c in (b" ", b"\t"):
+            c = self._due()
+        sign = 1
+        signed = c in (b"+", b"-")
+        if signed:
+            sign = -1 if c == b"-" else 1
+            c = self._due()
+        base, base_given = 10, False
+        if c == b"$":
+            c = self._due()
+            if self._digit(c) >= 16:
+                raise Stop(557)
+            base, base_given = 16, True
+        elif not (c is not None and c.isdigit()):
+            raise Stop(551 if signed else 552)
+        value, too_big = 0, False
+        while True:
+            while self._digit(c) < base:
+                value = value * base + self._digit(c)
+                too_big = too_big or value >= 2 ** 64
+                c = self._next()
+            if c != b"#":
+                break
+            if base_given:
+                raise Stop(559)
+            if not 2 <= value % 2 ** 64 <= 36:  # judged on the value wrapped to 64 bits
+                raise Stop(560)
+            base, value, base_given = value % 2 ** 64, 0, True
+            c = self._due()
+            if self._digit(c) >= base:
+                raise Stop(558)
+        if c is not None:
+            self.held = c
+        if too_big or not -2 ** 63 <= sign * value <= 2 ** 63 - 1:
+            raise Stop(553)
+        return sign * value
+
+    def read_char(self):
+        return self._due()
+
+    def skip_line(self):
+        if self.ended:
+            if self.last_line_ended:
+                raise Stop(454)
+            self.last_line_ended = True
+            return
+        self.held = None
+        if self.line_end_last:
+            self.line_end_last = False
+            return
+        while True:
+            c = self._raw()
+            if c is None:
+                self.last_line_ended, self.line_end_last = True, False
+                return
+            if self.line_end_last:
+                self.line_end_last = False
+                return
+
+    def read_line(self):
+        if self.ended:
+            raise Stop(454)
+        line = b""
+        if not self.line_end_last:
+            while len(line) < 255:
+                c = self._next()
+                if c is None:
+                    break
+                if self.line_end_last:
+                    self.held = c
+                    break
+                line += c
+        self.skip_line()
+        return line
+
+    def read_verdict(self):
+        line = self.read_line()
+        if self.ended and not self.text:
+            raise Stop(454)  # no solver answered
+        return line
+
+
+class Outcome:
+    """What a run must give: its printed text and the error it stops with."""
+
+    def __init__(self):
+        self.stdout = b""
+        self.error = None  # (message, code) of the report, or None
+
+    def stop(self, code):
+        messages = {454: PAST_END[0], 300: RANGE[0], 551: "digit expected after sign",
+                    552: "sign or digit expected", 553: "overflow while reading integer",
+                    557: "digit expected after `$' in integer constant",
+                    558: "digit expected after `#' in integer constant",
+                    559: "only one base specifier allowed in integer constant",
+                    560: "base out of range (2 .. 36)"}
+        self.error = (messages[code], code)
+        return self
+
+
+def alterword_outcome(n, results):
+    """alterword on a graph of n vertices whose solver answers `results` for K = 2, 3, ..."""
+    out = Outcome()
+    for k, result in enumerate(results, 2):
+        r = Reader(result)
+        try:
+            if r.read_verdict() != b"sat":
+                out.stdout += b"no solution for %d,\n" % k
+                continue
+            out.stdout += b"representing word for %d:\n" % k
+            position = {}
+            for _ in range(n * k):
+                for _ in range(5):
+                    r.read_char()
+                i, j = r.read_int(), r.read_int()
+                r.read_char()
+                m = r.read_int()
+                r.skip_line()
+                if not (1 <= i <= 20 and 1 <= j <= 20):
+                    raise Stop(300)
+                position[i, j] = m
+            for p in range(1, n * k + 1):
+                for i in range(1, n + 1):
+                    for j in range(1, k + 1):
+                        if j > 20:
+                            raise Stop(300)
+                        if position.get((i, j), 0) == p:
+                            out.stdout += b"%d" % i if i <= 9 else b"(%d)" % i
+            out.stdout += b"\n"
+            return out
+        except Stop as stop:
+            return out.stop(stop.code)
+    raise AssertionError("the answers end before a satisfiable one")
+
+
+def orientcheck_outcome(n, result):
+    """orientcheck on a graph of n vertices whose solver answers `result`."""
+    out = Outcome()
+    r = Reader(result)
+
+    def col(line, x):
+        if not 1 <= x <= len(line):
+            raise Stop(300)
+        c = line[x - 1]
+        return c - 256 if c >= 128 else c  # a char, as the program reads it
+
+    try:
+        if r.read_verdict() == b"unsat":
+            out.stdout = b"Not semi-transitive\n"
+            return out
+        out.stdout = b"Semi-transitive by orientation:\n"
+        for _ in range(n * n if n > 0 else 0):
+            line = r.read_line()
+            while col(line, 5) != ord("F"):
+                line = r.read_line()
+            x, i = 7, col(line, 7) - 48
+            if col(line, 8) != ord(" "):
+                x, i = 8, 10 * i + col(line, 8) - 48
+            x += 2
+            j = col(line, x) - 48
+            if col(line, x + 1) != ord(")"):
+                x += 1
+                j = 10 * j + col(line, x) - 48
+            x += 3
+            if col(line, x) == ord("t"):
+                out.stdout += b"%d %d\n" % (i, j)
+        return out
+    except Stop as stop:
+        return out.stop(stop.code)
+
+
+def model(word):
+    """alterword's result for `word`: "sat", then (= (A letter copy) position) lines."""
+    seen, lines = {}, [b"sat"]
+    for p, letter in enumerate(word, 1):
+        seen[letter] = seen.get(letter, 0) + 1
+        lines.append(b"(= (A %d %d) %d)" % (letter, seen[letter], p))
+    return b"\n".join(lines) + b"\n"
+
+
+def solver_script(body):
+    return "#!/bin/sh\n" + body + "\n"
+
+
+# The path on five vertices and a 2-uniform word for it, with two-digit positions.
+PATH5 = graph(5, [(1, 2), (2, 3), (3, 4), (4, 5)])
+PATH5_RESULT = model([1, 2, 1, 3, 2, 4, 3, 5, 4, 5])
+PATH5_K3 = model([1, 2, 1, 3, 2, 4, 3, 5, 4, 5, 1, 2, 3, 4, 5])
+# orientcheck's result for one edge, with weight and reachability lines among the F lines.
+EDGE_RESULT = (b"sat\n(= (W 1) 10)\n(= (F 1 1) false)\n(= (R 1 2) true)\n(= (F 1 2) true)\n"
+               b"(= (W 2) -3)\n(= (F 2 1) false)\n(= (R 2 1) false)\n(= (F 2 2) false)\n")
+
+
+class ReferenceReader(unittest.TestCase):
+    """The reference decoding above gives what the programs' own tests state."""
+
+    def test_known_outcomes(self):
+        self.assertEqual(alterword_outcome(5, [PATH5_RESULT]).stdout,
+                         b"representing word for 2:\n1213243545\n")
+        self.assertEqual(alterword_outcome(2, [b"sat\n(xx(A $1 2#1]  3\n(= (A 1 2)\t4 extra\n(= (A 2 1) +1\n(= (A 2 2)\n2\n"]).stdout,
+                         b"representing word for 2:\n2211\n")
+        self.assertEqual(alterword_outcome(2, [b"sat\n(= (A 1 1) 1)\n(= (A 1 2) 3)"]).error, PAST_END)
+        self.assertEqual(alterword_outcome(2, [b"sat\n(= (A - 1) 1)\n"]).error, ("digit expected after sign", 551))
+        self.assertEqual(orientcheck_outcome(2, EDGE_RESULT).stdout, b"Semi-transitive by orientation:\n1 2\n")
+        self.assertEqual(orientcheck_outcome(2, b"sat\n(= (F 1 2) true)\n\n(= (F 2 1) true)\n").error, RANGE)
+        self.assertEqual(orientcheck_outcome(2, b"unsat").stdout, b"Not semi-transitive\n")
+        r = Reader(b"18446744073709551618#1 ")
+        with self.assertRaises(Stop) as stop:
+            r.read_int()
+        self.assertEqual(stop.exception.code, 553)
+
+
+class TruncatedResult(unittest.TestCase):
+    """A result file cut after every byte of a valid result."""
+
+    def check(self, program, stdin, r, want, prefix):
+        if want.error is None:
+            self.assertEqual((r.status, r.stderr), (0, b""))
+            self.assertEqual(r.ff(), b"", "a normal run leaves ff empty")
+        else:
+            self.assertEqual(r.status, 42)
+            self.assertEqual(r.report(), want.error)
+            self.assertEqual(r.ff(), prefix, "ff keeps the result after a failure")
+        self.assertEqual(r.stdout, want.stdout)
+
+    def test_alterword(self):
+        for cut in range(len(PATH5_RESULT) + 1):
+            prefix = PATH5_RESULT[:cut]
+            with self.subTest(prefix=prefix):
+                want = alterword_outcome(5, [prefix, PATH5_K3])
+                r = run("alterword", PATH5, answers=[prefix], default=PATH5_K3)
+                self.check("alterword", PATH5, r, want, prefix)
+                cleanup(r)
+
+    def test_orientcheck(self):
+        for cut in range(len(EDGE_RESULT) + 1):
+            prefix = EDGE_RESULT[:cut]
+            with self.subTest(prefix=prefix):
+                want = orientcheck_outcome(2, prefix)
+                r = run("orientcheck", EDGE, default=prefix)
+                self.check("orientcheck", EDGE, r, want, prefix)
+                cleanup(r)
+
+    def test_outcomes_cover_every_kind(self):
+        # The cuts above reach success, the end of the text and a short line.
+        outcomes = {alterword_outcome(5, [PATH5_RESULT[:c], PATH5_K3]).error
+                    for c in range(len(PATH5_RESULT) + 1)}
+        self.assertEqual(outcomes, {None, PAST_END})
+        outcomes = {orientcheck_outcome(2, EDGE_RESULT[:c]).error for c in range(len(EDGE_RESULT) + 1)}
+        self.assertEqual(outcomes, {None, PAST_END, RANGE})
+
+
+@contextmanager
+def fake_command(name, script):
+    """Puts a script called `name` first in PATH for the programs' shell."""
+    bindir = Path(tempfile.mkdtemp(prefix="wordrep-bin-"))
+    (bindir / name).write_text(script)
+    (bindir / name).chmod(0o755)
+    saved = os.environ["PATH"]
+    os.environ["PATH"] = f"{bindir}:{saved}"
+    try:
+        yield bindir
+    finally:
+        os.environ["PATH"] = saved
+        shutil.rmtree(bindir, ignore_errors=True)
+
+
+class FilesBetweenCommands(unittest.TestCase):
+    def test_ff_removed_by_the_solver_is_made_again_by_the_rename(self):
+        solver = SCRIPTED_SOLVER.replace("cp ff bench$n\n", "cp ff bench$n\nrm ff\n")
+        for program, stdin, answer, printed in [("alterword", EDGE, b"sat\n(= (A 1 1) 1)\n(= (A 1 2) 3)\n(= (A 2 1) 2)\n(= (A 2 2) 4)\n",
+                                                 b"representing word for 2:\n1212\n"),
+                                                ("orientcheck", EDGE, b"unsat\n", b"Not semi-transitive\n")]:
+            with self.subTest(program=program):
+                r = run(program, stdin, default=answer, solver=solver)
+                self.assertEqual((r.status, r.stderr, r.stdout), (0, b"", printed))
+                self.assertEqual(r.ff(), b"")
+                self.assertEqual(len(r.benchmarks), 1)
+                cleanup(r)
+
+    def test_ff_removed_between_the_rename_and_the_reading(self):
+        # The rename command "succeeds" but leaves no ff behind.
+        with fake_command("mv", solver_script('/bin/mv "$@" && rm -f ff')):
+            for program in PROGRAMS:
+                with self.subTest(program=program):
+                    r = run(program, PATH3, default=b"unsat\n")
+                    self.assertEqual(r.status, 42)
+                    self.assertEqual(r.report(),
+                                     ("cannot open file `ff' for reading (No such file or directory)", 442))
+                    self.assertEqual(r.stdout, b"")
+                    self.assertIsNone(r.ff())
+                    self.assertEqual(len(r.benchmarks), 1)
+                    cleanup(r)
+
+    def test_rename_that_does_nothing_leaves_the_benchmark(self):
+        # ff still holds the benchmark: it must not be read as the verdict.
+        with fake_command("mv", solver_script("exit 0")):
+            for program, name in [("alterword", "uniform-edge-k2"), ("orientcheck", "orientation-edge")]:
+                with self.subTest(program=program):
+                    r = run(program, golden(name + ".in"), default=b"sat\n")
+                    self.assertEqual(r.status, 42)
+                    self.assertEqual(r.report(), EXECUTE)
+                    self.assertEqual(r.stdout, b"")
+                    self.assertEqual(r.ff(), golden(name + ".expect"))
+                    cleanup(r)
+
+
+SETPRIV = shutil.which("setpriv")
+
+
+class UnwritableDirectory(unittest.TestCase):
+    """The programs started from a directory they cannot write to."""
+
+    def run_in(self, program, stdin, prepare, as_user=True, remove_cwd=False):
+        work = Path(tempfile.mkdtemp(prefix="wordrep-test-"))
+        (work / "yices").write_text(SCRIPTED_SOLVER)
+        (work / "yices").chmod(0o755)
+        (work / "default").write_bytes(b"unsat\n")
+        prepare(work)
+        argv = [str(BIN / program)]
+        if as_user and os.geteuid() == 0:
+            argv = [SETPRIV, "--reuid=nobody", "--regid=nogroup", "--clear-groups"] + argv
+
+        def child_setup():
+            if remove_cwd:
+                shutil.rmtree(os.getcwd())
+
+        proc = subprocess.run(argv, input=stdin, cwd=work, capture_output=True, timeout=60,
+                              preexec_fn=child_setup)
+        return Run(proc.returncode, proc.stdout, proc.stderr, work)
+
+    def tearDown(self):
+        for d in getattr(self, "dirs", []):
+            d.chmod(0o755)
+            shutil.rmtree(d, ignore_errors=True)
+
+    def keep(self, r):
+        self.dirs = getattr(self, "dirs", []) + [r.dir]
+
+    @unittest.skipIf(os.geteuid() == 0 and SETPRIV is None, "as root this needs setpriv")
+    def test_no_ff_yet(self):
+        for program in PROGRAMS:
+            with self.subTest(program=program):
+                r = self.run_in(program, PATH3, lambda d: d.chmod(0o555))
+                self.keep(r)
+                self.assertEqual(r.status, 42)
+                self.assertEqual(r.report(), ("cannot open file `ff' for writing (Permission denied)", 443))
+                self.assertEqual(r.stdout, b"")
+                self.assertIsNone(r.ff())
+                self.assertFalse((r.dir / "count").exists(), "no command is run")
+
+    @unittest.skipIf(os.geteuid() == 0 and SETPRIV is None, "as root this needs setpriv")
+    def test_ff_not_writable(self):
+        def prepare(d):
+            (d / "ff").write_bytes(b"old contents\n")
+            (d / "ff").chmod(0o444)
+            d.chmod(0o555)
+        for program in PROGRAMS:
+            with self.subTest(program=program):
+                r = self.run_in(program, PATH3, prepare)
+                self.keep(r)
+                self.assertEqual(r.status, 42)
+                self.assertEqual(r.report(), ("cannot open file `ff' for writing (Permission denied)", 443))
+                self.assertEqual(r.stdout, b"")
+                self.assertEqual(r.ff(), b"old contents\n", "ff is not touched")
+
+    @unittest.skipIf(os.geteuid() == 0 and SETPRIV is None, "as root this needs setpriv")
+    def test_ff_writable_but_r_cannot_be_created(self):
+        # The benchmark reaches ff, the shell cannot create r: no result
+        # replaces the benchmark, which must not be taken for a verdict (it
+        # used to make alterword search without end).
+        def prepare(d):
+            (d / "ff").write_bytes(b"")
+            (d / "ff").chmod(0o666)
+            d.chmod(0o555)
+        for program, name in [("alterword", "uniform-edge-k2"), ("orientcheck", "orientation-edge")]:
+            with self.subTest(program=program):
+                r = self.run_in(program, golden(name + ".in"), prepare)
+                self.keep(r)
+                self.assertEqual(r.status, 42)
+                self.assertEqual(r.report(after_commands=True), EXECUTE)
+                self.assertIn(b"cannot create r", r.stderr)
+                self.assertEqual(r.stdout, b"")
+                self.assertEqual(r.ff(), golden(name + ".expect"))
+
+    def test_working_directory_removed(self):
+        for program in PROGRAMS:
+            with self.subTest(program=program):
+                r = self.run_in(program, PATH3, lambda d: None, as_user=False, remove_cwd=True)
+                self.assertEqual(r.status, 42)
+                self.assertEqual(r.report(), ("cannot open file `ff' for writing (No such file or directory)", 443))
+                self.assertEqual(r.stdout, b"")
+                self.assertFalse(r.dir.exists())
+
+
+def killed_solver(sig):
+    """The scripted solver, killing itself with `sig` once its answer is out."""
+    return SCRIPTED_SOLVER + f"kill -{sig} $$\necho never printed\n"
+
+
+class SolverKilled(unittest.TestCase):
+    """The solver alone killed by a signal: the shell exits with 128 + n, the
+    run goes on with what ff holds."""
+
+    SIGNALS = ["KILL", "TERM", "SEGV", "ABRT", "HUP"]
+
+    def test_after_its_answer(self):
+        for sig in self.SIGNALS:
+            with self.subTest(signal=sig, program="orientcheck"):
+                r = run("orientcheck", EDGE, default=EDGE_RESULT, solver=killed_solver(sig))
+                self.assertEqual((r.status, r.stdout), (0, b"Semi-transitive by orientation:\n1 2\n"))
+                self.assertNotIn(b"error #", r.stderr)
+                self.assertEqual(r.ff(), b"")
+                cleanup(r)
+            with self.subTest(signal=sig, program="alterword"):
+                r = run("alterword", PATH5, answers=[b"unsat\n"], default=PATH5_K3, solver=killed_solver(sig))
+                want = alterword_outcome(5, [b"unsat\n", PATH5_K3])
+                self.assertEqual(want.stdout, b"no solution for 2,\nrepresenting word for 3:\n121324354512345\n")
+                self.assertEqual((r.status, r.stdout), (0, want.stdout))
+                self.assertNotIn(b"error #", r.stderr)
+                self.assertEqual(len(r.benchmarks), 2)
+                cleanup(r)
+
+    def test_before_its_answer(self):
+        # Killed before a single byte: the result is empty, no solver answered.
+        solver = SCRIPTED_SOLVER.replace("if [ -f answer$n ]", "kill -TERM $$\nif [ -f answer$n ]")
+        for program in PROGRAMS:
+            with self.subTest(program=program):
+                r = run(program, PATH3, default=b"unsat\n", solver=solver)
+                self.assertEqual(r.status, 42)
+                self.assertEqual(r.report(after_commands=True), PAST_END)
+                self.assertEqual(r.stdout, b"")
+                self.assertEqual(r.ff(), b"")
+                cleanup(r)
+
+    def test_in_the_middle_of_its_answer(self):
+        # What it printed before it died is the result, decoded by the rules.
+        for cut in [4, 20, 41, 60, len(PATH5_RESULT) - 1]:
+            prefix = PATH5_RESULT[:cut]
+            with self.subTest(program="alterword", cut=cut):
+                r = run("alterword", PATH5, answers=[prefix], default=PATH5_K3, solver=killed_solver("KILL"))
+                want = alterword_outcome(5, [prefix, PATH5_K3])
+                self.assertEqual(r.stdout, want.stdout)
+                if want.error is None:
+                    self.assertEqual(r.status, 0)
+                else:
+                    self.assertEqual((r.status, r.report(after_commands=True)), (42, want.error))
+                    self.assertEqual(r.ff(), prefix)
+                cleanup(r)
+        for cut in [3, 30, 60, len(EDGE_RESULT) - 1]:
+            prefix = EDGE_RESULT[:cut]
+            with self.subTest(program="orientcheck", cut=cut):
+                r = run("orientcheck", EDGE, default=prefix, solver=killed_solver("SEGV"))
+                want = orientcheck_outcome(2, prefix)
+                self.assertEqual(r.stdout, want.stdout)
+                if want.error is None:
+                    self.assertEqual(r.status, 0)
+                else:
+                    self.assertEqual((r.status, r.report(after_commands=True)), (42, want.error))
+                    self.assertEqual(r.ff(), prefix)
+                cleanup(r)
+
+
+class BrokenPipe(unittest.TestCase):
+    """Standard output a pipe whose reader has gone."""
+
+    def run_reading(self, program, stdin, lines, ignore_sigpipe, **kwargs):
+        """Runs with a reader that takes `lines` lines of the output, then closes
+        the pipe; the solver waits for the close before answering again."""
+        rfd, wfd = os.pipe()
+        box = {}
+        started = threading.Event()
+
+        def setup(d):
+            box["dir"] = d
+            started.set()
+
+        got = []
+
+        def reader():
+            with os.fdopen(rfd, "rb", buffering=0) as pipe:
+                data = b""
+                while data.count(b"\n") < lines:
+                    chunk = pipe.read(1)
+                    if not chunk:
+                        break
+                    data += chunk
+                got.append(data)
+            started.wait()
+            (box["dir"] / "closed").write_text("")
+
+        t = threading.Thread(target=reader)
+        t.start()
+        with os.fdopen(wfd, "wb") as out:
+            r = run(program, stdin, stdout=out, setup=setup, ignore_sigpipe=ignore_sigpipe, **kwargs)
+        t.join()
+        r.stdout = got[0]
+        return r
+
+    # Waits (up to 20 s) for the reader to close the pipe before its second answer.
+    WAITING_SOLVER = SCRIPTED_SOLVER.replace(
+        "cp ff bench$n\n",
+        'cp ff bench$n\nif [ $n -ge 2 ]; then t=0; while [ ! -f closed ] && [ $t -lt 2000 ]; do sleep 0.01; t=$((t + 1)); done; fi\n')
+
+    def test_sigpipe_default_kills_without_a_report(self):
+        for program, answer in [("alterword", b"unsat\n"), ("orientcheck", b"unsat\n")]:
+            with self.subTest(program=program, after="nothing read"):
+                rfd, wfd = os.pipe()
+                os.close(rfd)
+                with os.fdopen(wfd, "wb") as broken:
+                    r = run(program, PATH3, default=answer, stdout=broken)
+                self.assertEqual(r.status, -signal.SIGPIPE)
+                self.assertEqual(r.stderr, b"", "no report")
+                self.assertEqual(r.ff(), answer, "ff keeps the result it held")
+                self.assertEqual(len(r.benchmarks), 1)
+                cleanup(r)
+        with self.subTest(program="alterword", after="one line read"):
+            r = self.run_reading("alterword", PATH3, 1, False, answers=[b"unsat\n", b"unknown\n"],
+                                 default=b"unsat\n", solver=self.WAITING_SOLVER)
+            self.assertEqual(r.stdout, b"no solution for 2,\n")
+            self.assertEqual(r.status, -signal.SIGPIPE)
+            self.assertEqual(r.stderr, b"")
+            self.assertEqual(r.ff(), b"unknown\n")
+            self.assertEqual(len(r.benchmarks), 2)
+            cleanup(r)
+
+    def test_sigpipe_ignored_reports_the_failed_write(self):
+        r = self.run_reading("alterword", PATH3, 1, True, answers=[b"unsat\n", b"unknown\n"],
+                             default=b"unsat\n", solver=self.WAITING_SOLVER)
+        self.assertEqual(r.stdout, b"no solution for 2,\n")
+        self.assertEqual(r.status, 42)
+        # Every statement of the programs' output fits one atomic pipe write,
+        # so nothing of the failed one was written: 466, never 467.
+        self.assertEqual(r.report(), ("error when writing to Output", 466))
+        self.assertEqual(r.ff(), b"unknown\n")
+        self.assertEqual(len(r.benchmarks), 2)
+        cleanup(r)
+
+
+class FileSizeLimit(unittest.TestCase):
+    """ff on a file system with no room: the file size limit cuts the benchmark."""
+
+    def test_benchmark_cut_by_the_limit(self):
+        def limit():
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (200, 200))
+
+        for program, name in [("alterword", "uniform-edge-k2"), ("orientcheck", "orientation-edge")]:
+            with self.subTest(program=program):
+                work = Path(tempfile.mkdtemp(prefix="wordrep-test-"))
+                (work / "yices").write_text(SCRIPTED_SOLVER)
+                (work / "yices").chmod(0o755)
+                proc = subprocess.run([str(BIN / program)], input=golden(name + ".in"), cwd=work,
+                                      capture_output=True, timeout=60, preexec_fn=limit)
+                r = Run(proc.returncode, proc.stdout, proc.stderr, work)
+                self.assertEqual(r.status, 42)
+                self.assertEqual(r.report(), ("error when writing to file `ff' (File too large)", 466))
+                self.assertEqual(r.stdout, b"")
+                self.assertEqual(r.ff(), golden(name + ".expect")[:200])
+                self.assertFalse((work / "count").exists(), "no command is run")
+                cleanup(r)
+
+
+if __name__ == "__main__":
+    unittest.main()
