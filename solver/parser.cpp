@@ -3,6 +3,7 @@
 #include "error.h"
 #include "lexer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,10 @@ namespace smt {
 namespace {
 
 constexpr int kMaxDepth = 1000;
+// The height a formula may reach with its let and flet bindings expanded: the
+// encoder and the other passes walk terms recursively.  A text nested at most
+// kMaxDepth levels builds at most two nodes a level (chains, binary minus).
+constexpr uint32_t kMaxHeight = 2 * kMaxDepth + 1;
 
 enum class Head {
   Not,
@@ -126,6 +131,7 @@ private:
   std::vector<TermId> args_; // argument stack shared by all nested applications
   std::vector<std::pair<std::string_view, TermId>> lets_, flets_;
   int depth_ = 0;
+  std::vector<uint32_t> height_; // per term: height of its DAG, see build()
   bool have_formula_ = false;
 };
 
@@ -152,11 +158,23 @@ int64_t Parser::numeral(const Token &tok) {
 }
 
 TermId Parser::build(const Token &at, Kind kind, const TermId *args, size_t n, int64_t value) {
+  TermId t;
   try {
-    return store_.mk(kind, args, n, value);
+    t = store_.mk(kind, args, n, value);
   } catch (const SmtError &e) {
     lex_.fail(at, e.what());
   }
+  // Heights of the nodes made since the last call; children precede parents.
+  for (size_t id = height_.size(); id < store_.size(); ++id) {
+    uint32_t h = 0;
+    for (uint32_t i = 0; i < store_.num_children(static_cast<TermId>(id)); ++i)
+      h = std::max(h, height_[store_.child(static_cast<TermId>(id), i)]);
+    height_.push_back(h + 1);
+  }
+  if (height_[t] > kMaxHeight)
+    lex_.fail(at, "formula nested deeper than " + std::to_string(kMaxHeight) +
+                      " levels with its let and flet bindings expanded");
+  return t;
 }
 
 void Parser::benchmark() {
