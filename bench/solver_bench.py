@@ -9,6 +9,7 @@ import argparse
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -20,16 +21,23 @@ import benchgen  # noqa: E402
 
 
 def timed(cmd, timeout, stdin=None, cwd=None):
-    """(seconds, first stdout line, peak KiB) of a command; seconds None on time-out."""
+    """(seconds, first stdout line, peak KiB) of a command; seconds None on time-out.
+    The command runs in its own process group, killed whole on time-out."""
     start = time.monotonic()
+    p = subprocess.Popen(["/usr/bin/time", "-f", "@@%M", *cmd], cwd=cwd, text=True,
+                         stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                         start_new_session=True)
     try:
-        p = subprocess.run(["/usr/bin/time", "-f", "@@%M", *cmd], input=stdin, cwd=cwd,
-                           capture_output=True, text=True, timeout=timeout)
+        out, err = p.communicate(stdin, timeout=timeout)
     except subprocess.TimeoutExpired:
+        os.killpg(p.pid, signal.SIGKILL)
+        p.communicate()
         return None, "timeout", None
     elapsed = time.monotonic() - start
-    peak = re.findall(r"@@(\d+)", p.stderr)
-    first = p.stdout.split("\n")[0].strip()
+    peak = re.findall(r"@@(\d+)", err)
+    first = out.split("\n")[0].strip()
+    if p.returncode != 0:
+        first = "FAILED(%d): %s" % (p.returncode, err.strip().split("\n")[0])
     return elapsed, first, int(peak[-1]) if peak else None
 
 
@@ -81,7 +89,7 @@ def main():
     ap.add_argument("--quick", action="store_true")
     ap.add_argument("--no-peers", action="store_true")
     args = ap.parse_args()
-    bindir = os.path.join(args.build, "bin")
+    bindir = os.path.join(os.path.abspath(args.build), "bin")
     yices = os.path.join(bindir, "yices")
     work = tempfile.mkdtemp()
     peers = [] if args.no_peers else [

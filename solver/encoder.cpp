@@ -74,7 +74,15 @@ Lit Encoder::is_min(uint32_t k, uint32_t i, bool max) {
 
 void Encoder::encode_all(bool implied) {
   add_transitivity();
-  for (TermId c : ints_.conjuncts) assert_signed(c, true);
+  // Unit conjuncts first, so that clauses they satisfy are never added.
+  auto is_literal = [&](TermId c) {
+    if (s_.kind(c) == Kind::Not) c = s_.child(c, 0);
+    return s_.kind(c) == Kind::App;
+  };
+  for (TermId c : ints_.conjuncts)
+    if (is_literal(c)) assert_signed(c, true);
+  for (TermId c : ints_.conjuncts)
+    if (!is_literal(c)) assert_signed(c, true);
   if (implied) add_implied_orders();
 }
 

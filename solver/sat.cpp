@@ -12,18 +12,31 @@ SatSolver::SatSolver() : engine_(new CaDiCaL::Solver) {
 
 SatSolver::~SatSolver() = default;
 
+int8_t SatSolver::fixed(Lit lit) const {
+  if (lit == 1) return 1;
+  if (lit == -1) return -1;
+  size_t v = static_cast<size_t>(lit > 0 ? lit : -lit);
+  if (v >= fixed_.size()) return 0;
+  return static_cast<int8_t>(lit > 0 ? fixed_[v] : -fixed_[v]);
+}
+
 void SatSolver::add_clause(const Lit *lits, size_t n) {
-  size_t kept = 0;
+  kept_.clear();
   for (size_t i = 0; i < n; ++i) {
-    if (lits[i] == 1) return; // satisfied by the constant true
-    if (lits[i] != -1) ++kept;
+    int8_t f = fixed(lits[i]);
+    if (f > 0) return; // satisfied
+    if (f == 0) kept_.push_back(lits[i]);
   }
-  if (kept == 0) {
+  if (kept_.empty()) {
     inconsistent_ = true;
     return;
   }
-  for (size_t i = 0; i < n; ++i)
-    if (lits[i] != -1) engine_->add(lits[i]);
+  if (kept_.size() == 1) {
+    size_t v = static_cast<size_t>(kept_[0] > 0 ? kept_[0] : -kept_[0]);
+    if (v >= fixed_.size()) fixed_.resize(v + 1024, 0);
+    fixed_[v] = kept_[0] > 0 ? 1 : -1;
+  }
+  for (Lit l : kept_) engine_->add(l);
   engine_->add(0);
   ++num_clauses_;
 }

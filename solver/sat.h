@@ -4,6 +4,7 @@
 // Variable 1 is the constant true; lit_true() returns it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -26,8 +27,8 @@ public:
   Lit new_var() { return ++num_vars_; }
   // Number of variables allocated so far.
   int num_vars() const { return num_vars_; }
-  // Add a clause; constant literals are simplified away, an empty clause makes
-  // the problem unsatisfiable.
+  // Add a clause.  Literals fixed by earlier unit clauses (and the constants)
+  // are simplified away; an empty clause makes the problem unsatisfiable.
   void add_clause(const Lit *lits, size_t n);
   void add_clause(std::initializer_list<Lit> lits) { add_clause(lits.begin(), lits.size()); }
   void add_clause(const std::vector<Lit> &lits) { add_clause(lits.data(), lits.size()); }
@@ -40,6 +41,10 @@ public:
 
 private:
   std::unique_ptr<CaDiCaL::Solver> engine_;
+  int8_t fixed(Lit lit) const; // +1 true, -1 false, 0 unknown at the root
+
+  std::vector<int8_t> fixed_; // per variable, from unit clauses
+  std::vector<Lit> kept_;
   int num_vars_ = 1;
   size_t num_clauses_ = 0;
   bool inconsistent_ = false;

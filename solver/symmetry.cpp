@@ -9,7 +9,7 @@ namespace smt {
 
 namespace {
 
-constexpr int kSearchBudget = 20000;
+constexpr int kSearchBudget = 5000;
 
 uint64_t mix(uint64_t h, uint64_t v) {
   h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
@@ -22,20 +22,17 @@ public:
   LetterSymmetry(TermStore &s, const IntAnalysis &ints, uint32_t cls, uint32_t sym)
       : s_(s), ints_(ints), cls_(cls), sym_(sym) {}
 
-  size_t run(Encoder &enc, SatSolver &sat, std::vector<char> &in_class_letter_used) {
-    (void)in_class_letter_used;
+  size_t run(Encoder &enc, SatSolver &sat) {
     if (!build_canonical()) return 0;
     collect_letters();
     if (letters_.size() < 3) return 0;
     build_letter_graph();
+    refine_colours();
     size_t m = letters_.size();
     swaps_.assign(m * m, {});
-    for (size_t a = 0; a < m; ++a)
-      for (size_t b = a + 1; b < m; ++b) {
-        if (vcolor_[a] != vcolor_[b]) continue;
-        std::vector<int> perm;
-        if (find_automorphism(a, b, perm) && verify(perm)) swaps_[a * m + b] = perm;
-      }
+    tried_.assign(m * m, 0);
+    memo_image_.assign(s_.size(), kNoTerm);
+    stamp_.assign(s_.size(), 0);
     return add_orders(enc, sat);
   }
 
@@ -166,6 +163,32 @@ private:
     }
   }
 
+  // Colour refinement: a letter's colour absorbs the multiset of (edge colour,
+  // neighbour colour) until the number of colours is stable.
+  void refine_colours() {
+    size_t m = letters_.size();
+    auto count = [&](const std::vector<uint64_t> &c) {
+      std::vector<uint64_t> d(c);
+      std::sort(d.begin(), d.end());
+      return std::unique(d.begin(), d.end()) - d.begin();
+    };
+    for (size_t round = 0; round < m; ++round) {
+      std::vector<uint64_t> next(m);
+      for (size_t x = 0; x < m; ++x) {
+        std::vector<uint64_t> around;
+        for (size_t y = 0; y < m; ++y)
+          if (y != x) around.push_back(mix(ecolor_[x * m + y], vcolor_[y]));
+        std::sort(around.begin(), around.end());
+        uint64_t h = vcolor_[x];
+        for (uint64_t a : around) h = mix(h, a);
+        next[x] = h;
+      }
+      bool stable = count(next) == count(vcolor_);
+      vcolor_.swap(next);
+      if (stable) break;
+    }
+  }
+
   // A permutation of the letter graph exchanging a and b, as close to the identity as found.
   bool find_automorphism(size_t a, size_t b, std::vector<int> &perm) {
     size_t m = letters_.size();
@@ -209,76 +232,85 @@ private:
   }
 
   // Image of a canonical term under the letter permutation, or kNoTerm if absent.
-  TermId image(TermId t, const std::vector<int> &perm, std::unordered_map<TermId, TermId> &memo) {
-    auto it = memo.find(t);
-    if (it != memo.end()) return it->second;
+  TermId image(TermId t, const std::vector<int> &perm) {
+    if (stamp_[t] == generation_) return memo_image_[t];
     TermId r = t;
     Kind k = s_.kind(t);
+    uint32_t n = s_.num_children(t);
     if (is_letter_app(t)) {
-      std::vector<TermId> args(s_.children(t), s_.children(t) + s_.num_children(t));
+      size_t base = buf_.size();
+      buf_.insert(buf_.end(), s_.children(t), s_.children(t) + n);
       int64_t v = letters_[perm[letter_index(t)]];
-      args[0] = s_.find(Kind::Num, Sort::Int, 0, v, nullptr, 0);
-      r = args[0] == kNoTerm ? kNoTerm
-                             : s_.find(Kind::App, Sort::Int, sym_, 0, args.data(), args.size());
-    } else if (k != Kind::App && s_.num_children(t) > 0) {
-      std::vector<TermId> c(s_.children(t), s_.children(t) + s_.num_children(t));
-      for (TermId &x : c) {
-        x = image(x, perm, memo);
-        if (x == kNoTerm) break;
+      buf_[base] = s_.find(Kind::Num, Sort::Int, 0, v, nullptr, 0);
+      r = buf_[base] == kNoTerm ? kNoTerm
+                                : s_.find(Kind::App, Sort::Int, sym_, 0, buf_.data() + base, n);
+      buf_.resize(base);
+    } else if (k != Kind::App && n > 0) {
+      size_t base = buf_.size();
+      for (uint32_t i = 0; i < n && r != kNoTerm; ++i) {
+        TermId x = image(s_.child(t, i), perm);
+        if (x == kNoTerm) r = kNoTerm;
+        buf_.push_back(x);
       }
-      if (std::find(c.begin(), c.end(), kNoTerm) != c.end()) {
-        r = kNoTerm;
-      } else {
-        if (is_commutative(k)) std::sort(c.begin(), c.end());
-        r = s_.find(k, s_.sort(t), 0, s_.value(t), c.data(), c.size());
+      if (r != kNoTerm) {
+        if (is_commutative(k)) std::sort(buf_.begin() + base, buf_.end());
+        r = s_.find(k, s_.sort(t), 0, s_.value(t), buf_.data() + base, n);
       }
+      buf_.resize(base);
     }
-    memo.emplace(t, r);
+    stamp_[t] = generation_;
+    memo_image_[t] = r;
     return r;
   }
 
   // The permutation maps the canonical conjunct set onto itself.
   bool verify(const std::vector<int> &perm) {
-    std::unordered_map<TermId, TermId> memo;
+    ++generation_;
     for (TermId c : conj_) {
-      TermId r = image(c, perm, memo);
+      TermId r = image(c, perm);
       if (r == kNoTerm || !std::binary_search(conj_.begin(), conj_.end(), r)) return false;
     }
     return true;
   }
 
-  const std::vector<int> &swap_of(size_t a, size_t b) const {
+  // The verified swap of letters a and b (empty when there is none), computed once.
+  const std::vector<int> &swap_of(size_t a, size_t b) {
     size_t m = letters_.size();
-    return a < b ? swaps_[a * m + b] : swaps_[b * m + a];
+    size_t key = a < b ? a * m + b : b * m + a;
+    if (!tried_[key]) {
+      tried_[key] = 1;
+      std::vector<int> perm;
+      if (vcolor_[a] == vcolor_[b] && find_automorphism(a, b, perm) && verify(perm))
+        swaps_[key] = perm;
+    }
+    return swaps_[key];
   }
 
-  // Greedy sets of pairwise-interchangeable letters; order each by a key variable.
+  // Greedy chains c1, c2, ... of letters where each swap of neighbours c_i, c_i+1
+  // exists and fixes every other letter of the chain and of earlier chains.
+  // Neighbour swaps generate every permutation of the chain, so the key
+  // variables of the chain may be required to be increasing.
   size_t add_orders(Encoder &enc, SatSolver &sat) {
     size_t m = letters_.size(), units = 0;
     std::vector<char> used(m, 0);
-    std::vector<size_t> fixed_letters; // letters of earlier sets: must stay fixed
+    std::vector<size_t> fixed_letters; // letters of earlier chains: must stay fixed
     for (size_t a = 0; a < m; ++a) {
       if (used[a]) continue;
-      std::vector<size_t> set{a};
+      std::vector<size_t> chain{a};
       for (size_t b = a + 1; b < m; ++b) {
         if (used[b]) continue;
-        bool ok = true;
-        for (size_t i = 0; i < set.size() && ok; ++i) {
-          const std::vector<int> &p = swap_of(set[i], b);
-          ok = !p.empty();
-          for (size_t j = 0; j < set.size() && ok; ++j)
-            ok = set[j] == set[i] || p[set[j]] == static_cast<int>(set[j]);
-          for (size_t f : fixed_letters) ok = ok && p[f] == static_cast<int>(f);
-          // earlier swaps inside the set must fix b
-          for (size_t j = 0; j < i && ok; ++j)
-            ok = swap_of(set[j], set[i])[b] == static_cast<int>(b);
-        }
-        if (ok) set.push_back(b);
+        const std::vector<int> &p = swap_of(chain.back(), b);
+        bool ok = !p.empty();
+        for (size_t j = 0; j + 1 < chain.size() && ok; ++j) ok = p[chain[j]] == int(chain[j]);
+        for (size_t f : fixed_letters) ok = ok && p[f] == static_cast<int>(f);
+        for (size_t j = 0; j + 1 < chain.size() && ok; ++j)
+          ok = swap_of(chain[j], chain[j + 1])[b] == static_cast<int>(b);
+        if (ok) chain.push_back(b);
       }
-      if (set.size() < 2) continue;
-      std::vector<TermId> keys = key_apps(set);
+      if (chain.size() < 2) continue;
+      std::vector<TermId> keys = key_apps(chain);
       if (keys.empty()) continue;
-      for (size_t x : set) used[x] = 1, fixed_letters.push_back(x);
+      for (size_t x : chain) used[x] = 1, fixed_letters.push_back(x);
       for (size_t i = 0; i + 1 < keys.size(); ++i) {
         sat.add_clause({enc.before(cls_, ints_.index_in[keys[i]], ints_.index_in[keys[i + 1]])});
         ++units;
@@ -317,6 +349,10 @@ private:
   std::vector<int64_t> letters_;
   std::vector<uint64_t> vcolor_, ecolor_;
   std::vector<std::vector<int>> swaps_;
+  std::vector<char> tried_;
+  std::vector<TermId> memo_image_, buf_;
+  std::vector<uint32_t> stamp_;
+  uint32_t generation_ = 0;
 };
 
 } // namespace
@@ -335,8 +371,7 @@ size_t break_symmetries(Benchmark &bench, const IntAnalysis &ints, Encoder &enc,
         all = all && ints.class_of[t] == static_cast<int32_t>(k);
       }
       if (!any || !all) continue;
-      std::vector<char> unused;
-      units += LetterSymmetry(s, ints, k, sym).run(enc, sat, unused);
+      units += LetterSymmetry(s, ints, k, sym).run(enc, sat);
     }
   }
   return units;
