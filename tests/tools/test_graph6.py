@@ -97,6 +97,9 @@ class InputFormat(unittest.TestCase):
         ("3\n2 1\n3 2\n1 2\n0 0\n", (3, [(1, 2), (2, 3)])),     # order and duplicates
         ("20\n0 0\n", (20, [])),
         ("1\n0 0", (1, [])),
+        ("3 vertices\n1 2 first edge\n\n2 3\n0 0 end\n", (3, [(1, 2), (2, 3)])),   # comments
+        ("$3\n+1 2#10\n36#3 $2\n-1 0\n", (3, [(1, 2), (2, 3)])),    # number notations
+        ("3\n1 2\n0\n", (3, [(1, 2)])),
     ]
     BAD = [
         ("", "empty input"),
@@ -107,7 +110,8 @@ class InputFormat(unittest.TestCase):
         ("3\n1 4\n0 0\n", "vertices must be in 1..3"),
         ("3\n2 2\n0 0\n", "loops"),
         ("3\n1\n", "only one vertex"),
-        ("3\n1 2\n0 0\n2 3\n", "after the closing line"),
+        ("3\n1 2x\n0 0\n", "'2x' is not a number"),
+        ("3\n1 37#2\n0 0\n", "not a number"),
     ]
 
     def test_good(self):

@@ -37,9 +37,9 @@ def graph6_order(line):
     if not s:
         raise GraphError("empty graph6 string")
     if s[0] in ":;":
-        raise GraphError("sparse6 is not supported, only graph6")
+        raise GraphError("sparse6 is not supported (only graph6)")
     if s[0] == "&":
-        raise GraphError("digraph6 is not supported, only graph6")
+        raise GraphError("digraph6 is not supported (only graph6)")
     for c in s:
         if not 63 <= ord(c) <= 126:
             raise GraphError("invalid character %r in graph6 string" % c)
@@ -127,49 +127,67 @@ def format_input(n, edges):
     return "\n".join(lines) + "\n"
 
 
+def parse_number(t):
+    """A number as the programs read it: optional sign, then decimal digits,
+    "$" and hexadecimal digits, or "base#digits" with a base from 2 to 36."""
+    sign = 1
+    body = t
+    if body[:1] in "+-" and len(body) > 1:
+        sign = -1 if body[0] == "-" else 1
+        body = body[1:]
+    try:
+        if body.startswith("$"):
+            return sign * int(body[1:], 16)
+        if "#" in body:
+            base, digits = body.split("#", 1)
+            if not 2 <= int(base) <= 36:
+                raise ValueError
+            return sign * int(digits, int(base))
+        if not body.isdigit():
+            raise ValueError
+        return sign * int(body)
+    except ValueError:
+        raise GraphError("%r is not a number" % t) from None
+
+
 def parse_input(text):
     """Parse the programs' input format; return (n, edges).
 
-    Duplicate edges are merged; loops, vertices outside 1..n, a missing
-    "0 0" line or text after it are errors."""
-    tokens = []
-    for lineno, line in enumerate(text.splitlines(), 1):
-        for t in line.split():
-            tokens.append((lineno, t))
-    if not tokens:
+    The first line holds n; each following line an edge as two numbers; a
+    pair whose first number is 0 or less ends the list.  Text after the
+    numbers on a line is ignored, as the programs do; blank lines are
+    skipped.  Duplicate edges are merged; loops, vertices outside 1..n or a
+    missing end pair are errors."""
+    lines = [(k, line.split()) for k, line in enumerate(text.splitlines(), 1)]
+    lines = [(k, toks) for k, toks in lines if toks]
+    if not lines:
         raise GraphError("empty input: expected the number of vertices")
-
-    def num(k):
-        lineno, t = tokens[k]
-        try:
-            return int(t)
-        except ValueError:
-            raise GraphError("line %d: %r is not a number" % (lineno, t))
-
-    n = num(0)
+    lineno, toks = lines[0]
+    try:
+        n = parse_number(toks[0])
+    except GraphError as e:
+        raise GraphError("line %d: %s" % (lineno, e))
     if not 1 <= n <= MAX_VERTICES:
         raise GraphError("line %d: number of vertices must be in 1..%d, not %d"
-                         % (tokens[0][0], MAX_VERTICES, n))
+                         % (lineno, MAX_VERTICES, n))
     edges = []
-    k = 1
-    while True:
-        if k >= len(tokens):
-            raise GraphError("input ends without the closing line \"0 0\"")
-        if k + 1 >= len(tokens):
-            raise GraphError("line %d: edge with only one vertex" % tokens[k][0])
-        a, b = num(k), num(k + 1)
-        k += 2
-        if a == 0 and b == 0:
-            break
+    for lineno, toks in lines[1:]:
+        try:
+            a = parse_number(toks[0])
+            if a <= 0:
+                break
+            if len(toks) < 2:
+                raise GraphError("edge with only one vertex")
+            b = parse_number(toks[1])
+        except GraphError as e:
+            raise GraphError("line %d: %s" % (lineno, e))
         if not (1 <= a <= n and 1 <= b <= n):
-            raise GraphError("line %d: edge %d %d: vertices must be in 1..%d"
-                             % (tokens[k - 2][0], a, b, n))
+            raise GraphError("line %d: edge %d %d: vertices must be in 1..%d" % (lineno, a, b, n))
         if a == b:
-            raise GraphError("line %d: edge %d %d: loops are not allowed"
-                             % (tokens[k - 2][0], a, b))
+            raise GraphError("line %d: edge %d %d: loops are not allowed" % (lineno, a, b))
         edges.append((a, b))
-    if k < len(tokens):
-        raise GraphError("line %d: text after the closing line \"0 0\"" % tokens[k][0])
+    else:
+        raise GraphError("input ends without the closing line \"0 0\"")
     return normalise(n, edges)
 
 

@@ -1,0 +1,368 @@
+#!/usr/bin/python3
+"""wordrep-batch with stand-in programs (stubs/stub-program): the CSV and
+its order, failures, scratch directories, interruption and resume, the
+journal, the progress bar, the summary.  The mathematics is tested with the
+real programs in test_batch_programs.py."""
+
+import csv
+import io
+import json
+import os
+import pty
+import re
+import select
+import signal
+import subprocess
+import tempfile
+import time
+import unittest
+
+from helpers import STUB, geng, tool
+from wordrep.graph import from_graph6
+
+BATCH = tool("wordrep-batch")
+HEADER = "graph6,vertices,edges,semi_transitive,representation_number,word,orientation\n"
+T21 = "T" + "?" * 35          # the empty graph on 21 vertices
+
+
+class BatchCase(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.dir = self.tmp.name
+        self.bin = os.path.join(self.dir, "bin")
+        os.mkdir(self.bin)
+        for p in ("alterword", "orientcheck", "yices"):
+            os.symlink(STUB, os.path.join(self.bin, p))
+        self.scratch = os.path.join(self.dir, "scratch")
+        os.mkdir(self.scratch)
+        self.log = os.path.join(self.dir, "log")
+        self.control({})
+
+    def tearDown(self):
+        self.tmp.cleanup()
+
+    def control(self, ctl):
+        ctl = dict(ctl)
+        ctl["log"] = self.log
+        self.ctl = os.path.join(self.dir, "control.json")
+        with open(self.ctl, "w") as f:
+            json.dump(ctl, f)
+
+    def env(self):
+        env = dict(os.environ)
+        env["STUB_CONTROL"] = self.ctl
+        env.pop("WORDREP_BIN", None)
+        return env
+
+    def cmd(self, *args):
+        return [BATCH, "--bin", self.bin, "--tmpdir", self.scratch] + list(args)
+
+    def batch(self, graphs, *args, timeout=120):
+        return subprocess.run(self.cmd(*args), input="".join(g + "\n" for g in graphs),
+                              capture_output=True, text=True, env=self.env(), timeout=timeout)
+
+    def log_lines(self):
+        if not os.path.exists(self.log):
+            return []
+        with open(self.log) as f:
+            return [line.split() for line in f]
+
+    def assertScratchEmpty(self):
+        self.assertEqual(os.listdir(self.scratch), [])
+
+
+def stub_row(g6):
+    """The row the stubs' default answers give."""
+    n, edges = from_graph6(g6)
+    word = "".join(str(v) if v < 10 else "(%d)" % v for v in list(range(1, n + 1)) * 3)
+    return "%s,%d,%d,yes,3,%s,%s\n" % (g6, n, len(edges), word,
+                                       " ".join("%d>%d" % e for e in edges))
+
+
+class Output(BatchCase):
+    def test_csv_is_byte_exact(self):
+        self.control({"orientcheck": {"Bw": {"out": "Not semi-transitive\n"}},
+                      "alterword": {"BW": {"out": "representing word for 2:\n2(10)1\n"}}})
+        p = self.batch(["Bg", "Bw", "BW"])
+        self.assertEqual(p.returncode, 0, p.stderr)
+        self.assertEqual(p.stdout, HEADER
+                         + "Bg,3,2,yes,3,123123123,1>2 2>3\n"
+                         + "Bw,3,3,no,,,\n"
+                         + "BW,3,2,yes,2,2(10)1,1>3 2>3\n")
+        # alterword runs only on the semi-transitive graphs
+        self.assertEqual(sorted((l[0], l[2]) for l in self.log_lines()),
+                         [("alterword", "BW"), ("alterword", "Bg"), ("orientcheck", "BW"),
+                          ("orientcheck", "Bg"), ("orientcheck", "Bw")])
+        self.assertScratchEmpty()
+
+    def test_summary(self):
+        self.control({"orientcheck": {"Bw": {"out": "Not semi-transitive\n"}},
+                      "alterword": {"BW": {"out": "representing word for 2:\n121323\n"},
+                                    "Bg": {"rc": 42, "err": "alterword: x (error #1 at 2)\n"}}})
+        p = self.batch(["Bg", "Bw", "BW", "B?", "Bo"])
+        self.assertEqual(p.returncode, 1)
+        lines = p.stderr.splitlines()
+        self.assertEqual(lines[:6], ["wordrep-batch: 5 graphs",
+                                     "  representation number 2: 1",
+                                     "  representation number 3: 2",
+                                     "  not word-representable: 1",
+                                     "  failures: 1"][:5] + [lines[5]])
+        self.assertRegex(lines[5], r"^  wall time: \d+\.\d\d s, 5 graphs run, \d+\.\d\d graphs/s$")
+        self.assertEqual(len(lines), 6)
+
+    def test_rows_keep_input_order_whatever_finishes_first(self):
+        graphs = geng("-c", 6)[:48]
+        # Later graphs finish first: sleeps fall along the input.
+        self.control({"orientcheck": {g: {"sleep": 0.2 * (1 - k / len(graphs))}
+                                      for k, g in enumerate(graphs)}})
+        p = self.batch(graphs, "-j", "6", "-o", os.path.join(self.dir, "out.csv"))
+        self.assertEqual(p.returncode, 0, p.stderr)
+        with open(os.path.join(self.dir, "out.csv")) as f:
+            self.assertEqual(f.read(), HEADER + "".join(stub_row(g) for g in graphs))
+        self.assertEqual(p.stdout, "")
+        self.assertFalse(os.path.exists(os.path.join(self.dir, "out.csv.journal")))
+        done = [l[2] for l in self.log_lines() if l[0] == "orientcheck"]
+        self.assertNotEqual(done, graphs)      # they did finish out of order
+        self.assertEqual(sorted(done), sorted(graphs))
+        self.assertScratchEmpty()
+
+    def test_input_from_file_with_graph6_header(self):
+        path = os.path.join(self.dir, "in.g6")
+        with open(path, "w") as f:
+            f.write(">>graph6<<Bg\n\nBW\n")
+        p = subprocess.run(self.cmd(path), capture_output=True, text=True, env=self.env(),
+                           stdin=subprocess.DEVNULL)
+        self.assertEqual(p.returncode, 0, p.stderr)
+        self.assertEqual(p.stdout, HEADER + stub_row("Bg") + stub_row("BW"))
+
+    def test_csv_reads_back_with_a_csv_reader(self):
+        self.control({"alterword": {"Bg": {"rc": 42, "err": "alterword: a, b \"c\" (error #9 at 1)\n"}}})
+        p = self.batch(["Bg", "BW"])
+        rows = list(csv.reader(io.StringIO(p.stdout)))
+        self.assertEqual([len(r) for r in rows], [7, 7, 7])
+        self.assertEqual(rows[1][4], "failed: alterword: a, b \"c\" (error #9 at 1) "
+                                     "[alterword exited with status 42]")
+
+    def test_each_graph_runs_in_its_own_directory_with_yices(self):
+        graphs = geng("-c", 5)
+        p = self.batch(graphs, "-j", "4")
+        self.assertEqual(p.returncode, 0, p.stderr)
+        # The stub alterword fails unless ./yices is there and usable; both
+        # programs of a graph share a directory, and no two graphs do.
+        dirs = {}
+        for prog, cwd, g in self.log_lines():
+            self.assertEqual(os.path.dirname(os.path.dirname(cwd)), self.scratch)
+            dirs.setdefault(g, set()).add(cwd)
+        self.assertEqual(sorted(dirs), sorted(graphs))
+        self.assertTrue(all(len(d) == 1 for d in dirs.values()))
+        self.assertEqual(len(set.union(*dirs.values())), len(graphs))
+        self.assertScratchEmpty()
+
+    def test_several_machines_through_an_sshloginfile(self):
+        # ":" is the local machine in GNU parallel's sshlogin syntax.
+        logins = os.path.join(self.dir, "machines")
+        with open(logins, "w") as f:
+            f.write("2/:\n")
+        graphs = geng("-c", 5)
+        p = self.batch(graphs, "--sshloginfile", logins)
+        self.assertEqual(p.returncode, 0, p.stderr)
+        self.assertEqual(p.stdout, HEADER + "".join(stub_row(g) for g in graphs))
+
+
+class Failures(BatchCase):
+    # (graph6, stub control for it, options, expected row)
+    CASES = [
+        ("Bg", {"orientcheck": {"rc": 42, "err": "orientcheck: bad input (error #3 at 77)\n"}}, [],
+         "Bg,3,2,failed: orientcheck: bad input (error #3 at 77) "
+         "[orientcheck exited with status 42],,,\n"),
+        ("Bg", {"orientcheck": {"rc": 42}}, [],
+         "Bg,3,2,failed: orientcheck exited with status 42,,,\n"),
+        ("Bg", {"orientcheck": {"rc": 139}}, [],
+         "Bg,3,2,failed: orientcheck killed by SIGSEGV,,,\n"),
+        ("Bg", {"orientcheck": {"out": "Semi-transitive\n"}}, [],
+         "Bg,3,2,\"failed: orientcheck: unexpected output: expected \"\"Not semi-transitive\"\" or "
+         "\"\"Semi-transitive by orientation:\"\", got 'Semi-transitive\\n'\",,,\n"),
+        ("Bg", {"alterword": {"rc": 42, "err": "alterword: solver gave no answer (error #5 at 9)\n"}},
+         [], "Bg,3,2,yes,failed: alterword: solver gave no answer (error #5 at 9) "
+             "[alterword exited with status 42],,1>2 2>3\n"),
+        ("Bg", {"alterword": {"out": "no solution for 2,\n"}}, [],
+         "Bg,3,2,yes,\"failed: alterword: unexpected output: no line \"\"representing word for 3:\"\"\","
+         ",1>2 2>3\n"),
+        ("Bg", {"alterword": {"sleep": 30}}, ["--timeout", "1"],
+         "Bg,3,2,yes,failed: alterword timed out after 1 s,,1>2 2>3\n"),
+        ("Bg", {"orientcheck": {"out": "Semi-transitive by orientation:\n1 2\n3 2\n"},
+                "alterword": {"out": "representing word for 2:\n123123\n"}}, ["--verify"],
+         "Bg,3,2,yes,failed: word check: 1 and 3 alternate but are not adjacent,,1>2 3>2\n"),
+        ("Bg", {"orientcheck": {"out": "Semi-transitive by orientation:\n1 2\n"}}, ["--verify"],
+         "Bg,3,2,failed: orientation check: edge 2 3 is not oriented,,,\n"),
+        ("Bg", {"orientcheck": {"out": "Semi-transitive by orientation:\n2 1\n3 2\n"},
+                "alterword": {"out": "representing word for 2:\n121323\n"}}, ["--verify"],
+         "Bg,3,2,yes,2,121323,2>1 3>2\n"),
+        (T21, {}, [], T21 + ",21,0,failed: graph has 21 vertices; alterword and orientcheck "
+                            "accept at most 20,,,\n"),
+        ("Bx", {}, [], "Bx,3,,failed: graph6 padding bits are not zero,,,\n"),
+        (":Bw", {}, [], ":Bw,,,failed: sparse6 is not supported (only graph6),,,\n"),
+    ]
+
+    def test_a_failing_graph_is_reported_and_the_batch_goes_on(self):
+        for g6, spec, opts, row in self.CASES:
+            with self.subTest(g6=g6, spec=spec):
+                self.control({prog: {g6: s} for prog, s in spec.items()})
+                # Complete graphs around it: the stubs' default answers are
+                # right for them, so --verify passes them.
+                p = self.batch(["Bw", g6, "C~"], *opts)
+                self.assertEqual(p.stdout, HEADER + stub_row("Bw") + row + stub_row("C~"))
+                failed = row.count("failed: ")
+                self.assertIn("  failures: %d\n" % failed, p.stderr)
+                self.assertEqual(p.returncode, 1 if failed else 0, p.stderr)
+                self.assertScratchEmpty()
+
+    def test_missing_program_is_refused_before_starting(self):
+        os.unlink(os.path.join(self.bin, "yices"))
+        p = self.batch(["Bg"])
+        self.assertEqual(p.returncode, 2)
+        self.assertEqual(p.stdout, "")
+        self.assertEqual(p.stderr, "wordrep-batch: yices not found at %s/yices "
+                                   "(use --bin DIR or --yices PATH)\n" % self.bin)
+
+
+class Resume(BatchCase):
+    def start(self, graphs, *args):
+        path = os.path.join(self.dir, "in.g6")
+        with open(path, "w") as f:
+            f.write("".join(g + "\n" for g in graphs))
+        return subprocess.Popen(self.cmd(path, *args), stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, text=True, env=self.env(),
+                                start_new_session=True)
+
+    def journal_done(self, path):
+        with open(path) as f:
+            recs = [json.loads(line) for line in f]
+        return {r["i"] for r in recs[1:]}
+
+    def interrupted_then_resumed(self, sig):
+        graphs = geng("-c", 6)[:40]
+        out = os.path.join(self.dir, "out.csv")
+        journal = out + ".journal"
+        self.control({"sleep": 0.15})
+        p = self.start(graphs, "-j", "3", "-o", out)
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline:
+            if os.path.exists(journal) and len(self.journal_done(journal)) >= 8:
+                break
+            time.sleep(0.05)
+        os.killpg(p.pid, sig)       # as a Ctrl-C on a terminal reaches the foreground group
+        _, err = p.communicate(timeout=60)
+        self.assertEqual(p.returncode, 130, err)
+        self.assertIn("run the same command with --resume", err)
+        done = self.journal_done(journal)
+        self.assertLess(len(done), len(graphs))
+        self.assertScratchEmpty()
+        first = self.log_lines()
+        self.assertTrue({graphs[i] for i in done} <= {l[2] for l in first if l[0] == "alterword"})
+
+        p = self.start(graphs, "-j", "3", "-o", out, "--resume")
+        _, err = p.communicate(timeout=120)
+        self.assertEqual(p.returncode, 0, err)
+        with open(out) as f:
+            self.assertEqual(f.read(), HEADER + "".join(stub_row(g) for g in graphs))
+        self.assertFalse(os.path.exists(journal))
+        self.assertIn("  taken from the journal: %d\n" % len(done), err)
+        self.assertIn("%d graphs run" % (len(graphs) - len(done)), err)
+        # Nothing recorded was run again, and everything else was run once.
+        second = self.log_lines()[len(first):]
+        for prog in ("orientcheck", "alterword"):
+            again = sorted(l[2] for l in second if l[0] == prog)
+            self.assertEqual(again, sorted(g for i, g in enumerate(graphs) if i not in done))
+        self.assertScratchEmpty()
+
+    def test_interrupt_and_resume(self):
+        self.interrupted_then_resumed(signal.SIGINT)
+
+    def test_terminate_and_resume(self):
+        self.interrupted_then_resumed(signal.SIGTERM)
+
+    def test_journal_is_not_overwritten_without_resume(self):
+        out = os.path.join(self.dir, "out.csv")
+        with open(out + ".journal", "w") as f:
+            f.write("{}\n")
+        p = self.batch(["Bg"], "-o", out)
+        self.assertEqual(p.returncode, 2)
+        self.assertIn("exists from an unfinished batch: add --resume", p.stderr)
+        with open(out + ".journal") as f:
+            self.assertEqual(f.read(), "{}\n")
+
+    def test_journal_of_another_input_is_refused(self):
+        out = os.path.join(self.dir, "out.csv")
+        self.control({"orientcheck": {"BW": {"sleep": 30}}})
+        p = self.start(["Bg", "BW"], "-o", out, "-j", "1")
+        while not os.path.exists(out + ".journal") or not self.journal_done(out + ".journal"):
+            time.sleep(0.05)
+        os.killpg(p.pid, signal.SIGINT)
+        p.communicate(timeout=60)
+        q = self.batch(["Bg", "Bw"], "-o", out, "--resume")
+        self.assertEqual(q.returncode, 2)
+        self.assertIn("belongs to a different input", q.stderr)
+
+    def test_cut_off_journal_line_is_run_again(self):
+        graphs = ["Bg", "BW", "Bw"]
+        out = os.path.join(self.dir, "out.csv")
+        self.batch(graphs, "-o", out, "--journal", os.path.join(self.dir, "j0"))
+        import hashlib
+        digest = hashlib.sha256("".join(g + "\n" for g in graphs).encode()).hexdigest()
+        journal = os.path.join(self.dir, "j")
+        with open(journal, "w") as f:
+            f.write(json.dumps({"journal": 1, "input_sha256": digest, "graphs": 3}) + "\n")
+            f.write(json.dumps({"i": 1, "row": stub_row("BW").rstrip("\n").split(",")}) + "\n")
+            f.write('{"i": 0, "row": ["Bg", "3", "2", "y')      # cut off by a crash
+        before = len(self.log_lines())
+        p = self.batch(graphs, "-o", out, "--journal", journal, "--resume")
+        self.assertEqual(p.returncode, 0, p.stderr)
+        with open(out) as f:
+            self.assertEqual(f.read(), HEADER + "".join(stub_row(g) for g in graphs))
+        self.assertEqual(sorted(l[2] for l in self.log_lines()[before:] if l[0] == "orientcheck"),
+                         ["Bg", "Bw"])
+
+    def test_resume_needs_a_journal(self):
+        p = self.batch(["Bg"], "--resume")
+        self.assertEqual((p.returncode, p.stdout), (2, ""))
+        self.assertIn("--resume needs -o FILE or --journal FILE", p.stderr)
+
+
+class Progress(BatchCase):
+    def test_bar_on_a_terminal_only(self):
+        graphs = geng("-c", 5)
+        master, slave = pty.openpty()
+        p = subprocess.Popen(self.cmd(), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                             stderr=slave, env=self.env(), text=True)
+        os.close(slave)
+        p.stdin.write("".join(g + "\n" for g in graphs))
+        p.stdin.close()
+        screen = b""
+        while True:
+            r, _, _ = select.select([master], [], [], 60)
+            if not r:
+                break
+            try:
+                chunk = os.read(master, 4096)
+            except OSError:
+                break
+            if not chunk:
+                break
+            screen += chunk
+        out = p.stdout.read()
+        p.wait()
+        os.close(master)
+        self.assertEqual(p.returncode, 0)
+        self.assertEqual(out, HEADER + "".join(stub_row(g) for g in graphs))
+        text = screen.decode()
+        self.assertRegex(text, r"\r\[#{30}\] 21/21 100% [0-9.]+ graphs/s ETA 0:00")
+        self.assertRegex(text, r"\r\[\.{30}\] 0/21   0% ")
+        self.assertIn("wordrep-batch: 21 graphs", text)
+        q = self.batch(graphs)
+        self.assertNotIn("\r", q.stderr)
+        self.assertNotIn("ETA", q.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()
