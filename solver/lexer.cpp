@@ -15,21 +15,28 @@ Lexer::Lexer(std::string_view text, std::string file) : text_(text), file_(std::
   scan();
 }
 
-Token Lexer::next() {
-  Token current = tok_;
-  scan();
-  return current;
-}
-
 void Lexer::fail(const Token &at, const std::string &message) const {
   throw SmtError(file_ + ":" + std::to_string(at.line) + ":" + std::to_string(at.col) + ": " +
                  message);
 }
 
-static bool is_delimiter(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v' || c == '(' ||
-         c == ')' || c == ';' || c == '{' || c == '"';
-}
+namespace {
+
+// Character classes: bit 1 blank (not a line end), bit 2 ends a symbol, bit 4 digit.
+constexpr uint8_t kBlank = 1, kEnds = 2, kDigit = 4;
+
+struct CharTable {
+  uint8_t c[256] = {};
+  constexpr CharTable() {
+    for (unsigned char x : {' ', '\t', '\r', '\f', '\v'}) c[x] = kBlank | kEnds;
+    for (unsigned char x : {'\n', '(', ')', ';', '{', '"'}) c[x] = kEnds;
+    for (int d = '0'; d <= '9'; ++d) c[d] = kDigit;
+  }
+};
+
+constexpr CharTable kChars;
+
+} // namespace
 
 void Lexer::scan() {
   const char *s = text_.data();
@@ -89,7 +96,13 @@ void Lexer::scan() {
     pos_ = p + 1;
     return;
   }
-  while (p < n && !is_delimiter(s[p])) ++p;
+  uint8_t all = kDigit;
+  while (p < n) {
+    uint8_t k = kChars.c[static_cast<unsigned char>(s[p])];
+    if (k & kEnds) break;
+    all &= k;
+    ++p;
+  }
   tok_.text = text_.substr(start, p - start);
   pos_ = p;
   if (c == '?')
@@ -98,11 +111,8 @@ void Lexer::scan() {
     tok_.kind = Tok::FVar;
   else if (c == ':')
     tok_.kind = Tok::Keyword;
-  else {
-    bool digits = true;
-    for (char d : tok_.text) digits = digits && d >= '0' && d <= '9';
-    tok_.kind = digits ? Tok::Numeral : Tok::Symbol;
-  }
+  else
+    tok_.kind = all ? Tok::Numeral : Tok::Symbol;
 }
 
 } // namespace smt

@@ -41,7 +41,11 @@ public:
   // The current token, not consumed.
   const Token &peek() const { return tok_; }
   // Consume the current token and return it.
-  Token next();
+  Token next() {
+    Token current = tok_;
+    scan();
+    return current;
+  }
   // Throw SmtError "file:line:col: message" at the given token.
   [[noreturn]] void fail(const Token &at, const std::string &message) const;
   // The file name given at construction.

@@ -95,7 +95,9 @@ Head classify(std::string_view s) {
 class Parser {
 public:
   Parser(std::string_view text, const std::string &file, Benchmark &out)
-      : lex_(text, file), out_(out), store_(out.store) {}
+      : lex_(text, file), out_(out), store_(out.store) {
+    for (auto &slot : symbol_cache_) slot = {std::string_view(), UINT32_MAX};
+  }
 
   void benchmark();
 
@@ -112,6 +114,14 @@ private:
   TermId build(const Token &at, Kind kind, const TermId *args, size_t n, int64_t value = 0);
   TermId chain(const Token &at, Kind kind, size_t base, bool swap);
   int64_t numeral(const Token &tok);
+  // Symbol lookup with a one-entry cache per first character.
+  uint32_t symbol(std::string_view name) {
+    auto &slot = symbol_cache_[static_cast<unsigned char>(name[0])];
+    if (slot.second != UINT32_MAX && slot.first == name) return slot.second;
+    uint32_t sym = store_.find_symbol(name);
+    if (sym != UINT32_MAX) slot = {store_.symbol_name(sym), sym};
+    return sym;
+  }
   TermId app(const Token &at, uint32_t sym, const TermId *args, size_t n) {
     size_t before = store_.ground_apps().size();
     TermId t = store_.mk_app(sym, args, n);
@@ -130,6 +140,7 @@ private:
   TermStore &store_;
   std::vector<TermId> args_; // argument stack shared by all nested applications
   std::vector<std::pair<std::string_view, TermId>> lets_, flets_;
+  std::pair<std::string_view, uint32_t> symbol_cache_[256];
   int depth_ = 0;
   std::vector<uint32_t> height_; // per term: height of its DAG, see build()
   bool have_formula_ = false;
@@ -275,7 +286,7 @@ TermId Parser::formula() {
   case Tok::Symbol: {
     if (tok.text == "true") return store_.mk_true();
     if (tok.text == "false") return store_.mk_false();
-    uint32_t sym = store_.find_symbol(tok.text);
+    uint32_t sym = symbol(tok.text);
     if (sym == UINT32_MAX) lex_.fail(tok, "unknown symbol " + describe(tok));
     const Symbol &s = store_.symbol(sym);
     if (s.result != Sort::Bool) unexpected(tok, "formula");
@@ -384,7 +395,7 @@ TermId Parser::formula_app(const Token &open) {
     args_.resize(base);
     break;
   case Head::Other: {
-    uint32_t sym = store_.find_symbol(head.text);
+    uint32_t sym = symbol(head.text);
     if (sym == UINT32_MAX) lex_.fail(head, "unknown symbol " + describe(head));
     const Symbol &s = store_.symbol(sym);
     if (s.result != Sort::Bool) unexpected(head, "predicate, connective or comparison");
@@ -420,7 +431,7 @@ TermId Parser::term() {
     lex_.fail(tok, "unbound term variable " + describe(tok));
   case Tok::Symbol: {
     if (tok.text[0] >= '0' && tok.text[0] <= '9') unexpected(tok, "integer numeral");
-    uint32_t sym = store_.find_symbol(tok.text);
+    uint32_t sym = symbol(tok.text);
     if (sym == UINT32_MAX) lex_.fail(tok, "unknown symbol " + describe(tok));
     const Symbol &s = store_.symbol(sym);
     if (s.result != Sort::Int) unexpected(tok, "integer term");
@@ -512,7 +523,7 @@ TermId Parser::term_app(const Token &open) {
     break;
   }
   case Head::Other: {
-    uint32_t sym = store_.find_symbol(head.text);
+    uint32_t sym = symbol(head.text);
     if (sym == UINT32_MAX) lex_.fail(head, "unknown symbol " + describe(head));
     const Symbol &s = store_.symbol(sym);
     if (s.result != Sort::Int) unexpected(head, "function symbol or arithmetic operator");

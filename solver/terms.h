@@ -73,6 +73,8 @@ public:
   uint32_t find_symbol(std::string_view name) const;
   // The symbol with this index.
   const Symbol &symbol(uint32_t sym) const { return symbols_[sym]; }
+  // The symbol's name, as a view that stays valid for the store's lifetime.
+  std::string_view symbol_name(uint32_t sym) const { return names_[sym]; }
   // Number of declared symbols.
   size_t num_symbols() const { return symbols_.size(); }
 
