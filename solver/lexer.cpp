@@ -2,12 +2,17 @@
 
 #include "error.h"
 
+#include <algorithm>
+
 namespace smt {
 
 std::string describe(const Token &tok) {
   if (tok.kind == Tok::End) return "end of file";
   std::string_view text = tok.text;
-  if (text.size() > 40) return "'" + std::string(text.substr(0, 40)) + "...'";
+  // Cut at 40 characters and at a line end (strings and user values may span
+  // lines), so that every message stays one line.
+  const size_t cut = std::min<size_t>(40, text.find_first_of("\r\n"));
+  if (text.size() > cut) return "'" + std::string(text.substr(0, cut)) + "...'";
   return "'" + std::string(text) + "'";
 }
 
