@@ -1,0 +1,121 @@
+"""The solver on hostile benchmarks: deep nesting, deep formulas built through
+let and flet bindings, huge numerals.  Each one is refused with one clear error
+line and exit status 1, or solved with the right verdict; never a crash (a
+negative status or 139), never a verdict printed for a refused benchmark."""
+import os
+import shutil
+import tempfile
+import unittest
+
+from solvercheck import YICES, run
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+CRASHES = os.path.join(HERE, "..", "fuzz", "crashes")
+DEEP = "nesting deeper than 1000 levels"
+TOO_HIGH = "formula nested deeper than 2001 levels with its let and flet bindings expanded"
+
+
+def flet_chain(bindings, depth):
+    """bindings flets, each nesting the previous formula `depth` iff levels deeper."""
+    parts = ["(benchmark chain :extrapreds ((p)) :formula (flet ($f0 p)\n"]
+    for i in range(1, bindings + 1):
+        parts.append("(flet ($f%d %s$f%d%s)\n" % (i, "(iff " * depth, i - 1, " p)" * depth))
+    return "".join(parts) + "$f%d" % bindings + ")" * (bindings + 1) + ")\n"
+
+
+def let_chain(bindings, depth):
+    """The same with let and integer terms: ?x_i = ?x_{i-1} + 0 + 0 ... nested."""
+    parts = ["(benchmark chain :extrafuns ((x Int)) :formula (and (<= 0 x) (<= x 3)\n(let (?x0 x)\n"]
+    for i in range(1, bindings + 1):
+        parts.append("(let (?x%d %s?x%d%s)\n" % (i, "(+ 1 (~ " * depth, i - 1, "))" * depth))
+    return "".join(parts) + "(= ?x%d 2)" % bindings + ")" * (bindings + 1) + "))\n"
+
+
+class Limits(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp()
+
+    def tearDown(self):
+        shutil.rmtree(self.dir)
+
+    def yices(self, text):
+        with open(os.path.join(self.dir, "t.smt"), "w") as f:
+            f.write(text)
+        return run([YICES, "-smt", "-e", "t.smt"], cwd=self.dir, timeout=120)
+
+    def refused(self, text, message):
+        code, out, err = self.yices(text)
+        self.assertEqual((code, out), (1, ""), err[:300])
+        self.assertEqual(err.count("\n"), 1, "one error line")
+        self.assertRegex(err, r"^t\.smt:\d+:\d+: ")
+        self.assertIn(message, err)
+        return err
+
+    def test_fifty_thousand_nested_connectives(self):
+        for name, text in [
+            ("not", "(benchmark d :formula " + "(not " * 50000 + "true" + ")" * 50001),
+            ("and/or", "(benchmark d :extrapreds ((p)) :formula " + "(and p (or p " * 25000 + "p" + "))" * 25000 + ")"),
+            ("unclosed", "(benchmark d :formula " + "(not " * 50000),
+        ]:
+            with self.subTest(name):
+                self.refused(text, DEEP)
+        self.refused("(benchmark d :formula " + "(" * 50000,
+                     "t.smt:1:24: expected connective, comparison or predicate but found '('")
+
+    def test_fifty_thousand_nested_terms(self):
+        text = ("(benchmark d :extrafuns ((x Int)) :formula (< " + "(+ 1 " * 50000 + "x" + ")" * 50000 + " 3))")
+        self.refused(text, DEEP)
+        text = ("(benchmark d :extrafuns ((x Int)) :formula (< " + "(ite true " * 50000 + "x" + " 1)" * 50000 + " 3))")
+        self.refused(text, DEEP)
+
+    def test_deep_formulas_through_bindings(self):
+        # The text stays within 1000 levels; the formula it builds does not.
+        self.refused(flet_chain(200, 400), TOO_HIGH)
+        self.refused(let_chain(100, 300), TOO_HIGH)
+        with open(os.path.join(CRASHES, "solver-flet-chain-stack-overflow.smt")) as f:
+            self.refused(f.read(), TOO_HIGH)
+
+    def test_deep_but_allowed_formulas_are_solved(self):
+        # 10 bindings of 100 iff levels: p iff p iff ... 1000 times is p.
+        self.assertEqual(self.yices(flet_chain(10, 100)), (0, "sat\n(= p true)\n", ""))
+        # 11 x 91 = 1001 levels, an odd count: the formula is true whatever p is.
+        code, out, err = self.yices(flet_chain(11, 91))
+        self.assertEqual((code, err), (0, ""))
+        self.assertIn(out, ["sat\n(= p true)\n", "sat\n(= p false)\n"])
+        # 999 nested (not ...) is not p; 998 levels of binary minus build a
+        # formula nearly 2000 high, still within the limit: y - (y - ...(y - x)) = x.
+        self.assertEqual(self.yices("(benchmark d :extrapreds ((p)) :formula (and p " + "(not " * 999 + "p" + ")" * 999 + "))"),
+                         (0, "unsat\n", ""))
+        minus = "(- y " * 998 + "x" + ")" * 998
+        code, out, err = self.yices("(benchmark m :extrafuns ((x Int) (y Int)) :formula (and (<= 0 x) (<= x 1) "
+                                    "(<= 0 y) (<= y 1) (= %s 1)))" % minus)
+        self.assertEqual((code, err), (0, ""))
+        self.assertIn("(= x 1)\n", out)
+        self.assertTrue(out.startswith("sat\n"))
+
+    def test_huge_numerals(self):
+        decl = "(benchmark h :extrafuns ((x Int)) :formula "
+        self.refused(decl + "(< x 9223372036854775808))", "numeral '9223372036854775808' is too large")
+        self.refused(decl + "(< x 99999999999999999999))", "numeral '99999999999999999999' is too large")
+        err = self.refused(decl + "(< x " + "9" * 100000 + "))", "is too large")
+        self.assertLess(len(err), 200, "the numeral is quoted shortened")
+        self.refused(decl + "(and (< 0 x) (< x 9223372036854775807)))", "integer domain too large for 'x'")
+        self.refused(decl + "(and (<= 0 x) (<= x 3) (< (+ x 9223372036854775807 1) 0)))", "overflow")
+        self.refused(decl + "(and (<= 0 x) (<= x 3) (< (* 9223372036854775807 2 x) 0)))", "overflow")
+        # The largest numeral reads, but bounds beyond a quarter of the 64-bit range are refused.
+        self.refused(decl + "(and (<= 9223372036854775806 x) (<= x 9223372036854775807)))",
+                     "t.smt:1:1: integer bounds too large for 'x'")
+        self.assertEqual(self.yices(decl + "(and (<= 2305843009213693950 x) (<= x 2305843009213693951)"
+                                    " (distinct x 2305843009213693950)))"),
+                         (0, "sat\n(= x 2305843009213693951)\n", ""))
+
+    def test_tokens_spanning_lines_are_quoted_on_one_line(self):
+        err = self.refused('(benchmark x :notes "a\nb" :formula (and "two\nlines" true))',
+                           "expected formula but found")
+        self.assertEqual(err, "t.smt:2:18: expected formula but found '\"two...'\n")
+        err = self.refused("(benchmark x :formula {user\nvalue})", "expected formula")
+        self.assertEqual(err, "t.smt:1:23: expected formula but found '{user...'\n")
+
+
+if __name__ == "__main__":
+    unittest.main()
