@@ -34,7 +34,7 @@ Lit Encoder::before(uint32_t k, uint32_t i, uint32_t j) const {
   return i < j ? pairs_[k][i * n + j] : -pairs_[k][j * n + i];
 }
 
-void Encoder::add_transitivity() {
+void Encoder::add_pairs() {
   pairs_.resize(ints_.classes.size());
   min_.resize(ints_.classes.size());
   max_.resize(ints_.classes.size());
@@ -45,6 +45,16 @@ void Encoder::add_transitivity() {
     max_[k].assign(n, 0);
     for (size_t i = 0; i < n; ++i)
       for (size_t j = i + 1; j < n; ++j) pairs_[k][i * n + j] = sat_.new_var();
+  }
+}
+
+void Encoder::finish() {
+  add_transitivity();
+}
+
+void Encoder::add_transitivity() {
+  for (size_t k = 0; k < ints_.classes.size(); ++k) {
+    size_t n = ints_.classes[k].members.size();
     const std::vector<Lit> &p = pairs_[k];
     for (size_t i = 0; i < n; ++i)
       for (size_t j = i + 1; j < n; ++j)
@@ -73,7 +83,7 @@ Lit Encoder::is_min(uint32_t k, uint32_t i, bool max) {
 }
 
 void Encoder::encode_all(bool implied) {
-  add_transitivity();
+  add_pairs();
   // Unit conjuncts first, so that clauses they satisfy are never added.
   auto is_literal = [&](TermId c) {
     if (s_.kind(c) == Kind::Not) c = s_.child(c, 0);

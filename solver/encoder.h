@@ -21,6 +21,9 @@ public:
   // Encode every assertion; with implied, add the order constraints that the
   // formula's disjunctions of order chains imply.
   void encode_all(bool implied);
+  // Add the transitivity of the permutation classes.  Called last, so that the
+  // clauses satisfied by unit facts known by then are never added.
+  void finish();
   // Literal meaning "member i of class k comes before member j" (i != j).
   Lit before(uint32_t k, uint32_t i, uint32_t j) const;
   // Preferred, not implied: for each class symbol of arity 2, the copies
@@ -48,6 +51,7 @@ private:
   uint32_t int_of(TermId t);
   Lit ge(const OrderInt &x, int64_t v) const;
   uint32_t new_int(int64_t lo, int64_t hi);
+  void add_pairs();
   void add_transitivity();
   void add_implied_orders();
 

@@ -77,6 +77,7 @@ static int run(int argc, char **argv) {
   Encoder enc(bench, ints, sat);
   enc.encode_all(opt.implied);
   size_t broken = opt.symmetry ? break_symmetries(bench, ints, enc, sat) : 0;
+  enc.finish();
   double t_encode = lap();
   // Models with the copies of every letter in order are preferred (the
   // uniform-word benchmark leaves the copies of letters without neighbours

@@ -173,6 +173,7 @@ std::string solve_text(const std::string &text) {
   SatSolver sat;
   Encoder enc(b, ints, sat);
   enc.encode_all(true);
+  enc.finish();
   if (!sat.solve()) return "unsat";
   Assignment values;
   for (TermId t : b.store.ground_apps()) values.push_back(enc.model_value(t));
