@@ -151,12 +151,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   bool found = false;
   Assignment values(apps.size());
   try {
+    // The steps of yices' run() in solver/main.cpp, in its order.
     IntAnalysis ints;
     analyse(bench, ints);
     SatSolver sat;
     Encoder enc(bench, ints, sat);
     enc.encode_all(true);
     break_symmetries(bench, ints, enc, sat);
+    enc.finish();
     const std::vector<Lit> preferred = enc.preferred_orders();
     found = sat.solve(preferred);
     if (!found && !preferred.empty()) found = sat.solve();
@@ -172,7 +174,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   if (found) {
     bool known = false;
     const bool ok = holds(parsed, values, known);
-    require(!known || ok, "sat, but the model leaves an assertion false");
+    if (known && !ok) {
+      std::string shown;
+      for (std::size_t i = 0; i < apps.size(); ++i) shown += " " + std::to_string(values[i]);
+      require(false, "sat, but the model leaves an assertion false; values:" + shown);
+    }
     require(satisfies(parsed, values), "sat, but the solver's own check fails its model");
     const std::string lines = model_text(parsed, values);
     require(static_cast<std::size_t>(std::count(lines.begin(), lines.end(), '\n')) == apps.size(),
