@@ -13,7 +13,7 @@ import sys
 
 HERE = os.path.dirname(os.path.realpath(__file__))
 TRANSLATOR = os.environ.get("YICES_SMT2", os.path.join(HERE, "..", "build", "bin", "yices"))
-PEERS = {"z3": ["z3", "-in"], "cvc5": ["cvc5", "--produce-models", "--lang=smt2"]}
+PEERS = {"z3": ["z3", "-in"], "cvc5": ["cvc5", "--lang=smt2"]}
 
 
 def tokens(text):

@@ -27,7 +27,10 @@ def timed(cmd, timeout, stdin=None, cwd=None, check=True, wall_clock=False):
     the benchmark's own process start-up noise; peak memory is its maximum RSS.
     The command runs in its own process group, killed whole on time-out."""
     out_file = tempfile.TemporaryFile("w+")
-    p = subprocess.Popen(cmd, cwd=cwd, text=True, stdin=subprocess.PIPE, stdout=out_file,
+    # /usr/bin/time reports the peak memory of the command alone (the rusage of a
+    # child forked from this big Python process would count the fork's pages).
+    p = subprocess.Popen(["/usr/bin/time", "-f", "@@%M", *cmd], cwd=cwd, text=True,
+                         stdin=subprocess.PIPE, stdout=out_file,
                          stderr=subprocess.PIPE, start_new_session=True)
     start = time.monotonic()
     deadline = start + timeout
@@ -48,11 +51,13 @@ def timed(cmd, timeout, stdin=None, cwd=None, check=True, wall_clock=False):
     err = p.stderr.read()
     out_file.seek(0)
     first = out_file.readline().strip()
+    peak = re.findall(r"@@(\d+)", err)
+    peak = int(peak[-1]) if peak else None
     if check and p.returncode != 0:
         first = "FAILED(%d): %s" % (p.returncode, err.strip().split("\n")[0])
     if wall_clock:
-        return wall, first, usage.ru_maxrss
-    return usage.ru_utime + usage.ru_stime, first, usage.ru_maxrss
+        return wall, first, peak
+    return usage.ru_utime + usage.ru_stime, first, peak
 
 
 def cases(quick):
@@ -108,7 +113,7 @@ def main():
     work = tempfile.mkdtemp()
     peers = [] if args.no_peers else [
         ("z3", lambda f: ["z3", f]),
-        ("cvc5", lambda f: ["cvc5", "--produce-models", "--lang=smt2", f])]
+        ("cvc5", lambda f: ["cvc5", "--lang=smt2", f])]
     print("CPU seconds (user + system) of each solver on the same benchmark; z3 and cvc5 read")
     print("yices --smt2 output; t/o = more than %g s." % args.timeout)
     print("%-28s %-6s %8s %8s %8s %8s %8s %8s" % (

@@ -46,6 +46,7 @@ public:
         }
     bool uf = false;
     for (size_t i = 0; i < s_.num_symbols(); ++i) uf = uf || !s_.symbol(i).args.empty();
+    out_ += "(set-option :produce-models true)\n";
     out_ += uf ? "(set-logic QF_UFLIA)\n" : "(set-logic QF_LIA)\n";
     for (size_t i = 0; i < s_.num_symbols(); ++i) {
       const Symbol &sym = s_.symbol(i);

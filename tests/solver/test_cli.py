@@ -151,7 +151,8 @@ class CommandLine(unittest.TestCase):
                 "(implies (p 1) (iff (p 2) (xor (p 1) (p 3))))\n"
                 "(<= (ite (p 2) x 3) 4) (if_then_else (p 1) (>= x 0) (= x 1))))")
         expected = (
-            "(set-logic QF_UFLIA)\n(declare-fun A (Int) Int)\n(declare-fun x () Int)\n"
+            "(set-option :produce-models true)\n(set-logic QF_UFLIA)\n"
+            "(declare-fun A (Int) Int)\n(declare-fun x () Int)\n"
             "(declare-fun p (Int) Bool)\n"
             "(assert (and (p 1) (distinct (A 1) x) (< (+ x (- (* 2 (A 1)))) (- 1)) "
             "(=> (p 1) (= (p 2) (xor (p 1) (p 3)))) (<= (ite (p 2) x 3) 4) "

@@ -86,6 +86,33 @@ class Programs(unittest.TestCase):
                 self.assertEqual(len(arcs), len(lines) - 2)
                 self.assertIsNone(semi_transitive(n, adj, arcs))
 
+    def test_random_graphs(self):
+        """Seeded random graphs: orientcheck's answer checked by definition or by
+        Z3; for semi-transitive (so word-representable) graphs, alterword's word
+        checked by definition and its last "no solution" confirmed by Z3."""
+        kinds = {"semi": 0, "not": 0}
+        for seed in range(24):
+            n = 3 + seed % 6
+            n, edges = benchgen.random_graph(n, 0.3 + 0.05 * (seed % 10), 500 + seed)
+            adj = benchgen.symmetric(edges)
+            text = benchgen.graph_text(n, edges)
+            with self.subTest(seed=seed):
+                lines = self.program("orientcheck", text).split("\n")
+                if lines == ["Not semi-transitive", ""]:
+                    kinds["not"] += 1
+                    self.assertEqual(z3_check(benchgen.orientation(n, adj)), "unsat")
+                    continue
+                kinds["semi"] += 1
+                arcs = {tuple(int(x) for x in line.split()) for line in lines[1:-1]}
+                self.assertIsNone(semi_transitive(n, adj, arcs))
+                out = self.program("alterword", text).split("\n")
+                k = int(out[-3].split()[-1].rstrip(":"))
+                self.assertEqual(out[:-3], ["no solution for %d," % j for j in range(2, k)])
+                self.assertIsNone(benchgen.word_represents(benchgen.parse_word(out[-2]), n, adj, k))
+                if k > 2:
+                    self.assertEqual(z3_check(benchgen.uniform_word(n, adj, k - 1)), "unsat")
+        self.assertGreater(kinds["semi"], 10)
+
 
 if __name__ == "__main__":
     unittest.main()
