@@ -84,7 +84,7 @@ static int run(int argc, char **argv) {
   // unordered); without such a model, solve again unconstrained.
   std::vector<Lit> preferred = enc.preferred_orders();
   bool found = sat.solve(preferred);
-  if (!found && !preferred.empty()) found = sat.solve();
+  if (!found && sat.assumptions_failed()) found = sat.solve();
   if (opt.stats)
     std::fprintf(stderr,
                  "yices: %zu terms, %zu classes, %d vars, %zu clauses, %zu symmetry units; "

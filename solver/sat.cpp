@@ -42,9 +42,22 @@ void SatSolver::add_clause(const Lit *lits, size_t n) {
 }
 
 bool SatSolver::solve(const std::vector<Lit> &assumptions) {
+  assumptions_failed_ = false;
   if (inconsistent_) return false;
-  for (Lit a : assumptions) engine_->assume(a);
-  return engine_->solve() == 10;
+  std::vector<Lit> used;
+  for (Lit a : assumptions) {
+    int8_t f = fixed(a);
+    if (f < 0) {
+      assumptions_failed_ = true; // contradicts a unit: unsatisfiable under it
+      return false;
+    }
+    if (f == 0) used.push_back(a); // assumptions fixed true are left out
+  }
+  for (Lit a : used) engine_->assume(a);
+  bool sat = engine_->solve() == 10;
+  if (!sat)
+    for (Lit a : used) assumptions_failed_ = assumptions_failed_ || engine_->failed(a);
+  return sat;
 }
 
 bool SatSolver::value(Lit lit) const {

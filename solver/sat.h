@@ -36,6 +36,9 @@ public:
   size_t num_clauses() const { return num_clauses_; }
   // Solve under the given assumptions (none by default); true when satisfiable.
   bool solve(const std::vector<Lit> &assumptions = {});
+  // After an unsatisfiable solve under assumptions: whether any assumption was
+  // needed for the refutation (false: unsatisfiable without them too).
+  bool assumptions_failed() const { return assumptions_failed_; }
   // Value of a literal in the model after a satisfiable solve().
   bool value(Lit lit) const;
 
@@ -48,6 +51,7 @@ private:
   int num_vars_ = 1;
   size_t num_clauses_ = 0;
   bool inconsistent_ = false;
+  bool assumptions_failed_ = false;
 };
 
 } // namespace smt
