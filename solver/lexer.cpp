@@ -62,25 +62,28 @@ void Lexer::scan() {
     }
     break;
   }
-  tok_.line = line_;
-  tok_.col = static_cast<uint32_t>(p - line_start_ + 1);
+  Token t;
+  t.line = line_;
+  t.col = static_cast<uint32_t>(p - line_start_ + 1);
   size_t start = p;
   if (p >= n) {
-    tok_.kind = Tok::End;
-    tok_.text = std::string_view();
+    t.kind = Tok::End;
+    t.text = std::string_view();
     pos_ = p;
+    tok_ = t;
     return;
   }
   char c = s[p];
   if (c == '(' || c == ')') {
-    tok_.kind = c == '(' ? Tok::LParen : Tok::RParen;
-    tok_.text = text_.substr(p, 1);
+    t.kind = c == '(' ? Tok::LParen : Tok::RParen;
+    t.text = text_.substr(p, 1);
     pos_ = p + 1;
+    tok_ = t;
     return;
   }
   if (c == '{' || c == '"') {
     char close = c == '{' ? '}' : '"';
-    Token open = tok_;
+    Token open = t;
     ++p;
     while (p < n && s[p] != close) {
       if (s[p] == '\\' && p + 1 < n) ++p; // escaped quote or brace
@@ -95,10 +98,11 @@ void Lexer::scan() {
       open.text = text_.substr(start, 1);
       fail(open, std::string("unterminated ") + (c == '{' ? "user value '{'" : "string '\"'"));
     }
-    tok_ = open;
-    tok_.kind = c == '{' ? Tok::UserValue : Tok::String;
-    tok_.text = text_.substr(start, p + 1 - start);
+    t = open;
+    t.kind = c == '{' ? Tok::UserValue : Tok::String;
+    t.text = text_.substr(start, p + 1 - start);
     pos_ = p + 1;
+    tok_ = t;
     return;
   }
   uint8_t all = kDigit;
@@ -108,16 +112,17 @@ void Lexer::scan() {
     all &= k;
     ++p;
   }
-  tok_.text = text_.substr(start, p - start);
+  t.text = text_.substr(start, p - start);
   pos_ = p;
   if (c == '?')
-    tok_.kind = Tok::Var;
+    t.kind = Tok::Var;
   else if (c == '$')
-    tok_.kind = Tok::FVar;
+    t.kind = Tok::FVar;
   else if (c == ':')
-    tok_.kind = Tok::Keyword;
+    t.kind = Tok::Keyword;
   else
-    tok_.kind = all ? Tok::Numeral : Tok::Symbol;
+    t.kind = all ? Tok::Numeral : Tok::Symbol;
+  tok_ = t; // one store of the whole token
 }
 
 } // namespace smt

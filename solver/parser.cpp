@@ -554,7 +554,9 @@ void parse_benchmark(std::string_view text, const std::string &file, Benchmark &
   out.file = file;
   out.store.reserve(text.size() / 32 + 16); // about one term per 32 bytes of text
   Parser parser(text, file, out);
+  out.store.share_connectives(false);
   parser.benchmark();
+  out.store.share_connectives(true);
 }
 
 std::string read_file(const std::string &file) {

@@ -99,7 +99,9 @@ void TermStore::rehash(size_t size) {
   std::vector<TermId> bigger(size, kNoTerm);
   std::vector<uint32_t> tags(size, 0);
   size_t mask = size - 1;
-  for (TermId t = 0; t < nodes_.size(); ++t) {
+  for (size_t slot = 0; slot < table_.size(); ++slot) {
+    TermId t = table_[slot];
+    if (t == kNoTerm) continue;
     const Node &nd = nodes_[t];
     uint64_t h = hash(nd.kind, nd.sym, nd.value, children_.data() + nd.first, nd.count);
     size_t pos = h & mask;
@@ -140,7 +142,16 @@ TermId TermStore::intern(Kind kind, Sort sort, uint32_t sym, int64_t value, cons
   children_.insert(children_.end(), args, args + n);
   table_[pos] = id;
   tags_[pos] = tag;
-  if (nodes_.size() * 2 > table_.size()) grow();
+  if (++entries_ * 2 > table_.size()) grow();
+  return id;
+}
+
+TermId TermStore::append(Kind kind, Sort sort, uint32_t sym, int64_t value, const TermId *args,
+                         size_t n) {
+  auto id = static_cast<TermId>(nodes_.size());
+  nodes_.push_back(Node{kind, sort, sym, value, static_cast<uint32_t>(children_.size()),
+                        static_cast<uint32_t>(n)});
+  children_.insert(children_.end(), args, args + n);
   return id;
 }
 
@@ -281,6 +292,10 @@ TermId TermStore::mk(Kind kind, const TermId *args, size_t n, int64_t value) {
   bool done = false;
   TermId folded = fold(kind, args, n, value, done);
   if (done) return folded;
+  bool connective = kind == Kind::Not || kind == Kind::And || kind == Kind::Or ||
+                    kind == Kind::Implies || kind == Kind::Iff || kind == Kind::Xor ||
+                    kind == Kind::IteBool;
+  if (connective && !share_connectives_) return append(kind, Sort::Bool, 0, value, args, n);
   return intern(kind, sort_of(kind), 0, value, args, n);
 }
 

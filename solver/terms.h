@@ -91,6 +91,10 @@ public:
   TermId mk(Kind kind, std::initializer_list<TermId> args, int64_t value = 0) {
     return mk(kind, args.begin(), args.size(), value);
   }
+  // While off, Boolean connectives are created without being shared (parsing
+  // large files: they are rarely repeated, and looking them up costs a cache
+  // miss each).  Numerals, applications, atoms and arithmetic are always shared.
+  void share_connectives(bool on) { share_connectives_ = on; }
   // Look a node up without creating it; kNoTerm when absent.  No folding.
   TermId find(Kind kind, Sort sort, uint32_t sym, int64_t value, const TermId *args,
               size_t n) const;
@@ -131,6 +135,9 @@ private:
   std::vector<std::vector<TermId>> app_cache_;
   std::vector<TermId> ground_apps_;
   std::vector<TermId> scratch_;
+  TermId append(Kind kind, Sort sort, uint32_t sym, int64_t value, const TermId *args, size_t n);
+  bool share_connectives_ = true;
+  size_t entries_ = 0; // occupied slots of table_
   TermId true_, false_;
 };
 
