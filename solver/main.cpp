@@ -1,13 +1,9 @@
 // yices: a small SMT-LIB 1.2 solver for the word-representability benchmarks.
-#include "analysis.h"
-#include "encoder.h"
 #include "error.h"
-#include "model.h"
 #include "options.h"
 #include "parser.h"
-#include "sat.h"
 #include "smt2.h"
-#include "symmetry.h"
+#include "solve.h"
 
 #include <chrono>
 #include <cstdio>
@@ -71,37 +67,17 @@ static int run(int argc, char **argv) {
     write_out(to_smt2(bench));
     return 0;
   }
-  IntAnalysis ints;
-  analyse(bench, ints);
-  SatSolver sat;
-  Encoder enc(bench, ints, sat);
-  enc.encode_all(opt.implied);
-  size_t broken = opt.symmetry ? break_symmetries(bench, ints, enc, sat) : 0;
-  enc.finish();
-  double t_encode = lap();
-  // Models with the copies of every letter in order are preferred (the
-  // uniform-word benchmark leaves the copies of letters without neighbours
-  // unordered); without such a model, solve again unconstrained.
-  std::vector<Lit> preferred = enc.preferred_orders();
-  bool found = sat.solve(preferred);
-  if (!found && sat.assumptions_failed()) found = sat.solve();
+  Outcome res = solve_benchmark(bench, opt);
   if (opt.stats)
     std::fprintf(stderr,
                  "yices: %zu terms, %zu classes, %d vars, %zu clauses, %zu symmetry units; "
                  "parse %.3f s, encode %.3f s, solve %.3f s\n",
-                 bench.store.size(), ints.classes.size(), sat.num_vars(), sat.num_clauses(), broken,
-                 t_parse, t_encode, lap());
-  if (!found) {
+                 bench.store.size(), res.classes, res.vars, res.clauses, res.symmetry, t_parse,
+                 res.encode_s, res.solve_s);
+  if (!res.sat)
     write_out("unsat\n");
-    return 0;
-  }
-  const auto &apps = bench.store.ground_apps();
-  Assignment values(apps.size());
-  for (size_t i = 0; i < apps.size(); ++i) values[i] = enc.model_value(apps[i]);
-  if (!satisfies(bench, values))
-    throw SmtError(opt.file + ":1:1: internal error: the model found does not satisfy the formula",
-                   kExitBadModel);
-  write_out(opt.model ? "sat\n" + model_text(bench, values) : "sat\n");
+  else
+    write_out(opt.model ? "sat\n" + model_text(bench, res.values) : "sat\n");
   return 0;
 }
 

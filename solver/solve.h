@@ -1,0 +1,29 @@
+// The whole decision procedure on a parsed benchmark, as yices runs it.
+#pragma once
+
+#include "model.h"
+#include "options.h"
+#include "parser.h"
+
+#include <cstddef>
+
+namespace smt {
+
+// What solve_benchmark found, with sizes for --stats.
+struct Outcome {
+  bool sat = false;
+  Assignment values;   // after sat: parallel to store.ground_apps()
+  size_t classes = 0;  // permutation classes found
+  size_t symmetry = 0; // symmetry-breaking units added
+  int vars = 0;        // SAT variables
+  size_t clauses = 0;  // SAT clauses
+  double encode_s = 0; // seconds spent analysing and encoding
+  double solve_s = 0;  // seconds spent in the SAT engine
+};
+
+// Analyse, encode, solve and (after sat) check the model against every
+// assertion.  Throws SmtError: status 1 for benchmarks outside the fragment,
+// status 2 (kExitBadModel) when the model does not satisfy the formula.
+Outcome solve_benchmark(Benchmark &bench, const Options &opt);
+
+} // namespace smt
