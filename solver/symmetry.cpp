@@ -31,6 +31,7 @@ public:
     size_t m = letters_.size();
     swaps_.assign(m * m, {});
     tried_.assign(m * m, 0);
+    verified_.assign(m * m, 0);
     memo_image_.assign(s_.size(), kNoTerm);
     stamp_.assign(s_.size(), 0);
     return add_orders(enc, sat);
@@ -273,16 +274,24 @@ private:
     return true;
   }
 
-  // The verified swap of letters a and b (empty when there is none), computed once.
-  const std::vector<int> &swap_of(size_t a, size_t b) {
+  // A letter-graph automorphism exchanging a and b (empty when none), found once.
+  const std::vector<int> &candidate(size_t a, size_t b) {
     size_t m = letters_.size();
     size_t key = a < b ? a * m + b : b * m + a;
     if (!tried_[key]) {
       tried_[key] = 1;
-      std::vector<int> perm;
-      if (vcolor_[a] == vcolor_[b] && find_automorphism(a, b, perm) && verify(perm))
-        swaps_[key] = perm;
+      if (vcolor_[a] != vcolor_[b] || !find_automorphism(a, b, swaps_[key])) swaps_[key].clear();
     }
+    return swaps_[key];
+  }
+
+  // The candidate swap of a and b, verified on the formula (empty when it fails), once.
+  const std::vector<int> &swap_of(size_t a, size_t b) {
+    size_t m = letters_.size();
+    size_t key = a < b ? a * m + b : b * m + a;
+    const std::vector<int> &p = candidate(a, b);
+    if (!p.empty() && verified_[key] == 0) verified_[key] = verify(p) ? 1 : 2;
+    if (verified_[key] == 2) swaps_[key].clear();
     return swaps_[key];
   }
 
@@ -299,12 +308,14 @@ private:
       std::vector<size_t> chain{a};
       for (size_t b = a + 1; b < m; ++b) {
         if (used[b]) continue;
-        const std::vector<int> &p = swap_of(chain.back(), b);
+        // Cheap conditions on the candidate first, the formula check last.
+        const std::vector<int> &p = candidate(chain.back(), b);
         bool ok = !p.empty();
         for (size_t j = 0; j + 1 < chain.size() && ok; ++j) ok = p[chain[j]] == int(chain[j]);
         for (size_t f : fixed_letters) ok = ok && p[f] == static_cast<int>(f);
         for (size_t j = 0; j + 1 < chain.size() && ok; ++j)
           ok = swap_of(chain[j], chain[j + 1])[b] == static_cast<int>(b);
+        if (ok) ok = !swap_of(chain.back(), b).empty();
         if (ok) chain.push_back(b);
       }
       if (chain.size() < 2) continue;
@@ -349,7 +360,7 @@ private:
   std::vector<int64_t> letters_;
   std::vector<uint64_t> vcolor_, ecolor_;
   std::vector<std::vector<int>> swaps_;
-  std::vector<char> tried_;
+  std::vector<char> tried_, verified_; // verified_: 0 unknown, 1 holds, 2 fails
   std::vector<TermId> memo_image_, buf_;
   std::vector<uint32_t> stamp_;
   uint32_t generation_ = 0;
