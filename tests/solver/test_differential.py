@@ -127,6 +127,27 @@ class Fragment:
                 % (" ".join(bounds), body))
 
 
+def cycle(n):
+    return n, [(i, i % n + 1) for i in range(1, n + 1)]
+
+
+# Highly symmetric graphs, where symmetry breaking has the most to get wrong.
+SYMMETRIC = [
+    ("cycle 6", cycle(6)), ("cycle 7", cycle(7)),
+    ("star 1+5", (6, [(1, j) for j in range(2, 7)])),
+    ("star centre last", (6, [(j, 6) for j in range(1, 6)])),
+    ("K3,3", (6, [(i, j) for i in range(1, 4) for j in range(4, 7)])),
+    ("octahedron", (6, [(i, j) for i in range(1, 7) for j in range(i + 1, 7) if j - i != 3])),
+    ("cube", (8, [(i + 1, (i ^ b) + 1) for i in range(8) for b in (1, 2, 4) if i < i ^ b])),
+    ("two triangles", (6, [(1, 2), (2, 3), (1, 3), (4, 5), (5, 6), (4, 6)])),
+    ("triangle and isolated", (6, [(1, 2), (2, 3), (1, 3)])),
+    ("isolated first", (5, [(2, 3), (3, 4), (4, 5)])),
+    ("empty 5", (5, [])), ("complete 5", (5, [(i, j) for i in range(1, 6) for j in range(i + 1, 6)])),
+    ("crown 4", benchgen.crown(4)), ("crown 3", benchgen.crown(3)),
+    ("wheel 5", (6, [(1, j) for j in range(2, 7)] + [(j, j % 5 + 2) for j in range(2, 7)])),
+]
+
+
 class Differential(unittest.TestCase):
     def check_verdict(self, label, text, on_model):
         code, out, err = solve(text)
@@ -164,6 +185,23 @@ class Differential(unittest.TestCase):
         verdicts = self.run_cases([case(s) for s in range(160 * SCALE)])
         self.assertGreater(verdicts.count("sat"), 20)
         self.assertGreater(verdicts.count("unsat"), 5)
+
+    def test_symmetric_graphs(self):
+        def case(name, n, edges, k):
+            adj = benchgen.symmetric(edges)
+
+            def check(model):
+                pos = {(a[0], a[1]): v for _, _, a, v in model}
+                word = [i for _, i in sorted((pos[(i, j)], i) for i in range(1, n + 1)
+                                             for j in range(1, k + 1))]
+                self.assertIsNone(benchgen.word_represents(word, n, adj, k), name)
+            return lambda: self.check_verdict("%s K=%d" % (name, k),
+                                              benchgen.uniform_word(n, adj, k), check)
+        cases = [case(name, g[0], g[1], k) for name, g in SYMMETRIC
+                 for k in range(2, 4 if g[0] > 6 else 5)]
+        verdicts = self.run_cases(cases)
+        self.assertGreater(verdicts.count("unsat"), 3)
+        self.assertGreater(verdicts.count("sat"), 5)
 
     def test_orientation(self):
         def case(seed):
