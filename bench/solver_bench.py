@@ -20,16 +20,19 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "solver"))
 import benchgen  # noqa: E402
 
 
-def timed(cmd, timeout, stdin=None, cwd=None, check=True, wall_clock=False):
+def timed(cmd, timeout, stdin=None, cwd=None, check=True, wall_clock=False, memory=False):
     """(seconds, first stdout line, peak KiB) of a command; seconds None on time-out.
     Seconds are wall-clock seconds with wall_clock, else the child's CPU time (user +
     system, from wait4, its waited-for descendants included), which leaves out
     the benchmark's own process start-up noise; peak memory is its maximum RSS.
     The command runs in its own process group, killed whole on time-out."""
     out_file = tempfile.TemporaryFile("w+")
-    # /usr/bin/time reports the peak memory of the command alone (the rusage of a
-    # child forked from this big Python process would count the fork's pages).
-    p = subprocess.Popen(["/usr/bin/time", "-f", "@@%M", *cmd], cwd=cwd, text=True,
+    # With memory, /usr/bin/time reports the peak memory of the command alone (the
+    # rusage of a child forked from this big Python process counts the fork's
+    # pages); without, the command runs directly so that no wrapper's start-up
+    # is counted in its CPU time.
+    wrap = ["/usr/bin/time", "-f", "@@%M"] if memory else []
+    p = subprocess.Popen(wrap + cmd, cwd=cwd, text=True,
                          stdin=subprocess.PIPE, stdout=out_file,
                          stderr=subprocess.PIPE, start_new_session=True)
     start = time.monotonic()
@@ -128,7 +131,8 @@ def main():
             with open(smt2, "w") as f:
                 f.write(subprocess.run([yices, "--smt2", path], capture_output=True,
                                        text=True).stdout)
-            t, verdict, mem = timed([yices, "-smt", "-e", path], args.timeout)
+            t, verdict, _ = timed([yices, "-smt", "-e", path], args.timeout)
+            _, _, mem = timed([yices, "-smt", "-e", path], args.timeout, memory=True)
             worst_mem = max(worst_mem, mem or 0)
             row = {}
             for peer, cmd in peers:
