@@ -205,9 +205,9 @@ class Failures(BatchCase):
     ]
 
     def test_a_failing_graph_is_reported_and_the_batch_goes_on(self):
-        for g6, spec, opts, row in self.CASES:
-            with self.subTest(g6=g6, spec=spec):
-                self.control({prog: {g6: s} for prog, s in spec.items()})
+        for g6, behaviour, opts, row in self.CASES:
+            with self.subTest(g6=g6, behaviour=behaviour):
+                self.control({prog: {g6: s} for prog, s in behaviour.items()})
                 # Complete graphs around it: the stubs' default answers are
                 # right for them, so --verify passes them.
                 p = self.batch(["Bw", g6, "C~"], *opts)
