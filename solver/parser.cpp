@@ -122,6 +122,15 @@ private:
     if (sym != UINT32_MAX) slot = {store_.symbol_name(sym), sym};
     return sym;
   }
+  // Reads integer terms onto args_ up to the closing parenthesis.
+  void read_terms() {
+    while (lex_.peek().kind != Tok::RParen && lex_.peek().kind != Tok::Keyword)
+      args_.push_back(term());
+  }
+  // The application of a declared symbol of result `sort` (`role` names it in
+  // messages) to the terms that follow; its arguments must be numerals.
+  TermId declared_app(const Token &head, Sort sort, const char *role, const char *expected,
+                      size_t base);
   TermId app(const Token &at, uint32_t sym, const TermId *args, size_t n) {
     size_t before = store_.ground_apps().size();
     TermId t = store_.mk_app(sym, args, n);
@@ -325,6 +334,26 @@ TermId Parser::chain(const Token &at, Kind kind, size_t base, bool swap) {
   return build(at, Kind::And, parts.data(), parts.size());
 }
 
+TermId Parser::declared_app(const Token &head, Sort sort, const char *role, const char *expected,
+                            size_t base) {
+  uint32_t sym = symbol(head.text);
+  if (sym == UINT32_MAX) lex_.fail(head, "unknown symbol " + describe(head));
+  const Symbol &s = store_.symbol(sym);
+  if (s.result != sort) unexpected(head, expected);
+  read_terms();
+  size_t n = args_.size() - base;
+  if (n != s.args.size())
+    lex_.fail(head, std::string(role) + " " + describe(head) + " takes " +
+                        std::to_string(s.args.size()) + " arguments, found " + std::to_string(n));
+  for (size_t i = base; i < args_.size(); ++i)
+    if (store_.kind(args_[i]) != Kind::Num)
+      lex_.fail(head,
+                "application of " + describe(head) + " to non-constant arguments is not supported");
+  TermId result = app(head, sym, args_.data() + base, n);
+  args_.resize(base);
+  return result;
+}
+
 TermId Parser::formula_app(const Token &open) {
   (void)open;
   Token head = lex_.next();
@@ -339,10 +368,6 @@ TermId Parser::formula_app(const Token &open) {
     }
     if (args_.size() - base < min)
       lex_.fail(head, describe(head) + " needs " + std::to_string(min) + " arguments");
-  };
-  auto terms = [&]() {
-    while (lex_.peek().kind != Tok::RParen && lex_.peek().kind != Tok::Keyword)
-      args_.push_back(term());
   };
   switch (h) {
   case Head::Not:
@@ -384,34 +409,20 @@ TermId Parser::formula_app(const Token &open) {
   case Head::Le:
   case Head::Gt:
   case Head::Ge: {
-    terms();
+    read_terms();
     Kind kind = h == Head::Eq ? Kind::Eq : (h == Head::Lt || h == Head::Gt) ? Kind::Lt : Kind::Le;
     result = chain(head, kind, base, h == Head::Gt || h == Head::Ge);
     break;
   }
   case Head::Distinct:
-    terms();
+    read_terms();
     result = build(head, Kind::Distinct, args_.data() + base, args_.size() - base);
     args_.resize(base);
     break;
-  case Head::Other: {
-    uint32_t sym = symbol(head.text);
-    if (sym == UINT32_MAX) lex_.fail(head, "unknown symbol " + describe(head));
-    const Symbol &s = store_.symbol(sym);
-    if (s.result != Sort::Bool) unexpected(head, "predicate, connective or comparison");
-    terms();
-    size_t n = args_.size() - base;
-    if (n != s.args.size())
-      lex_.fail(head, "predicate " + describe(head) + " takes " + std::to_string(s.args.size()) +
-                          " arguments, found " + std::to_string(n));
-    for (size_t i = base; i < args_.size(); ++i)
-      if (store_.kind(args_[i]) != Kind::Num)
-        lex_.fail(head, "application of " + describe(head) +
-                            " to non-constant arguments is not supported");
-    result = app(head, sym, args_.data() + base, n);
-    args_.resize(base);
+  case Head::Other:
+    result =
+        declared_app(head, Sort::Bool, "predicate", "predicate, connective or comparison", base);
     break;
-  }
   default:
     unexpected(head, "connective, comparison or predicate");
   }
@@ -457,10 +468,6 @@ TermId Parser::term_app(const Token &open) {
   if (head.kind != Tok::Symbol) unexpected(head, "function symbol or arithmetic operator");
   Head h = classify(head.text);
   size_t base = args_.size();
-  auto terms = [&]() {
-    while (lex_.peek().kind != Tok::RParen && lex_.peek().kind != Tok::Keyword)
-      args_.push_back(term());
-  };
   auto need = [&](size_t min, size_t max) {
     size_t n = args_.size() - base;
     if (n < min || n > max)
@@ -479,13 +486,13 @@ TermId Parser::term_app(const Token &open) {
     break;
   }
   case Head::Plus:
-    terms();
+    read_terms();
     need(1, SIZE_MAX);
     result = build(head, Kind::Add, args_.data() + base, args_.size() - base);
     args_.resize(base);
     break;
   case Head::Minus:
-    terms();
+    read_terms();
     need(1, SIZE_MAX);
     if (args_.size() - base == 1) {
       result = build(head, Kind::Neg, args_.data() + base, 1);
@@ -497,13 +504,13 @@ TermId Parser::term_app(const Token &open) {
     args_.resize(base);
     break;
   case Head::Tilde:
-    terms();
+    read_terms();
     need(1, 1);
     result = build(head, Kind::Neg, args_.data() + base, 1);
     args_.resize(base);
     break;
   case Head::Times: {
-    terms();
+    read_terms();
     need(2, SIZE_MAX);
     int64_t factor = 1;
     TermId other = kNoTerm;
@@ -522,24 +529,10 @@ TermId Parser::term_app(const Token &open) {
     result = other == kNoTerm ? store_.mk_num(factor) : build(head, Kind::Mul, &other, 1, factor);
     break;
   }
-  case Head::Other: {
-    uint32_t sym = symbol(head.text);
-    if (sym == UINT32_MAX) lex_.fail(head, "unknown symbol " + describe(head));
-    const Symbol &s = store_.symbol(sym);
-    if (s.result != Sort::Int) unexpected(head, "function symbol or arithmetic operator");
-    terms();
-    size_t n = args_.size() - base;
-    if (n != s.args.size())
-      lex_.fail(head, "function " + describe(head) + " takes " + std::to_string(s.args.size()) +
-                          " arguments, found " + std::to_string(n));
-    for (size_t i = base; i < args_.size(); ++i)
-      if (store_.kind(args_[i]) != Kind::Num)
-        lex_.fail(head, "application of " + describe(head) +
-                            " to non-constant arguments is not supported");
-    result = app(head, sym, args_.data() + base, n);
-    args_.resize(base);
+  case Head::Other:
+    result =
+        declared_app(head, Sort::Int, "function", "function symbol or arithmetic operator", base);
     break;
-  }
   default:
     unexpected(head, "function symbol or arithmetic operator");
   }
