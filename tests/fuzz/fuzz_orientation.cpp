@@ -8,6 +8,7 @@
 // text must be exactly what these rules give, a stop must carry the
 // documented error number and message, and the output must be lines "i j"
 // of two integers, at most N*N of them.
+#include "decoder.h"
 #include "reference.h"
 #include "support.h"
 
@@ -23,10 +24,7 @@ using fuzz::require;
 
 namespace {
 
-struct Expected {
-  int code = 0;
-  std::string output;
-};
+using Expected = fuzz::Outcome;
 
 Expected decode_reference(const std::string &text, Int n) {
   reference::Reader r(text);
@@ -122,26 +120,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   const Expected want = decode_reference(text, n);
 
   N = n;
-  R.description = "file `ff'";
-  fuzz::open_for_reading(R, text);
-  const int printed = fuzz::open_for_writing(Output);
-  int code = 0;
-  try {
-    read_verdict(R, S);
+  const fuzz::Outcome got = fuzz::decode_result(text, [] {
     if (!S.equals("unsat")) print_orientation();
-  } catch (const Stopped &stopped) {
-    code = static_cast<int>(stopped.code);
-    require(stopped.message == reference::message(code, "file `ff'"),
-            "message of error " + std::to_string(code) + ": " + stopped.message);
-  }
-  fuzz::close_if_open(R);
-  fuzz::close_if_open(Output);
-  const std::string out = fuzz::contents(printed);
-  ::close(printed);
-
-  require(code == want.code,
-          "error " + std::to_string(code) + ", expected " + std::to_string(want.code));
-  require(out == want.output, "arcs \"" + out + "\", expected \"" + want.output + "\"");
-  check_shape(out, n > 0 ? n * n : 0);
+  });
+  fuzz::require_outcome(got, want, "arcs");
+  check_shape(got.output, n > 0 ? n * n : 0);
   return 0;
 }

@@ -10,6 +10,7 @@
 // position), and a stop must carry the documented error number and message.
 // On any run the output holds only letters 1..9 as digits and 10..20 in
 // parentheses, at most N*K of them, and the line end only when nothing stopped.
+#include "decoder.h"
 #include "reference.h"
 #include "support.h"
 
@@ -25,10 +26,7 @@ using fuzz::require;
 
 namespace {
 
-struct Expected {
-  int code = 0;
-  std::string output;
-};
+using Expected = fuzz::Outcome;
 
 Expected decode_reference(const std::string &text, Int n, Int k) {
   reference::Reader r(text);
@@ -68,7 +66,8 @@ Expected decode_reference(const std::string &text, Int n, Int k) {
           e.code = 300;
           return e;
         }
-        if (position[i][j] == p) e.output += i <= 9 ? std::to_string(i) : "(" + std::to_string(i) + ")";
+        if (position[i][j] == p)
+          e.output += i <= 9 ? std::to_string(i) : "(" + std::to_string(i) + ")";
       }
   e.output += '\n';
   return e;
@@ -87,8 +86,8 @@ void check_shape(const std::string &out, Int most, bool complete) {
     } else {
       require(out[at] == '(' && at + 3 < end && out[at + 3] == ')', "a letter in parentheses");
       const int letter = (out[at + 1] - '0') * 10 + (out[at + 2] - '0');
-      require(out[at + 1] >= '1' && out[at + 1] <= '2' && out[at + 2] >= '0' && out[at + 2] <= '9' &&
-                  letter >= 10 && letter <= 20,
+      require(out[at + 1] >= '1' && out[at + 1] <= '2' && out[at + 2] >= '0' &&
+                  out[at + 2] <= '9' && letter >= 10 && letter <= 20,
               "a letter from 10 to 20");
       at += 4;
     }
@@ -108,29 +107,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   N = n;
   K = k;
   B = Matrix<Int>{};
-  R.description = "file `ff'";
-  fuzz::open_for_reading(R, text);
-  const int printed = fuzz::open_for_writing(Output);
-  int code = 0;
-  try {
-    read_verdict(R, S);
+  const fuzz::Outcome got = fuzz::decode_result(text, [] {
     if (S.equals("sat")) {
       decode_model();
       print_word();
     }
-  } catch (const Stopped &stopped) {
-    code = static_cast<int>(stopped.code);
-    require(stopped.message == reference::message(code, "file `ff'"),
-            "message of error " + std::to_string(code) + ": " + stopped.message);
-  }
-  fuzz::close_if_open(R);
-  fuzz::close_if_open(Output);
-  const std::string out = fuzz::contents(printed);
-  ::close(printed);
-
-  require(code == want.code,
-          "error " + std::to_string(code) + ", expected " + std::to_string(want.code));
-  require(out == want.output, "word \"" + out + "\", expected \"" + want.output + "\"");
-  check_shape(out, n * k, code == 0 && !out.empty());
+  });
+  fuzz::require_outcome(got, want, "word");
+  check_shape(got.output, n * k, got.code == 0 && !got.output.empty());
   return 0;
 }
