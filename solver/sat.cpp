@@ -43,12 +43,14 @@ void SatSolver::add_clause(const Lit *lits, size_t n) {
 
 bool SatSolver::solve(const std::vector<Lit> &assumptions) {
   assumptions_failed_ = false;
+  failed_.clear();
   if (inconsistent_) return false;
   std::vector<Lit> used;
   for (Lit a : assumptions) {
     int8_t f = fixed(a);
     if (f < 0) {
       assumptions_failed_ = true; // contradicts a unit: unsatisfiable under it
+      failed_.push_back(a);
       return false;
     }
     if (f == 0) used.push_back(a); // assumptions fixed true are left out
@@ -56,8 +58,16 @@ bool SatSolver::solve(const std::vector<Lit> &assumptions) {
   for (Lit a : used) engine_->assume(a);
   bool sat = engine_->solve() == 10;
   if (!sat)
-    for (Lit a : used) assumptions_failed_ = assumptions_failed_ || engine_->failed(a);
+    for (Lit a : used)
+      if (engine_->failed(a)) failed_.push_back(a);
+  assumptions_failed_ = !failed_.empty();
   return sat;
+}
+
+bool SatSolver::failed(Lit assumption) const {
+  for (Lit a : failed_)
+    if (a == assumption) return true;
+  return false;
 }
 
 bool SatSolver::value(Lit lit) const {

@@ -39,6 +39,9 @@ public:
   // After an unsatisfiable solve under assumptions: whether any assumption was
   // needed for the refutation (false: unsatisfiable without them too).
   bool assumptions_failed() const { return assumptions_failed_; }
+  // After an unsatisfiable solve under assumptions: whether this assumption
+  // was among those the refutation used (false for one that was not given).
+  bool failed(Lit assumption) const;
   // Value of a literal in the model after a satisfiable solve().
   bool value(Lit lit) const;
 
@@ -48,6 +51,7 @@ private:
 
   std::vector<int8_t> fixed_; // per variable, from unit clauses
   std::vector<Lit> kept_;
+  std::vector<Lit> failed_; // assumptions used by the last refutation
   int num_vars_ = 1;
   size_t num_clauses_ = 0;
   bool inconsistent_ = false;
