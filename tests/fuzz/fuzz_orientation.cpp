@@ -35,10 +35,10 @@ Expected decode_reference(const std::string &text, Int n) {
     return e;
   }
   if (line.text == "unsat") return e;
-  // The character in column x, as a value of the type char, or none.
+  // The code (0..255) of the character in column x, or none.
   auto column = [&](std::size_t x, int &c) {
     if (x < 1 || x > line.text.size()) return false;
-    c = static_cast<char>(line.text[x - 1]);
+    c = static_cast<unsigned char>(line.text[x - 1]);
     return true;
   };
   for (Int arc = 1; arc <= (n > 0 ? n * n : 0); ++arc) {

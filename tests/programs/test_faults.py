@@ -235,8 +235,7 @@ def orientcheck_outcome(n, result):
     def col(line, x):
         if not 1 <= x <= len(line):
             raise Stop(300)
-        c = line[x - 1]
-        return c - 256 if c >= 128 else c  # a char, as the program reads it
+        return line[x - 1]  # the character's code, 0..255
 
     try:
         if r.read_verdict() == b"unsat":

@@ -81,6 +81,10 @@ class Verdict(unittest.TestCase):
             ("F lines beyond N^2 are not read", edge, f_lines(2, {(1, 2)}, b"(= (F 2 1) true)\nx\n"), HEADING + b"1 2\n"),
             ("no vertex: heading alone", b"0\n0 0\n", b"sat\n", HEADING),
             ("negative count: heading alone", b"-3\n0 0\n", b"sat\n", HEADING),
+            ("a byte from 0x80 up counts its code minus that of 0", graph(1), b"sat\n(= (F \xc3 2) true)\n",
+             HEADING + b"147 2\n"),
+            ("high byte as the second digit of i", graph(1), b"sat\n(= (F 1\xff 2) true)\n", HEADING + b"217 2\n"),
+            ("high bytes as both digits of j", graph(1), b"sat\n(= (F 3 \x80\x80) true)\n", HEADING + b"3 880\n"),
             ("any character but t is false", edge, b"sat\n(= (F 1 2) T)\n(= (F 2 1) x)\n(= (F 1 1) tru)\n(= (F 2 2) f)\n",
              HEADING + b"1 1\n"),
         ]
