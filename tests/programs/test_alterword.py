@@ -110,6 +110,28 @@ class Search(unittest.TestCase):
             with self.subTest(name):
                 check_normal_run(self, run("alterword", stdin, answers=answers), expected)
 
+    def test_negative_counts_of_any_size_read_no_model_line(self):
+        # A count of 0 or less gives no model line and an empty word, however
+        # large N * K would be; the result holds the verdict alone, so a model
+        # line read would stop the run.
+        cases = [
+            (-1, 2),
+            (-9223372036854775807, 2),
+            (-9223372036854775808, 2),
+            (-4611686018427387905, 2),
+            (-4611686018427387904, 3),
+            (-3074457345618258603, 3),
+            (-2305843009213693952, 4),
+        ]
+        for n, k in cases:
+            with self.subTest(n=n, k=k):
+                answers = [b"unsat\n"] * (k - 2) + [b"sat\n"]
+                expected = b"".join(b"no solution for %d,\n" % c for c in range(2, k))
+                expected += b"representing word for %d:\n\n" % k
+                r = run("alterword", b"%d\n0 0\n" % n, answers=answers)
+                self.assertEqual(len(r.benchmarks), k - 1)
+                check_normal_run(self, r, expected)
+
     def test_failures_after_the_verdict(self):
         edge = golden("uniform-edge-k2.in")
         cases = [
