@@ -25,6 +25,9 @@ public:
   Lit lit_true() const { return 1; }
   // A fresh variable.
   Lit new_var() { return ++num_vars_; }
+  // Prepare the engine for variables up to vars (saves regrowing its tables
+  // when many small instances are built).
+  void reserve(int vars);
   // Number of variables allocated so far.
   int num_vars() const { return num_vars_; }
   // Add a clause.  Literals fixed by earlier unit clauses (and the constants)

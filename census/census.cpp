@@ -1,0 +1,139 @@
+#include "census.h"
+
+#include "checks.h"
+#include "error.h"
+#include "graph6.h"
+#include "orientation.h"
+#include "word.h"
+
+#include <algorithm>
+
+namespace census {
+
+const std::array<const char *, kColumns> kHeader = {
+    "graph6", "vertices",    "edges",  "semi_transitive", "representation_number",
+    "word",   "orientation", "witness"};
+
+void Counts::add(const Row &row) {
+  ++graphs;
+  if (row.failed)
+    ++failures;
+  else if (row.fields[kSemiTransitive] == "no")
+    ++not_representable, minimal += row.minimal;
+  else if (!row.fields[kNumber].empty())
+    ++by_number[std::stoi(row.fields[kNumber])];
+}
+
+// Letters 1..9 as digits, from 10 on in parentheses: 9(10)(11).
+static std::string format_word(const std::vector<int> &word) {
+  std::string out;
+  for (int a : word) out += a < 9 ? std::to_string(a + 1) : "(" + std::to_string(a + 1) + ")";
+  return out;
+}
+
+// Arcs i -> j as "i>j" in increasing order, separated by single spaces.
+static std::string format_arcs(std::vector<Arc> arcs) {
+  std::sort(arcs.begin(), arcs.end());
+  std::string out;
+  for (const Arc &a : arcs) {
+    if (!out.empty()) out += ' ';
+    out += std::to_string(a.first + 1) + ">" + std::to_string(a.second + 1);
+  }
+  return out;
+}
+
+// The representation number of a word-representable graph that is not
+// complete is at most 2(n - w), w its clique number (Halldorsson, Kitaev,
+// Pyatkin, "Semi-transitive orientations and word-representable graphs",
+// Discrete Appl. Math. 201 (2016)); complete graphs are answered with 2, the
+// least K searched.  The bound only ends the search: a graph that reaches it
+// without a word is reported as a failure, never as an answer.
+static int word_bound(const Graph &g) {
+  return g.complete() ? 2 : std::max(2, 2 * (g.n - g.clique_number()));
+}
+
+// Fill the answer fields of a decoded graph; step names the field a failure goes to.
+static void answer_graph(const Graph &g, const Settings &settings, Row &row, Column &step) {
+  auto &f = row.fields;
+  step = kSemiTransitive;
+  OrientationSearch search(g, false);
+  const uint32_t all = all_vertices(g.n);
+  if (!search.solve(all)) {
+    uint32_t w = OrientationSearch(g, true).minimal_witness(all);
+    f[kSemiTransitive] = "no";
+    f[kWitness] = format_vertices(w);
+    row.minimal = w == all;
+    return;
+  }
+  std::vector<Arc> arcs = search.arcs();
+  std::string error = check_orientation(g, arcs);
+  if (!error.empty()) throw Error("orientation check: " + error);
+  f[kSemiTransitive] = "yes";
+  f[kOrientation] = format_arcs(arcs);
+  if (!settings.words) return;
+  step = kNumber;
+  const int bound = word_bound(g);
+  for (int k = 2; k <= bound; ++k) {
+    std::optional<std::vector<int>> word = find_word(g, k);
+    if (!word) continue;
+    error = check_word(g, k, *word);
+    if (!error.empty()) throw Error("word check: " + error);
+    f[kNumber] = std::to_string(k);
+    f[kWord] = format_word(*word);
+    return;
+  }
+  throw Error("no representing word with K up to " + std::to_string(bound));
+}
+
+Row Census::answer(std::string_view line) const {
+  Row row;
+  auto &f = row.fields;
+  std::string_view text = graph6_text(line);
+  f[kGraph6] = std::string(text);
+  Graph6 decoded = decode_graph6(text);
+  if (decoded.order >= 0) f[kVertices] = std::to_string(decoded.order);
+  if (decoded.edges >= 0) f[kEdges] = std::to_string(decoded.edges);
+  Column step = kSemiTransitive;
+  std::string error = decoded.error;
+  if (error.empty()) {
+    try {
+      answer_graph(decoded.graph, settings_, row, step);
+    } catch (const std::exception &e) { // Error, or the SAT engine out of memory
+      error = e.what();
+    }
+  }
+  if (!error.empty()) {
+    for (int c = step; c < kColumns; ++c)
+      if (c != kOrientation || step != kNumber) f[c].clear();
+    f[step] = "failed: " + error;
+    row.failed = true;
+    row.minimal = false;
+  }
+  return row;
+}
+
+bool graph6_blank(std::string_view line) {
+  return graph6_text(line).empty();
+}
+
+std::string format_csv(const std::array<std::string, kColumns> &fields) {
+  std::string out;
+  for (int c = 0; c < kColumns; ++c) {
+    if (c) out += ',';
+    const std::string &s = fields[c];
+    if (s.find_first_of(",\"\r\n") == std::string::npos) {
+      out += s;
+      continue;
+    }
+    out += '"';
+    for (char ch : s) {
+      if (ch == '"') out += '"';
+      out += ch;
+    }
+    out += '"';
+  }
+  out += '\n';
+  return out;
+}
+
+} // namespace census

@@ -1,0 +1,67 @@
+// The census: one CSV row per graph6 line, answered in process.
+//
+// For each graph: whether it has a semi-transitive orientation (equivalently,
+// whether it is word-representable) with one; if so, its representation
+// number (the smallest K >= 2 with a K-uniform representing word; 2 for
+// complete graphs) with a word; if not, a minimal induced subgraph without
+// one.  Every word and orientation passes the checkers of checks.h before it
+// is reported; a certificate that fails makes the row a failure.  Usage:
+//
+//   census::Census census({});
+//   census::Row row = census.answer(line);
+//   out << format_csv(row.fields);
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace census {
+
+// What the census computes.
+struct Settings {
+  bool words = true; // representation numbers and words (else only orientations and witnesses)
+};
+
+// The CSV columns, in order.
+enum Column { kGraph6, kVertices, kEdges, kSemiTransitive, kNumber, kWord, kOrientation, kWitness };
+constexpr int kColumns = 8;
+// The header line's names, parallel to Column.
+extern const std::array<const char *, kColumns> kHeader;
+
+// One graph's answer.
+struct Row {
+  std::array<std::string, kColumns> fields;
+  bool failed = false;  // some field holds "failed: ..."
+  bool minimal = false; // not word-representable, and the witness is the whole graph
+};
+
+// Totals over the rows answered so far.
+struct Counts {
+  int64_t graphs = 0;
+  std::map<int, int64_t> by_number; // representation number -> graphs
+  int64_t not_representable = 0;
+  int64_t minimal = 0;
+  int64_t failures = 0;
+  void add(const Row &row);
+};
+
+class Census {
+public:
+  explicit Census(Settings settings) : settings_(settings) {}
+  // The row for one non-blank graph6 line (with or without ">>graph6<<").
+  Row answer(std::string_view line) const;
+
+private:
+  Settings settings_;
+};
+
+// Whether a line holds no graph (blank, or a bare ">>graph6<<"): it gets no row.
+bool graph6_blank(std::string_view line);
+
+// The fields as one CSV line (with its line feed), quoted where CSV needs it.
+std::string format_csv(const std::array<std::string, kColumns> &fields);
+
+} // namespace census

@@ -1,0 +1,93 @@
+#include "checks.h"
+
+namespace census {
+
+static std::string pair_text(int a, int b) {
+  return std::to_string(a + 1) + " and " + std::to_string(b + 1);
+}
+
+std::string check_word(const Graph &g, int k, const std::vector<int> &word) {
+  std::vector<int> count(g.n, 0);
+  for (int a : word) {
+    if (a < 0 || a >= g.n) return "letter " + std::to_string(a + 1) + " is not a vertex";
+    ++count[a];
+  }
+  for (int v = 0; v < g.n; ++v)
+    if (count[v] != k)
+      return "vertex " + std::to_string(v + 1) + " occurs " + std::to_string(count[v]) +
+             " times, not " + std::to_string(k);
+  // Two letters alternate when the word restricted to them never repeats a letter.
+  for (int a = 0; a < g.n; ++a)
+    for (int b = a + 1; b < g.n; ++b) {
+      int last = -1;
+      bool alternate = true;
+      for (int c : word) {
+        if (c != a && c != b) continue;
+        if (c == last) alternate = false;
+        last = c;
+      }
+      if (alternate != g.adjacent(a, b))
+        return pair_text(a, b) + (alternate ? " alternate but are not adjacent"
+                                            : " are adjacent but do not alternate");
+    }
+  return "";
+}
+
+// The arcs as out-neighbour masks; an error when they are not the edges.
+static std::string out_masks(const Graph &g, const std::vector<Arc> &arcs, uint32_t *out) {
+  uint32_t seen[kMaxVertices] = {};
+  for (const Arc &a : arcs) {
+    if (a.first < 0 || a.first >= g.n || a.second < 0 || a.second >= g.n)
+      return "arc " + pair_text(a.first, a.second) + " is not between vertices";
+    if (!g.adjacent(a.first, a.second))
+      return "arc " + pair_text(a.first, a.second) + " is not an edge";
+    if ((seen[a.first] >> a.second) & 1u)
+      return "edge " + pair_text(a.first, a.second) + " is oriented twice";
+    seen[a.first] |= 1u << a.second;
+    seen[a.second] |= 1u << a.first;
+    out[a.first] |= 1u << a.second;
+  }
+  for (int v = 0; v < g.n; ++v)
+    if (seen[v] != g.adj[v]) return "an edge at vertex " + std::to_string(v + 1) + " has no arc";
+  return "";
+}
+
+std::string check_orientation(const Graph &g, const std::vector<Arc> &arcs) {
+  uint32_t out[kMaxVertices] = {};
+  std::string error = out_masks(g, arcs, out);
+  if (!error.empty()) return error;
+  // reach[v]: the vertices reachable from v by a directed path of length >= 1.
+  uint32_t reach[kMaxVertices];
+  for (int v = 0; v < g.n; ++v) reach[v] = out[v];
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (int v = 0; v < g.n; ++v) {
+      uint32_t more = reach[v];
+      for (int u = 0; u < g.n; ++u)
+        if ((reach[v] >> u) & 1u) more |= reach[u];
+      grew = grew || more != reach[v];
+      reach[v] = more;
+    }
+  }
+  for (int v = 0; v < g.n; ++v)
+    if ((reach[v] >> v) & 1u)
+      return "vertex " + std::to_string(v + 1) + " lies on a directed cycle";
+  for (int a = 0; a < g.n; ++a)
+    for (int b = 0; b < g.n; ++b) {
+      if (!((out[a] >> b) & 1u)) continue;
+      // The vertices on directed paths from a to b.
+      uint32_t on_path = (1u << a) | (1u << b);
+      for (int x = 0; x < g.n; ++x)
+        if (((reach[a] >> x) & 1u) && ((reach[x] >> b) & 1u)) on_path |= 1u << x;
+      for (int x = 0; x < g.n; ++x) {
+        if (!((on_path >> x) & 1u)) continue;
+        uint32_t far = reach[x] & on_path & ~g.adj[x];
+        if (far)
+          return "shortcut: arc " + pair_text(a, b) + " with the path through " +
+                 pair_text(x, __builtin_ctz(far)) + ", which are not adjacent";
+      }
+    }
+  return "";
+}
+
+} // namespace census

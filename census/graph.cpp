@@ -1,0 +1,57 @@
+#include "graph.h"
+
+namespace census {
+
+void Graph::add_edge(int u, int v) {
+  adj[u] |= 1u << v;
+  adj[v] |= 1u << u;
+}
+
+int Graph::edges() const {
+  int twice = 0;
+  for (int v = 0; v < n; ++v) twice += __builtin_popcount(adj[v]);
+  return twice / 2;
+}
+
+// Largest clique containing the vertices chosen so far (size) and only
+// vertices of cand: plain branch and bound, ample for 20 vertices.
+static int grow_clique(const Graph &g, uint32_t cand, int size, int best) {
+  if (cand == 0) return size > best ? size : best;
+  if (size + __builtin_popcount(cand) <= best) return best;
+  int v = __builtin_ctz(cand);
+  best = grow_clique(g, cand & g.adj[v], size + 1, best);
+  return grow_clique(g, cand & ~(1u << v), size, best);
+}
+
+int Graph::clique_number() const {
+  return grow_clique(*this, all_vertices(n), 0, 0);
+}
+
+bool Graph::complete() const {
+  for (int v = 0; v < n; ++v)
+    if (adj[v] != (all_vertices(n) & ~(1u << v))) return false;
+  return true;
+}
+
+Graph Graph::induced(uint32_t mask) const {
+  Graph h;
+  int index[kMaxVertices];
+  for (int v = 0; v < n; ++v)
+    if ((mask >> v) & 1u) index[v] = h.n++;
+  for (int u = 0; u < n; ++u)
+    for (int v = u + 1; v < n; ++v)
+      if (((mask >> u) & (mask >> v) & 1u) && adjacent(u, v)) h.add_edge(index[u], index[v]);
+  return h;
+}
+
+std::string format_vertices(uint32_t mask) {
+  std::string out;
+  for (int v = 0; v < kMaxVertices; ++v) {
+    if (!((mask >> v) & 1u)) continue;
+    if (!out.empty()) out += ' ';
+    out += std::to_string(v + 1);
+  }
+  return out;
+}
+
+} // namespace census

@@ -1,0 +1,29 @@
+// graph6, nauty's one-line format for undirected graphs.
+#pragma once
+
+#include "graph.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace census {
+
+// What a graph6 line held: the graph, or the reason it is unusable.  When the
+// line is unusable, order and edges still say what could be decoded.
+struct Graph6 {
+  Graph graph;
+  std::string error;  // empty when graph holds the line's graph
+  int64_t order = -1; // vertices announced by the header, -1 when unreadable
+  int64_t edges = -1; // edges of the body, -1 when it cannot be decoded
+};
+
+// The text of a line without a leading ">>graph6<<" and surrounding blanks
+// (spaces, tabs, CR, LF); empty for a blank line.
+std::string_view graph6_text(std::string_view line);
+
+// Decode one graph6 string (after graph6_text).  Graphs on more than
+// kMaxVertices vertices are refused with order and edges filled in.
+Graph6 decode_graph6(std::string_view text);
+
+} // namespace census

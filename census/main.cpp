@@ -1,0 +1,108 @@
+// wordrep-census: word-representability of every graph of a graph6 list, in process.
+#include "census.h"
+#include "error.h"
+#include "io.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace census {
+
+static const char *kUsage = "usage: wordrep-census [--no-words] [--no-summary] [FILE...]";
+
+struct Options {
+  Settings settings;
+  bool summary = true;
+  std::vector<std::string> files; // "-" is standard input
+};
+
+static Options parse_options(int argc, char **argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--no-summary")
+      o.summary = false;
+    else if (a == "--no-words")
+      o.settings.words = false;
+    else if (a == "-h" || a == "--help")
+      throw Error(kUsage, 0);
+    else if (a.size() > 1 && a[0] == '-')
+      throw Error("unknown option '" + a + "'; " + kUsage, kExitUsage);
+    else
+      o.files.push_back(a);
+  }
+  if (o.files.empty()) o.files.push_back("-");
+  return o;
+}
+
+// Every input opened before the first row, so a missing file stops the run at once.
+static std::vector<int> open_inputs(const std::vector<std::string> &files) {
+  std::vector<int> fds;
+  for (const std::string &f : files) {
+    int fd = f == "-" ? 0 : ::open(f.c_str(), O_RDONLY);
+    if (fd < 0) throw Error("cannot open " + f + ": " + std::strerror(errno), kExitUsage);
+    fds.push_back(fd);
+  }
+  return fds;
+}
+
+static void print_summary(const Counts &c) {
+  std::fprintf(stderr, "wordrep-census: %lld graphs\n", static_cast<long long>(c.graphs));
+  for (const auto &[k, count] : c.by_number)
+    std::fprintf(stderr, "  representation number %d: %lld\n", k, static_cast<long long>(count));
+  std::fprintf(stderr, "  not word-representable: %lld\n",
+               static_cast<long long>(c.not_representable));
+  std::fprintf(stderr, "  minimal non-word-representable: %lld\n",
+               static_cast<long long>(c.minimal));
+  std::fprintf(stderr, "  failures: %lld\n", static_cast<long long>(c.failures));
+}
+
+static int run(const Options &o) {
+  std::vector<int> fds = open_inputs(o.files);
+  Census census(o.settings);
+  Counts counts;
+  Output out(1);
+  std::array<std::string, kColumns> header;
+  for (int c = 0; c < kColumns; ++c) header[c] = kHeader[c];
+  out.write(format_csv(header));
+  std::string line;
+  bool cut = false;
+  for (size_t i = 0; i < fds.size(); ++i) {
+    LineReader in(fds[i], o.files[i] == "-" ? "standard input" : o.files[i]);
+    while (in.next(line, cut)) {
+      Row row;
+      if (cut) {
+        row.fields[kGraph6] = line.substr(0, 64) + "...";
+        row.fields[kSemiTransitive] =
+            "failed: line longer than " + std::to_string(LineReader::kMaxLine) + " bytes";
+        row.failed = true;
+      } else if (graph6_blank(line)) {
+        continue;
+      } else {
+        row = census.answer(line);
+      }
+      counts.add(row);
+      out.write(format_csv(row.fields));
+    }
+    if (fds[i] != 0) ::close(fds[i]);
+  }
+  out.flush();
+  if (o.summary) print_summary(counts);
+  return counts.failures ? kExitFailures : 0;
+}
+
+} // namespace census
+
+int main(int argc, char **argv) {
+  try {
+    return census::run(census::parse_options(argc, argv));
+  } catch (const census::Error &e) {
+    std::fprintf(e.status() ? stderr : stdout, "%s%s\n", e.status() ? "wordrep-census: " : "",
+                 e.what());
+    return e.status();
+  }
+}

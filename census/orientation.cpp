@@ -1,0 +1,142 @@
+#include "orientation.h"
+
+#include "error.h"
+
+namespace census {
+
+using smt::Lit;
+
+OrientationSearch::OrientationSearch(const Graph &g, bool subgraphs)
+    : g_(g), subgraphs_(subgraphs) {
+  const int n = g.n;
+  sat_.reserve(n + 3 * n * n);
+  if (subgraphs)
+    for (int v = 0; v < n; ++v) select_.push_back(sat_.new_var());
+  arc_.assign(n * n, 0);
+  for (int u = 0; u < n; ++u)
+    for (int v = u + 1; v < n; ++v)
+      if (g.adjacent(u, v)) arc_[u * n + v] = sat_.new_var();
+  reach_.assign(n * n, 0);
+  through_.assign(n * n, 0);
+  for (int u = 0; u < n; ++u)
+    for (int v = 0; v < n; ++v)
+      if (u != v) reach_[u * n + v] = sat_.new_var(), through_[u * n + v] = sat_.new_var();
+  encode();
+}
+
+Lit OrientationSearch::arc(int u, int v) const {
+  return u < v ? arc_[u * g_.n + v] : -arc_[v * g_.n + u];
+}
+
+// A constraint on the vertices in mask: active only while all are selected.
+void OrientationSearch::add(std::initializer_list<Lit> lits, uint32_t vertices) {
+  clause_.clear();
+  for (Lit l : lits)
+    if (l != 0) clause_.push_back(l);
+  if (subgraphs_)
+    for (uint32_t m = vertices; m; m &= m - 1) clause_.push_back(-select_[__builtin_ctz(m)]);
+  sat_.add_clause(clause_);
+}
+
+// An orientation is semi-transitive when it is acyclic and has no shortcut:
+// no arc a -> b with a directed path from a to b through two vertices x, y
+// (x before y) that are not adjacent (Halldorsson, Kitaev, Pyatkin,
+// "Semi-transitive orientations and word-representable graphs", Discrete
+// Appl. Math. 201 (2016)).  reach(u, v) over-approximates "v is reachable
+// from u": it holds for every arc and grows along arcs, so forbidding its
+// patterns forbids the real ones, while the exact reachability of a
+// semi-transitive orientation satisfies every clause.  through(a, y) stands
+// for "a reaches y by a path through a vertex x (maybe a) not adjacent to y".
+void OrientationSearch::encode() {
+  const int n = g_.n;
+  auto bit = [](int v) { return 1u << v; };
+  for (int u = 0; u < n; ++u)
+    for (int v = 0; v < n; ++v) {
+      if (u == v || !g_.adjacent(u, v)) continue;
+      add({-arc(u, v), reach(u, v)}, bit(u) | bit(v));
+      add({-arc(u, v), -reach(v, u)}, bit(u) | bit(v)); // no cycle through u -> v
+      for (int w = 0; w < n; ++w)
+        if (w != u && w != v)
+          add({-arc(u, v), -reach(v, w), reach(u, w)}, bit(u) | bit(v) | bit(w));
+    }
+  for (int x = 0; x < n; ++x)
+    for (int y = 0; y < n; ++y) {
+      if (x == y || g_.adjacent(x, y)) continue;
+      for (int a = 0; a < n; ++a)
+        if (a != y)
+          add({a != x ? -reach(a, x) : 0, -reach(x, y), through(a, y)}, bit(a) | bit(x) | bit(y));
+    }
+  for (int a = 0; a < n; ++a)
+    for (int b = 0; b < n; ++b) {
+      if (!g_.adjacent(a, b)) continue;
+      for (int y = 0; y < n; ++y)
+        if (y != a)
+          add({-arc(a, b), -through(a, y), y != b ? -reach(y, b) : 0}, bit(a) | bit(b) | bit(y));
+    }
+}
+
+bool OrientationSearch::solve(uint32_t mask) {
+  if (!subgraphs_ && mask != all_vertices(g_.n))
+    throw Error("internal: a subgraph asked of a search built for the whole graph");
+  std::vector<Lit> assume;
+  if (subgraphs_)
+    for (int v = 0; v < g_.n; ++v)
+      if ((mask >> v) & 1u) assume.push_back(select_[v]);
+  last_arcs_.clear();
+  core_ = 0;
+  if (!sat_.solve(assume)) {
+    for (int v = 0; v < g_.n; ++v)
+      if (((mask >> v) & 1u) && (!subgraphs_ || sat_.failed(select_[v]))) core_ |= 1u << v;
+    return false;
+  }
+  for (int u = 0; u < g_.n; ++u)
+    for (int v = 0; v < g_.n; ++v)
+      if (((mask >> u) & (mask >> v) & 1u) && g_.adjacent(u, v) && sat_.value(arc(u, v)))
+        last_arcs_.emplace_back(u, v);
+  return true;
+}
+
+// The arcs among the vertices of mask.
+static std::vector<Arc> restrict_arcs(const std::vector<Arc> &arcs, uint32_t mask) {
+  std::vector<Arc> out;
+  for (const Arc &a : arcs)
+    if ((mask >> a.first) & (mask >> a.second) & 1u) out.push_back(a);
+  return out;
+}
+
+// Deletion-based minimisation of the refutation's core: a vertex whose
+// removal leaves a graph without semi-transitive orientation goes; one whose
+// removal leaves an orientable graph stays, and since induced subgraphs of an
+// orientable graph are orientable, it must stay in every smaller set too.
+uint32_t OrientationSearch::minimal_witness(uint32_t mask) {
+  if (solve(mask)) throw Error("the graph has a semi-transitive orientation after all");
+  uint32_t w = core_;
+  std::vector<std::pair<int, std::vector<Arc>>> kept; // vertex, orientation without it
+  for (int v = 0; v < g_.n; ++v) {
+    if (!((w >> v) & 1u)) continue;
+    if (solve(w & ~(1u << v)))
+      kept.emplace_back(v, last_arcs_);
+    else
+      w = core_;
+  }
+  if (solve(w)) throw Error("the witness has a semi-transitive orientation");
+  uint32_t checked = 0;
+  for (const auto &[v, arcs] : kept) {
+    if (!((w >> v) & 1u)) continue;
+    uint32_t rest = w & ~(1u << v);
+    // The arcs among rest, renumbered as the induced subgraph's vertices.
+    std::vector<Arc> local;
+    for (const Arc &a : restrict_arcs(arcs, rest))
+      local.emplace_back(__builtin_popcount(rest & ((1u << a.first) - 1)),
+                         __builtin_popcount(rest & ((1u << a.second) - 1)));
+    std::string error = check_orientation(g_.induced(rest), local);
+    if (!error.empty())
+      throw Error("orientation without vertex " + std::to_string(v + 1) +
+                  " fails its check: " + error);
+    checked |= 1u << v;
+  }
+  if (checked != w) throw Error("a vertex of the witness was never tested");
+  return w;
+}
+
+} // namespace census

@@ -1,0 +1,123 @@
+#include "word.h"
+
+#include "error.h"
+
+#include <sat.h>
+
+#include <algorithm>
+
+namespace census {
+
+using smt::Lit;
+
+namespace {
+
+// The order of the word's positions as one Boolean per pair of copies:
+// copy i of letter a is element a*k + i, and before(x, y) means "x comes
+// before y".  Copies of one letter are in order by construction.
+class WordOrder {
+public:
+  WordOrder(const Graph &g, int k);
+  std::optional<std::vector<int>> solve();
+
+private:
+  Lit &at(int x, int y) { return before_[x * size_ + y]; }
+  Lit before(int a, int i, int b, int j) const {
+    return before_[(a * k_ + i) * size_ + b * k_ + j];
+  }
+  void set(int a, int i, int b, int j, Lit l);
+  void order_pairs();
+  void transitivity();
+  void not_alternating(int a, int b);
+
+  const Graph &g_;
+  int k_, size_;
+  smt::SatSolver sat_;
+  std::vector<Lit> before_;
+};
+
+WordOrder::WordOrder(const Graph &g, int k) : g_(g), k_(k), size_(g.n * k) {
+  before_.assign(static_cast<size_t>(size_) * size_, 0);
+  sat_.reserve(size_ * size_ / 2 + 2);
+  order_pairs();
+  transitivity();
+  for (int a = 0; a < g.n; ++a)
+    for (int b = a + 1; b < g.n; ++b)
+      if (!g.adjacent(a, b)) not_alternating(a, b);
+}
+
+void WordOrder::set(int a, int i, int b, int j, Lit l) {
+  at(a * k_ + i, b * k_ + j) = l;
+  at(b * k_ + j, a * k_ + i) = -l;
+}
+
+// Copies of a letter in order.  Two adjacent letters alternate, so one
+// Boolean (whose first copy comes first) decides their whole order.  The
+// first copy of letter 0 comes first in the word: a cyclic shift of a
+// uniform word representing a graph represents it too (Kitaev, Pyatkin, "On
+// representable graphs", J. Autom. Lang. Comb. 13 (2008), Proposition 5).
+void WordOrder::order_pairs() {
+  const Lit yes = sat_.lit_true();
+  for (int a = 0; a < g_.n; ++a)
+    for (int i = 0; i < k_; ++i)
+      for (int j = i + 1; j < k_; ++j) set(a, i, a, j, yes);
+  for (int a = 0; a < g_.n; ++a)
+    for (int b = a + 1; b < g_.n; ++b) {
+      if (g_.adjacent(a, b)) {
+        Lit first = a == 0 ? yes : sat_.new_var(); // a's copies go first: a1 b1 a2 b2 ...
+        for (int i = 0; i < k_; ++i)
+          for (int j = 0; j < k_; ++j) set(a, i, b, j, i < j ? yes : i > j ? -yes : first);
+        continue;
+      }
+      for (int i = 0; i < k_; ++i)
+        for (int j = 0; j < k_; ++j) set(a, i, b, j, a == 0 && i == 0 ? yes : sat_.new_var());
+    }
+}
+
+// No cycle x < y < z < x among three copies.
+void WordOrder::transitivity() {
+  for (int x = 0; x < size_; ++x)
+    for (int y = x + 1; y < size_; ++y)
+      for (int z = y + 1; z < size_; ++z) {
+        Lit xy = at(x, y), yz = at(y, z), xz = at(x, z);
+        sat_.add_clause({-xy, -yz, xz});
+        sat_.add_clause({xy, yz, -xz});
+      }
+}
+
+// The copies of a and b do not alternate: neither a1 b1 a2 b2 ... nor b1 a1 b2 a2 ...
+void WordOrder::not_alternating(int a, int b) {
+  std::vector<Lit> a_first, b_first;
+  for (int i = 0; i < k_; ++i) {
+    a_first.push_back(-before(a, i, b, i));
+    b_first.push_back(before(a, i, b, i));
+    if (i + 1 < k_) {
+      a_first.push_back(before(a, i + 1, b, i));
+      b_first.push_back(-before(a, i, b, i + 1));
+    }
+  }
+  sat_.add_clause(a_first);
+  sat_.add_clause(b_first);
+}
+
+std::optional<std::vector<int>> WordOrder::solve() {
+  if (!sat_.solve()) return std::nullopt;
+  // Each copy's position is the number of copies before it.
+  std::vector<int> word(size_, -1);
+  for (int x = 0; x < size_; ++x) {
+    int position = 0;
+    for (int y = 0; y < size_; ++y)
+      if (y != x && sat_.value(at(y, x))) ++position;
+    if (position >= size_ || word[position] != -1) throw Error("the model is not an order");
+    word[position] = x / k_;
+  }
+  return word;
+}
+
+} // namespace
+
+std::optional<std::vector<int>> find_word(const Graph &g, int k) {
+  return WordOrder(g, k).solve();
+}
+
+} // namespace census

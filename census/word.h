@@ -1,0 +1,15 @@
+// K-uniform representing words through SAT.
+#pragma once
+
+#include "graph.h"
+
+#include <optional>
+#include <vector>
+
+namespace census {
+
+// A word (0-based letters) in which every vertex occurs k times and two
+// vertices alternate exactly when they are adjacent; none when there is none.
+std::optional<std::vector<int>> find_word(const Graph &g, int k);
+
+} // namespace census
