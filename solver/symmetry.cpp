@@ -242,9 +242,8 @@ private:
       size_t base = buf_.size();
       buf_.insert(buf_.end(), s_.children(t), s_.children(t) + n);
       int64_t v = letters_[perm[letter_index(t)]];
-      buf_[base] = s_.find(Kind::Num, Sort::Int, 0, v, nullptr, 0);
-      r = buf_[base] == kNoTerm ? kNoTerm
-                                : s_.find(Kind::App, Sort::Int, sym_, 0, buf_.data() + base, n);
+      buf_[base] = s_.find(Kind::Num, 0, v, nullptr, 0);
+      r = buf_[base] == kNoTerm ? kNoTerm : s_.find(Kind::App, sym_, 0, buf_.data() + base, n);
       buf_.resize(base);
     } else if (k != Kind::App && n > 0) {
       size_t base = buf_.size();
@@ -255,7 +254,7 @@ private:
       }
       if (r != kNoTerm) {
         if (is_commutative(k)) std::sort(buf_.begin() + base, buf_.end());
-        r = s_.find(k, s_.sort(t), 0, s_.value(t), buf_.data() + base, n);
+        r = s_.find(k, 0, s_.value(t), buf_.data() + base, n);
       }
       buf_.resize(base);
     }

@@ -44,6 +44,7 @@ uint32_t TermStore::declare(std::string name, std::vector<Sort> args, Sort resul
   names_.push_back(name);
   symbol_index_.emplace(std::string_view(names_.back()), index);
   symbols_.push_back(Symbol{std::move(name), std::move(args), result});
+  app_cache_.emplace_back();
   return index;
 }
 
@@ -113,35 +114,30 @@ void TermStore::rehash(size_t size) {
   tags_.swap(tags);
 }
 
-TermId TermStore::find(Kind kind, Sort, uint32_t sym, int64_t value, const TermId *args,
-                       size_t n) const {
+size_t TermStore::probe(uint64_t h, Kind kind, uint32_t sym, int64_t value, const TermId *args,
+                        size_t n) const {
   size_t mask = table_.size() - 1;
-  uint64_t h = hash(kind, sym, value, args, n);
   auto tag = static_cast<uint32_t>(h >> 32);
   size_t pos = h & mask;
   while (table_[pos] != kNoTerm) {
-    if (tags_[pos] == tag && equal(table_[pos], kind, sym, value, args, n)) return table_[pos];
+    if (tags_[pos] == tag && equal(table_[pos], kind, sym, value, args, n)) return pos;
     pos = (pos + 1) & mask;
   }
-  return kNoTerm;
+  return pos;
+}
+
+TermId TermStore::find(Kind kind, uint32_t sym, int64_t value, const TermId *args, size_t n) const {
+  return table_[probe(hash(kind, sym, value, args, n), kind, sym, value, args, n)];
 }
 
 TermId TermStore::intern(Kind kind, Sort sort, uint32_t sym, int64_t value, const TermId *args,
                          size_t n) {
-  size_t mask = table_.size() - 1;
   uint64_t h = hash(kind, sym, value, args, n);
-  auto tag = static_cast<uint32_t>(h >> 32);
-  size_t pos = h & mask;
-  while (table_[pos] != kNoTerm) {
-    if (tags_[pos] == tag && equal(table_[pos], kind, sym, value, args, n)) return table_[pos];
-    pos = (pos + 1) & mask;
-  }
-  auto id = static_cast<TermId>(nodes_.size());
-  nodes_.push_back(Node{kind, sort, sym, value, static_cast<uint32_t>(children_.size()),
-                        static_cast<uint32_t>(n)});
-  children_.insert(children_.end(), args, args + n);
+  size_t pos = probe(h, kind, sym, value, args, n);
+  if (table_[pos] != kNoTerm) return table_[pos];
+  TermId id = append(kind, sort, sym, value, args, n);
   table_[pos] = id;
-  tags_[pos] = tag;
+  tags_[pos] = static_cast<uint32_t>(h >> 32);
   if (++entries_ * 2 > table_.size()) grow();
   return id;
 }
@@ -167,25 +163,33 @@ TermId TermStore::mk_num(int64_t value) {
 }
 
 TermId TermStore::mk_app(uint32_t sym, const TermId *args, size_t n) {
+  // Slots: 0 for no argument, 1 + a for one, 1 + kDense + a * kDense + b for two.
   constexpr int64_t kDense = 64;
   size_t slot = SIZE_MAX;
+  AppCache &cache = app_cache_[sym];
   if (n <= 2) {
     int64_t a = n > 0 ? nodes_[args[0]].value : 0, b = n > 1 ? nodes_[args[1]].value : 0;
     bool small = (n < 1 || nodes_[args[0]].kind == Kind::Num) &&
                  (n < 2 || nodes_[args[1]].kind == Kind::Num) && a >= 0 && a < kDense && b >= 0 &&
                  b < kDense;
     if (small) {
-      slot = static_cast<size_t>((int64_t(n) * kDense + a) * kDense + b);
-      if (app_cache_.size() <= sym) app_cache_.resize(sym + 1);
-      std::vector<TermId> &cache = app_cache_[sym];
-      if (cache.empty()) cache.assign(3 * kDense * kDense, kNoTerm);
-      if (cache[slot] != kNoTerm) return cache[slot];
+      slot = static_cast<size_t>(n == 0 ? 0 : n == 1 ? 1 + a : 1 + kDense + a * kDense + b);
+      if (slot < cache.slots.size()) {
+        if (cache.slots[slot] != kNoTerm) return cache.slots[slot];
+      } else if (slot < size_t(kDense) + 4 * size_t(cache.made)) {
+        cache.slots.resize(slot + 1, kNoTerm); // at most 4 slots per application made
+      } else {
+        slot = SIZE_MAX;
+      }
     }
   }
   size_t before = nodes_.size();
   TermId t = intern(Kind::App, symbols_[sym].result, sym, 0, args, n);
-  if (nodes_.size() != before && is_ground_app(t)) ground_apps_.push_back(t);
-  if (slot != SIZE_MAX) app_cache_[sym][slot] = t;
+  if (nodes_.size() != before && is_ground_app(t)) {
+    ground_apps_.push_back(t);
+    ++cache.made;
+  }
+  if (slot != SIZE_MAX) cache.slots[slot] = t;
   return t;
 }
 
@@ -244,11 +248,13 @@ TermId TermStore::fold(Kind kind, const TermId *args, size_t n, int64_t value, b
     break;
   case Kind::Lt:
     if (args[0] == args[1]) return false_;
-    if (is_num(args[0]) && is_num(args[1])) return mk_bool(value_of(args[0]) < value_of(args[1]));
+    if (is_num(args[0]) && is_num(args[1]))
+      return mk_bool(nodes_[args[0]].value < nodes_[args[1]].value);
     break;
   case Kind::Le:
     if (args[0] == args[1]) return true_;
-    if (is_num(args[0]) && is_num(args[1])) return mk_bool(value_of(args[0]) <= value_of(args[1]));
+    if (is_num(args[0]) && is_num(args[1]))
+      return mk_bool(nodes_[args[0]].value <= nodes_[args[1]].value);
     break;
   case Kind::Distinct: {
     if (n <= 1) return true_;
@@ -262,7 +268,7 @@ TermId TermStore::fold(Kind kind, const TermId *args, size_t n, int64_t value, b
     bool all = true;
     for (size_t i = 0; i < n; ++i) {
       if (is_num(args[i]))
-        sum = checked_add(sum, value_of(args[i]));
+        sum = checked_add(sum, nodes_[args[i]].value);
       else
         all = false;
     }
@@ -272,12 +278,13 @@ TermId TermStore::fold(Kind kind, const TermId *args, size_t n, int64_t value, b
   }
   case Kind::Neg:
     if (is_num(args[0])) {
-      if (value_of(args[0]) == INT64_MIN) throw SmtError("integer overflow in constant arithmetic");
-      return mk_num(-value_of(args[0]));
+      if (nodes_[args[0]].value == INT64_MIN)
+        throw SmtError("integer overflow in constant arithmetic");
+      return mk_num(-nodes_[args[0]].value);
     }
     break;
   case Kind::Mul:
-    if (is_num(args[0])) return mk_num(checked_mul(value, value_of(args[0])));
+    if (is_num(args[0])) return mk_num(checked_mul(value, nodes_[args[0]].value));
     if (value == 1) return args[0];
     if (value == 0) return mk_num(0);
     break;

@@ -96,15 +96,13 @@ public:
   // miss each).  Numerals, applications, atoms and arithmetic are always shared.
   void share_connectives(bool on) { share_connectives_ = on; }
   // Look a node up without creating it; kNoTerm when absent.  No folding.
-  TermId find(Kind kind, Sort sort, uint32_t sym, int64_t value, const TermId *args,
-              size_t n) const;
+  TermId find(Kind kind, uint32_t sym, int64_t value, const TermId *args, size_t n) const;
 
   // Node access.
   const Node &node(TermId t) const { return nodes_[t]; }
   Kind kind(TermId t) const { return nodes_[t].kind; }
   Sort sort(TermId t) const { return nodes_[t].sort; }
   int64_t value(TermId t) const { return nodes_[t].value; }
-  int64_t value_of(TermId t) const { return nodes_[t].value; }
   uint32_t num_children(TermId t) const { return nodes_[t].count; }
   TermId child(TermId t, uint32_t i) const { return children_[nodes_[t].first + i]; }
   const TermId *children(TermId t) const { return children_.data() + nodes_[t].first; }
@@ -116,6 +114,16 @@ public:
   const std::vector<TermId> &ground_apps() const { return ground_apps_; }
 
 private:
+  // Applications of one symbol to at most two small numerals, by slot; grown
+  // only as far as the symbol's applications justify.
+  struct AppCache {
+    std::vector<TermId> slots; // kNoTerm = not cached
+    uint32_t made = 0;         // distinct ground applications of the symbol
+  };
+
+  // The slot of the table holding this node, or the empty slot where it belongs.
+  size_t probe(uint64_t h, Kind kind, uint32_t sym, int64_t value, const TermId *args,
+               size_t n) const;
   TermId intern(Kind kind, Sort sort, uint32_t sym, int64_t value, const TermId *args, size_t n);
   uint64_t hash(Kind kind, uint32_t sym, int64_t value, const TermId *args, size_t n) const;
   bool equal(TermId t, Kind kind, uint32_t sym, int64_t value, const TermId *args, size_t n) const;
@@ -130,9 +138,8 @@ private:
   std::vector<Symbol> symbols_;
   std::deque<std::string> names_; // stable storage for the keys below
   std::unordered_map<std::string_view, uint32_t> symbol_index_;
-  std::vector<TermId> small_nums_; // numerals 0..kSmall-1, kNoTerm until built
-  // Per symbol: dense cache of applications to at most two small numerals.
-  std::vector<std::vector<TermId>> app_cache_;
+  std::vector<TermId> small_nums_;  // numerals 0..kSmall-1, kNoTerm until built
+  std::vector<AppCache> app_cache_; // per symbol
   std::vector<TermId> ground_apps_;
   std::vector<TermId> scratch_;
   TermId append(Kind kind, Sort sort, uint32_t sym, int64_t value, const TermId *args, size_t n);
