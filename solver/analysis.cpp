@@ -54,6 +54,7 @@ void analyse(const Benchmark &bench, IntAnalysis &out) {
   size_t n = s.size();
   auto is_var = [&](TermId t) { return s.sort(t) == Sort::Int && s.kind(t) == Kind::App; };
   auto is_num = [&](TermId t) { return s.kind(t) == Kind::Num; };
+  auto name = [&](TermId t) { return printable(s.symbol(s.node(t).sym).name); };
   auto is_atom = [&](Kind k) {
     return k == Kind::Eq || k == Kind::Lt || k == Kind::Le || k == Kind::Distinct;
   };
@@ -110,6 +111,7 @@ void analyse(const Benchmark &bench, IntAnalysis &out) {
     if (!ok || H - L + 1 != m) continue;
     PermClass pc;
     pc.lo = static_cast<int64_t>(L);
+    pc.source = c;
     for (uint32_t i = 0; i < m; ++i) {
       cand[s.child(c, i)] = static_cast<int32_t>(cands.size());
       pc.members.push_back(s.child(c, i));
@@ -229,25 +231,16 @@ void analyse(const Benchmark &bench, IntAnalysis &out) {
       l = std::max(l, dl);
       h = std::min(h, dh);
     } else if (lo[t] == kNone || hi[t] == INT64_MAX) {
-      const auto &apps = s.ground_apps();
-      size_t pos = std::find(apps.begin(), apps.end(), t) - apps.begin();
-      std::string where = bench.file;
-      if (pos < bench.app_pos.size())
-        where += ":" + std::to_string(bench.app_pos[pos].first) + ":" +
-                 std::to_string(bench.app_pos[pos].second);
-      throw SmtError(where + ": unbounded integer term not supported: '" +
-                     s.symbol(s.node(t).sym).name +
+      throw SmtError(bench.where(t) + ": unbounded integer term not supported: '" + name(t) +
                      "' needs constant lower and upper bounds at the top level");
     }
     if (h < l) h = l; // contradictory bounds: the bound atoms make the formula false
     if (h - l + 1 > kMaxDomain || (total += h - l + 1) > kMaxTotal) {
-      throw SmtError(bench.file + ":1:1: integer domain too large for '" +
-                     s.symbol(s.node(t).sym).name + "' (" + std::to_string(int64_t(h - l + 1)) +
-                     " values)");
+      throw SmtError(bench.where(t) + ": integer domain too large for '" + name(t) + "' (" +
+                     std::to_string(int64_t(h - l + 1)) + " values)");
     }
     if (l < INT64_MIN / 4 || h > INT64_MAX / 4)
-      throw SmtError(bench.file + ":1:1: integer bounds too large for '" +
-                     s.symbol(s.node(t).sym).name + "'");
+      throw SmtError(bench.where(t) + ": integer bounds too large for '" + name(t) + "'");
     out.lo[t] = static_cast<int64_t>(l);
     out.hi[t] = static_cast<int64_t>(h);
   }

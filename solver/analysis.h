@@ -20,6 +20,7 @@ namespace smt {
 struct PermClass {
   std::vector<TermId> members;
   int64_t lo = 0;
+  TermId source = kNoTerm; // the top-level distinct that makes it
 };
 
 // Meaning of "x op c" for a permutation-class member, in terms of its rank.

@@ -19,11 +19,24 @@ int64_t ceil_div(int64_t a, int64_t b) { // b > 0
   return (a % b != 0 && a > 0) ? q + 1 : q;
 }
 
-void check_size(int64_t size) {
-  if (size > kMaxWork) throw SmtError("integer domain too large for the order encoding");
+} // namespace
+
+void Encoder::check_size(TermId at, int64_t size) const {
+  if (size > kMaxWork)
+    throw SmtError(bench_.where(at) + ": integer domain too large for the order encoding");
 }
 
-} // namespace
+void Encoder::reserve(TermId at, uint64_t more) const {
+  if (more > kMaxLiterals - size_)
+    throw SmtError(bench_.where(at) + ": encoding too large (more than " +
+                   std::to_string(kMaxLiterals) + " literals)");
+}
+
+void Encoder::add(const Lit *lits, size_t n) {
+  reserve(at_, n);
+  size_ += n;
+  sat_.add_clause(lits, n);
+}
 
 Encoder::Encoder(const Benchmark &bench, const IntAnalysis &ints, SatSolver &sat)
     : bench_(bench), s_(bench.store), ints_(ints), sat_(sat), lit_(s_.size(), 0),
@@ -39,7 +52,11 @@ void Encoder::add_pairs() {
   min_.resize(ints_.classes.size());
   max_.resize(ints_.classes.size());
   for (size_t k = 0; k < ints_.classes.size(); ++k) {
-    size_t n = ints_.classes[k].members.size();
+    uint64_t n = ints_.classes[k].members.size();
+    // The pair variables and, to come in finish(), the transitivity clauses.
+    uint64_t pairs = n * (n - 1) / 2, triples = n < 3 ? 0 : pairs * (n - 2) / 3;
+    reserve(ints_.classes[k].source, pairs + 6 * triples);
+    size_ += pairs;
     pairs_[k].assign(n * n, 0);
     min_[k].assign(n, 0);
     max_[k].assign(n, 0);
@@ -54,14 +71,15 @@ void Encoder::finish() {
 
 void Encoder::add_transitivity() {
   for (size_t k = 0; k < ints_.classes.size(); ++k) {
+    at_ = ints_.classes[k].source;
     size_t n = ints_.classes[k].members.size();
     const std::vector<Lit> &p = pairs_[k];
     for (size_t i = 0; i < n; ++i)
       for (size_t j = i + 1; j < n; ++j)
         for (size_t l = j + 1; l < n; ++l) {
           Lit ij = p[i * n + j], jl = p[j * n + l], il = p[i * n + l];
-          sat_.add_clause({-ij, -jl, il});
-          sat_.add_clause({ij, jl, -il});
+          add({-ij, -jl, il});
+          add({ij, jl, -il});
         }
   }
 }
@@ -75,10 +93,10 @@ Lit Encoder::is_min(uint32_t k, uint32_t i, bool max) {
   for (uint32_t j = 0; j < n; ++j) {
     if (j == i) continue;
     Lit b = max ? before(k, j, i) : before(k, i, j);
-    sat_.add_clause({-m, b});
+    add({-m, b});
     back.push_back(-b);
   }
-  sat_.add_clause(back);
+  add(back);
   return m;
 }
 
@@ -90,10 +108,16 @@ void Encoder::encode_all(bool implied) {
     return s_.kind(c) == Kind::App;
   };
   for (TermId c : ints_.conjuncts)
-    if (is_literal(c)) assert_signed(c, true);
+    if (is_literal(c)) assert_signed(at_ = c, true);
   for (TermId c : ints_.conjuncts)
-    if (!is_literal(c)) assert_signed(c, true);
+    if (!is_literal(c)) assert_signed(at_ = c, true);
   if (implied) add_implied_orders();
+}
+
+void Encoder::add_order(uint32_t k, const std::vector<TermId> &members) {
+  at_ = ints_.classes[k].source;
+  for (size_t i = 0; i + 1 < members.size(); ++i)
+    add({before(k, ints_.index_in[members[i]], ints_.index_in[members[i + 1]])});
 }
 
 // Each top-level disjunction of conjunctions of order atoms of one class
@@ -101,6 +125,7 @@ void Encoder::encode_all(bool implied) {
 void Encoder::add_implied_orders() {
   for (TermId c : ints_.conjuncts) {
     if (s_.kind(c) != Kind::Or) continue;
+    at_ = c;
     int32_t cls = -1;
     std::vector<std::pair<uint32_t, uint32_t>> common;
     bool first = true;
@@ -153,7 +178,7 @@ void Encoder::add_implied_orders() {
       first = false;
     }
     for (auto &e : common)
-      if (e.first != e.second) sat_.add_clause({before(cls, e.first, e.second)});
+      if (e.first != e.second) add({before(cls, e.first, e.second)});
   }
 }
 
@@ -176,7 +201,7 @@ void Encoder::assert_signed(TermId t, bool pos) {
     return;
   }
   clause_.clear();
-  if (!collect(t, pos, clause_)) sat_.add_clause(clause_);
+  if (!collect(t, pos, clause_)) add(clause_);
 }
 
 void Encoder::assert_implies(TermId a, bool apos, TermId b, bool bpos) {
@@ -192,7 +217,7 @@ void Encoder::assert_implies(TermId a, bool apos, TermId b, bool bpos) {
     return;
   }
   clause_.clear();
-  if (!collect(a, !apos, clause_) && !collect(b, bpos, clause_)) sat_.add_clause(clause_);
+  if (!collect(a, !apos, clause_) && !collect(b, bpos, clause_)) add(clause_);
 }
 
 bool Encoder::collect(TermId t, bool pos, std::vector<Lit> &cl) {
@@ -256,21 +281,21 @@ Lit Encoder::encode(TermId t, uint8_t pol) {
     // And: L -> each child (pos), all children -> L (neg).  Or dually.
     if (is_and ? pos : neg)
       for (uint32_t i = 0; i < n; ++i)
-        sat_.add_clause(is_and ? std::initializer_list<Lit>{-L, encode(c[i], kPos)}
-                               : std::initializer_list<Lit>{L, -encode(c[i], kNeg)});
+        add(is_and ? std::initializer_list<Lit>{-L, encode(c[i], kPos)}
+                   : std::initializer_list<Lit>{L, -encode(c[i], kNeg)});
     if (is_and ? neg : pos) {
       std::vector<Lit> big{is_and ? L : -L};
       for (uint32_t i = 0; i < n; ++i)
         big.push_back(is_and ? -encode(c[i], kNeg) : encode(c[i], kPos));
-      sat_.add_clause(big);
+      add(big);
     }
     break;
   }
   case Kind::Implies:
-    if (pos) sat_.add_clause({-L, -encode(c[0], kNeg), encode(c[1], kPos)});
+    if (pos) add({-L, -encode(c[0], kNeg), encode(c[1], kPos)});
     if (neg) {
-      sat_.add_clause({L, encode(c[0], kPos)});
-      sat_.add_clause({L, -encode(c[1], kNeg)});
+      add({L, encode(c[0], kPos)});
+      add({L, -encode(c[1], kNeg)});
     }
     break;
   case Kind::Iff:
@@ -278,29 +303,29 @@ Lit Encoder::encode(TermId t, uint8_t pol) {
     Lit A = encode(c[0], kBoth), B = encode(c[1], kBoth);
     if (k == Kind::Xor) B = -B;
     if (pos) {
-      sat_.add_clause({-L, -A, B});
-      sat_.add_clause({-L, A, -B});
+      add({-L, -A, B});
+      add({-L, A, -B});
     }
     if (neg) {
-      sat_.add_clause({L, A, B});
-      sat_.add_clause({L, -A, -B});
+      add({L, A, B});
+      add({L, -A, -B});
     }
     break;
   }
   case Kind::IteBool: {
     Lit C = encode(c[0], kBoth);
     if (pos) {
-      sat_.add_clause({-L, -C, encode(c[1], kPos)});
-      sat_.add_clause({-L, C, encode(c[2], kPos)});
+      add({-L, -C, encode(c[1], kPos)});
+      add({-L, C, encode(c[2], kPos)});
     }
     if (neg) {
-      sat_.add_clause({L, -C, -encode(c[1], kNeg)});
-      sat_.add_clause({L, C, -encode(c[2], kNeg)});
+      add({L, -C, -encode(c[1], kNeg)});
+      add({L, C, -encode(c[2], kNeg)});
     }
     break;
   }
   default:
-    throw SmtError(bench_.file + ":1:1: internal error: unexpected term in formula");
+    throw SmtError(bench_.where(t) + ": internal error: unexpected term in formula");
   }
   return L;
 }
@@ -333,7 +358,7 @@ Lit Encoder::class_atom(TermId t) {
   case RankFact::NotMax:
     return -is_min(cls, i, true);
   default:
-    throw SmtError(bench_.file + ":1:1: internal error: unsupported rank comparison");
+    throw SmtError(bench_.where(t) + ": internal error: unsupported rank comparison");
   }
 }
 
@@ -353,10 +378,21 @@ Lit Encoder::encode_atom(TermId t, uint8_t pol) {
   done_[t] |= need;
   Kind k = s_.kind(t);
   if (k == Kind::Lt || k == Kind::Le) {
-    le_clauses(L, int_of(s_.child(t, 0)), int_of(s_.child(t, 1)), k == Kind::Lt ? 1 : 0, need);
+    le_clauses(t, L, int_of(s_.child(t, 0)), int_of(s_.child(t, 1)), k == Kind::Lt ? 1 : 0, need);
     return L;
   }
-  // Eq and Distinct through pairwise equalities e <-> (a <= b and b <= a).
+  return encode_equalities(t, L, need);
+}
+
+// Eq and Distinct through pairwise equalities e <-> (a <= b and b <= a).
+Lit Encoder::encode_equalities(TermId t, Lit L, uint8_t need) {
+  Kind k = s_.kind(t);
+  uint32_t n = s_.num_children(t);
+  // At least 8 literals a pair, more for wider terms: refused before the
+  // quadratic work when the known widths already exceed the limit.
+  uint64_t widths = 0;
+  for (uint32_t i = 0; i < n; ++i) widths += known_width(s_.child(t, i));
+  reserve(t, uint64_t(n - 1) * (3 * widths + 2 * uint64_t(n)));
   std::vector<Lit> eqs;
   for (uint32_t i = 0; i < n; ++i)
     for (uint32_t j = i + 1; j < n; ++j) {
@@ -364,21 +400,21 @@ Lit Encoder::encode_atom(TermId t, uint8_t pol) {
       Lit e = k == Kind::Eq ? L : sat_.new_var();
       uint8_t dirs = k == Kind::Eq ? need : uint8_t(kBoth);
       Lit l1 = sat_.new_var(), l2 = sat_.new_var();
-      le_clauses(l1, a, b, 0, dirs);
-      le_clauses(l2, b, a, 0, dirs);
+      le_clauses(t, l1, a, b, 0, dirs);
+      le_clauses(t, l2, b, a, 0, dirs);
       if (dirs & kPos) {
-        sat_.add_clause({-e, l1});
-        sat_.add_clause({-e, l2});
+        add({-e, l1});
+        add({-e, l2});
       }
-      if (dirs & kNeg) sat_.add_clause({e, -l1, -l2});
+      if (dirs & kNeg) add({e, -l1, -l2});
       eqs.push_back(e);
     }
   if (k == Kind::Distinct) {
     if (need & kPos)
-      for (Lit e : eqs) sat_.add_clause({-L, -e});
+      for (Lit e : eqs) add({-L, -e});
     if (need & kNeg) {
       eqs.push_back(L);
-      sat_.add_clause(eqs);
+      add(eqs);
     }
   }
   return L;
@@ -391,94 +427,134 @@ Lit Encoder::ge(const OrderInt &x, int64_t v) const {
 }
 
 // L -> a + d <= b (pos) and !L -> b + 1 - d <= a (neg).
-void Encoder::le_clauses(Lit L, uint32_t a, uint32_t b, int64_t d, uint8_t need) {
+void Encoder::le_clauses(TermId at, Lit L, uint32_t a, uint32_t b, int64_t d, uint8_t need) {
   const OrderInt &X = order_[a], &Y = order_[b];
+  reserve(at, ((need & kPos) ? 3 * uint64_t(X.hi - X.lo + 1) : 0) +
+                  ((need & kNeg) ? 3 * uint64_t(Y.hi - Y.lo + 1) : 0));
   if (need & kPos)
-    for (int64_t v = X.lo; v <= X.hi; ++v) sat_.add_clause({-L, -ge(X, v), ge(Y, v + d)});
+    for (int64_t v = X.lo; v <= X.hi; ++v) add({-L, -ge(X, v), ge(Y, v + d)});
   if (need & kNeg)
-    for (int64_t v = Y.lo; v <= Y.hi; ++v) sat_.add_clause({L, -ge(Y, v), ge(X, v + 1 - d)});
+    for (int64_t v = Y.lo; v <= Y.hi; ++v) add({L, -ge(Y, v), ge(X, v + 1 - d)});
 }
 
-uint32_t Encoder::new_int(int64_t lo, int64_t hi) {
-  check_size(hi - lo);
+// A fresh order-encoded integer over lo..hi: its table and the clauses
+// ge[k] -> ge[k-1].
+uint32_t Encoder::new_int(TermId at, int64_t lo, int64_t hi) {
+  check_size(at, hi - lo);
+  reserve(at, 3 * uint64_t(hi - lo));
+  size_ += uint64_t(hi - lo);
   OrderInt x;
   x.lo = lo;
   x.hi = hi;
   for (int64_t v = lo; v < hi; ++v) x.ge.push_back(sat_.new_var());
-  for (size_t k = 1; k < x.ge.size(); ++k) sat_.add_clause({-x.ge[k], x.ge[k - 1]});
+  for (size_t k = 1; k < x.ge.size(); ++k) add({-x.ge[k], x.ge[k - 1]});
   order_.push_back(std::move(x));
   return static_cast<uint32_t>(order_.size() - 1);
+}
+
+uint64_t Encoder::known_width(TermId t) const {
+  if (int_id_[t] != UINT32_MAX) return uint64_t(order_[int_id_[t]].hi - order_[int_id_[t]].lo) + 1;
+  if (s_.kind(t) == Kind::App && ints_.class_of[t] < 0)
+    return uint64_t(ints_.hi[t] - ints_.lo[t]) + 1;
+  return 1;
 }
 
 uint32_t Encoder::int_of(TermId t) {
   if (int_id_[t] != UINT32_MAX) return int_id_[t];
   uint32_t id = 0;
-  const TermId *c = s_.children(t);
   switch (s_.kind(t)) {
   case Kind::Num:
-    id = new_int(s_.value(t), s_.value(t));
+    id = new_int(t, s_.value(t), s_.value(t));
     break;
   case Kind::App:
-    id = new_int(ints_.lo[t], ints_.hi[t]);
+    id = new_int(t, ints_.lo[t], ints_.hi[t]);
     break;
   case Kind::Neg:
-  case Kind::Mul: {
-    int64_t f = s_.kind(t) == Kind::Neg ? -1 : s_.value(t);
-    uint32_t xi = int_of(c[0]);
-    int64_t lo = order_[xi].lo, hi = order_[xi].hi;
-    __int128 a = __int128(f) * lo, b = __int128(f) * hi;
-    if (a > b) std::swap(a, b);
-    if (b - a > kMaxWork) check_size(kMaxWork + 1);
-    OrderInt r;
-    r.lo = static_cast<int64_t>(a);
-    r.hi = static_cast<int64_t>(b);
-    int64_t af = f < 0 ? -f : f;
-    for (int64_t v = r.lo + 1; v <= r.hi; ++v) {
-      // f*x >= v  <=>  x >= ceil(v/f) for f > 0;  x <= -ceil(v/|f|) for f < 0.
-      const OrderInt &x = order_[xi];
-      r.ge.push_back(f > 0 ? ge(x, ceil_div(v, af)) : -ge(x, -ceil_div(v, af) + 1));
-    }
-    order_.push_back(std::move(r));
-    id = static_cast<uint32_t>(order_.size() - 1);
+    id = scaled_int(t, -1, s_.child(t, 0));
     break;
-  }
-  case Kind::Add: {
-    id = int_of(c[0]);
-    for (uint32_t i = 1; i < s_.num_children(t); ++i) {
-      uint32_t yi = int_of(c[i]);
-      int64_t xs = order_[id].hi - order_[id].lo + 1, ys = order_[yi].hi - order_[yi].lo + 1;
-      check_size(xs * ys);
-      uint32_t ri = new_int(order_[id].lo + order_[yi].lo, order_[id].hi + order_[yi].hi);
-      const OrderInt &X = order_[id], &Y = order_[yi], &R = order_[ri];
-      for (int64_t vx = X.lo; vx <= X.hi; ++vx)
-        for (int64_t vy = Y.lo; vy <= Y.hi; ++vy) {
-          sat_.add_clause({-ge(X, vx), -ge(Y, vy), ge(R, vx + vy)});
-          sat_.add_clause({ge(X, vx + 1), ge(Y, vy + 1), -ge(R, vx + vy + 1)});
-        }
-      id = ri;
-    }
+  case Kind::Mul:
+    id = scaled_int(t, s_.value(t), s_.child(t, 0));
     break;
-  }
-  case Kind::IteInt: {
-    Lit C = encode(c[0], kBoth);
-    uint32_t ai = int_of(c[1]), bi = int_of(c[2]);
-    uint32_t ri =
-        new_int(std::min(order_[ai].lo, order_[bi].lo), std::max(order_[ai].hi, order_[bi].hi));
-    const OrderInt &A = order_[ai], &B = order_[bi], &R = order_[ri];
-    for (int64_t v = R.lo + 1; v <= R.hi; ++v) {
-      sat_.add_clause({-C, -ge(R, v), ge(A, v)});
-      sat_.add_clause({-C, ge(R, v), -ge(A, v)});
-      sat_.add_clause({C, -ge(R, v), ge(B, v)});
-      sat_.add_clause({C, ge(R, v), -ge(B, v)});
-    }
-    id = ri;
+  case Kind::Add:
+    id = sum_int(t);
     break;
-  }
+  case Kind::IteInt:
+    id = ite_int(t);
+    break;
   default:
-    throw SmtError(bench_.file + ":1:1: internal error: unexpected integer term");
+    throw SmtError(bench_.where(t) + ": internal error: unexpected integer term");
   }
   int_id_[t] = id;
   return id;
+}
+
+// factor * x: a table of literals of x, no new variable.
+uint32_t Encoder::scaled_int(TermId t, int64_t f, TermId x_term) {
+  uint32_t xi = int_of(x_term);
+  int64_t lo = order_[xi].lo, hi = order_[xi].hi;
+  __int128 a = __int128(f) * lo, b = __int128(f) * hi;
+  if (a > b) std::swap(a, b);
+  if (b - a > kMaxWork) check_size(t, kMaxWork + 1);
+  reserve(t, uint64_t(b - a));
+  size_ += uint64_t(b - a);
+  OrderInt r;
+  r.lo = static_cast<int64_t>(a);
+  r.hi = static_cast<int64_t>(b);
+  int64_t af = f < 0 ? -f : f;
+  for (int64_t v = r.lo + 1; v <= r.hi; ++v) {
+    // f*x >= v  <=>  x >= ceil(v/f) for f > 0;  x <= -ceil(v/|f|) for f < 0.
+    const OrderInt &x = order_[xi];
+    r.ge.push_back(f > 0 ? ge(x, ceil_div(v, af)) : -ge(x, -ceil_div(v, af) + 1));
+  }
+  order_.push_back(std::move(r));
+  return static_cast<uint32_t>(order_.size() - 1);
+}
+
+// A sum, one child after the other: each partial sum a fresh integer.
+uint32_t Encoder::sum_int(TermId t) {
+  const TermId *c = s_.children(t);
+  // The whole sum's size from the widths known now (a lower bound), refused
+  // before the work when it already exceeds the limit.
+  uint64_t width = known_width(c[0]), total = 0;
+  for (uint32_t i = 1; i < s_.num_children(t) && total <= kMaxLiterals; ++i) {
+    uint64_t w = known_width(c[i]);
+    total += 3 * (width + w) + 6 * width * w;
+    width += w - 1;
+  }
+  reserve(t, total);
+  uint32_t id = int_of(c[0]);
+  for (uint32_t i = 1; i < s_.num_children(t); ++i) {
+    uint32_t yi = int_of(c[i]);
+    int64_t xs = order_[id].hi - order_[id].lo + 1, ys = order_[yi].hi - order_[yi].lo + 1;
+    check_size(t, xs * ys);
+    reserve(t, 3 * uint64_t(xs + ys) + 6 * uint64_t(xs * ys));
+    uint32_t ri = new_int(t, order_[id].lo + order_[yi].lo, order_[id].hi + order_[yi].hi);
+    const OrderInt &X = order_[id], &Y = order_[yi], &R = order_[ri];
+    for (int64_t vx = X.lo; vx <= X.hi; ++vx)
+      for (int64_t vy = Y.lo; vy <= Y.hi; ++vy) {
+        add({-ge(X, vx), -ge(Y, vy), ge(R, vx + vy)});
+        add({ge(X, vx + 1), ge(Y, vy + 1), -ge(R, vx + vy + 1)});
+      }
+    id = ri;
+  }
+  return id;
+}
+
+uint32_t Encoder::ite_int(TermId t) {
+  const TermId *c = s_.children(t);
+  Lit C = encode(c[0], kBoth);
+  uint32_t ai = int_of(c[1]), bi = int_of(c[2]);
+  int64_t lo = std::min(order_[ai].lo, order_[bi].lo), hi = std::max(order_[ai].hi, order_[bi].hi);
+  reserve(t, 15 * uint64_t(hi - lo));
+  uint32_t ri = new_int(t, lo, hi);
+  const OrderInt &A = order_[ai], &B = order_[bi], &R = order_[ri];
+  for (int64_t v = R.lo + 1; v <= R.hi; ++v) {
+    add({-C, -ge(R, v), ge(A, v)});
+    add({-C, ge(R, v), -ge(A, v)});
+    add({C, -ge(R, v), ge(B, v)});
+    add({C, ge(R, v), -ge(B, v)});
+  }
+  return ri;
 }
 
 std::vector<Lit> Encoder::preferred_orders() const {

@@ -10,17 +10,27 @@
 #include "analysis.h"
 #include "sat.h"
 
+#include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 namespace smt {
 
 class Encoder {
 public:
+  // The most literals the encoding may hold, in its clauses and its tables
+  // (order-encoding and pair variables) together; beyond it the term whose
+  // encoding would exceed it is refused.  About 2 GB of memory at the limit.
+  static constexpr uint64_t kMaxLiterals = uint64_t(1) << 26;
+
   Encoder(const Benchmark &bench, const IntAnalysis &ints, SatSolver &sat);
 
   // Encode every assertion; with implied, add the order constraints that the
   // formula's disjunctions of order chains imply.
   void encode_all(bool implied);
+  // Require the members of class k in this order (symmetry breaking): each
+  // one before the next.
+  void add_order(uint32_t k, const std::vector<TermId> &members);
   // Add the transitivity of the permutation classes.  Called last, so that the
   // clauses satisfied by unit facts known by then are never added.
   void finish();
@@ -39,21 +49,40 @@ private:
   };
   enum Pol : uint8_t { kPos = 1, kNeg = 2, kBoth = 3 };
 
+  // Size accounting: refuse at `at` when `more` literals would pass the limit;
+  // refuse at `at` a single integer term wider than the order encoding allows.
+  void reserve(TermId at, uint64_t more) const;
+  void check_size(TermId at, int64_t size) const;
+  // Give a clause to the SAT solver, counted against the limit (refused at at_).
+  void add(const Lit *lits, size_t n);
+  void add(std::initializer_list<Lit> lits) { add(lits.begin(), lits.size()); }
+  void add(const std::vector<Lit> &lits) { add(lits.data(), lits.size()); }
+
+  // Formulas (Tseitin).
   void assert_signed(TermId t, bool positive);
   void assert_implies(TermId a, bool apos, TermId b, bool bpos);
   // Collect literals of a clause equivalent to the signed term; false when satisfied.
   bool collect(TermId t, bool positive, std::vector<Lit> &clause);
   Lit encode(TermId t, uint8_t pol);
   Lit encode_atom(TermId t, uint8_t pol);
+  Lit encode_equalities(TermId t, Lit L, uint8_t need);
+  // Atoms over permutation-class members.
   Lit class_atom(TermId t);
   Lit is_min(uint32_t k, uint32_t i, bool max);
-  void le_clauses(Lit L, uint32_t a, uint32_t b, int64_t d, uint8_t need);
-  uint32_t int_of(TermId t);
-  Lit ge(const OrderInt &x, int64_t v) const;
-  uint32_t new_int(int64_t lo, int64_t hi);
   void add_pairs();
   void add_transitivity();
   void add_implied_orders();
+
+  // Integer terms (order encoding): the index into order_ of a term's encoding.
+  void le_clauses(TermId at, Lit L, uint32_t a, uint32_t b, int64_t d, uint8_t need);
+  uint32_t int_of(TermId t);
+  uint32_t scaled_int(TermId t, int64_t factor, TermId x);
+  uint32_t sum_int(TermId t);
+  uint32_t ite_int(TermId t);
+  uint32_t new_int(TermId at, int64_t lo, int64_t hi);
+  // The fewest values an integer term can have, without encoding it.
+  uint64_t known_width(TermId t) const;
+  Lit ge(const OrderInt &x, int64_t v) const;
 
   const Benchmark &bench_;
   const TermStore &s_;
@@ -61,11 +90,13 @@ private:
   SatSolver &sat_;
   std::vector<Lit> lit_;         // per term: its literal, 0 when none yet
   std::vector<uint8_t> done_;    // per term: directions already constrained
-  std::vector<uint32_t> int_id_; // per term: index into ints_ of its order encoding
+  std::vector<uint32_t> int_id_; // per term: index into order_ of its encoding
   std::vector<OrderInt> order_;
   std::vector<std::vector<Lit>> pairs_;     // per class: n*n table, pairs_[k][i*n+j] for i<j
   std::vector<std::vector<Lit>> min_, max_; // per class: "member is the minimum/maximum"
   std::vector<Lit> clause_;
+  uint64_t size_ = 0;   // literals held so far
+  TermId at_ = kNoTerm; // the conjunct (or class) being encoded, for add()
 };
 
 } // namespace smt

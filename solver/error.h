@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace smt {
 
@@ -23,5 +24,24 @@ public:
 private:
   int status_;
 };
+
+// Text for a message: control bytes (a NUL inside a symbol, say) written as
+// \xNN, so that the message stays one printable line.
+inline std::string printable(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && c != '\t') || byte == 0x7f) {
+      const char *hex = "0123456789abcdef";
+      out += "\\x";
+      out += hex[byte >> 4];
+      out += hex[byte & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
 
 } // namespace smt

@@ -12,8 +12,8 @@ std::string describe(const Token &tok) {
   // Cut at 40 characters and at a line end (strings and user values may span
   // lines), so that every message stays one line.
   const size_t cut = std::min<size_t>(40, text.find_first_of("\r\n"));
-  if (text.size() > cut) return "'" + std::string(text.substr(0, cut)) + "...'";
-  return "'" + std::string(text) + "'";
+  if (text.size() > cut) return "'" + printable(text.substr(0, cut)) + "...'";
+  return "'" + printable(text) + "'";
 }
 
 Lexer::Lexer(std::string_view text, std::string file) : text_(text), file_(std::move(file)) {
@@ -27,14 +27,14 @@ void Lexer::fail(const Token &at, const std::string &message) const {
 
 namespace {
 
-// Character classes: bit 1 blank (not a line end), bit 2 ends a symbol, bit 4 digit.
-constexpr uint8_t kBlank = 1, kEnds = 2, kDigit = 4;
+// Character classes: bit 2 ends a symbol, bit 4 digit.
+constexpr uint8_t kEnds = 2, kDigit = 4;
 
 struct CharTable {
   uint8_t c[256] = {};
   constexpr CharTable() {
-    for (unsigned char x : {' ', '\t', '\r', '\f', '\v'}) c[x] = kBlank | kEnds;
-    for (unsigned char x : {'\n', '(', ')', ';', '{', '"'}) c[x] = kEnds;
+    for (unsigned char x : {' ', '\t', '\r', '\f', '\v', '\n', '(', ')', ';', '{', '"'})
+      c[x] = kEnds;
     for (int d = '0'; d <= '9'; ++d) c[d] = kDigit;
   }
 };

@@ -97,6 +97,7 @@ public:
   Parser(std::string_view text, const std::string &file, Benchmark &out)
       : lex_(text, file), out_(out), store_(out.store) {
     for (auto &slot : symbol_cache_) slot = {std::string_view(), UINT32_MAX};
+    out_.positions.resize(store_.size()); // the constants true and false
   }
 
   void benchmark();
@@ -104,8 +105,8 @@ public:
 private:
   TermId formula();
   TermId term();
-  TermId formula_app(const Token &open);
-  TermId term_app(const Token &open);
+  TermId formula_app();
+  TermId term_app();
   void declarations(bool predicates);
   void skip_annotations();
   void skip_sexpr();
@@ -132,11 +133,11 @@ private:
   TermId declared_app(const Token &head, Sort sort, const char *role, const char *expected,
                       size_t base);
   TermId app(const Token &at, uint32_t sym, const TermId *args, size_t n) {
-    size_t before = store_.ground_apps().size();
-    TermId t = store_.mk_app(sym, args, n);
-    if (store_.ground_apps().size() != before) out_.app_pos.emplace_back(at.line, at.col);
-    return t;
+    return settle(at, store_.mk_app(sym, args, n));
   }
+  TermId num(const Token &at, int64_t value) { return settle(at, store_.mk_num(value)); }
+  // Positions and heights of the nodes made since the last call, at `at`; returns t.
+  TermId settle(const Token &at, TermId t);
   [[noreturn]] void unexpected(const Token &tok, const char *what) {
     lex_.fail(tok, std::string("expected ") + what + " but found " + describe(tok));
   }
@@ -152,7 +153,6 @@ private:
   std::pair<std::string_view, uint32_t> symbol_cache_[256];
   int depth_ = 0;
   std::vector<uint32_t> height_; // per term: height of its DAG, see build()
-  bool have_formula_ = false;
 };
 
 Token Parser::expect(Tok kind, const char *what) {
@@ -177,19 +177,24 @@ int64_t Parser::numeral(const Token &tok) {
   return v;
 }
 
-TermId Parser::build(const Token &at, Kind kind, const TermId *args, size_t n, int64_t value) {
-  TermId t;
-  try {
-    t = store_.mk(kind, args, n, value);
-  } catch (const SmtError &e) {
-    lex_.fail(at, e.what());
-  }
-  // Heights of the nodes made since the last call; children precede parents.
+TermId Parser::settle(const Token &at, TermId t) {
+  out_.positions.resize(store_.size(), Position{at.line, at.col});
+  // Children precede parents.
   for (size_t id = height_.size(); id < store_.size(); ++id) {
     uint32_t h = 0;
     for (uint32_t i = 0; i < store_.num_children(static_cast<TermId>(id)); ++i)
       h = std::max(h, height_[store_.child(static_cast<TermId>(id), i)]);
     height_.push_back(h + 1);
+  }
+  return t;
+}
+
+TermId Parser::build(const Token &at, Kind kind, const TermId *args, size_t n, int64_t value) {
+  TermId t;
+  try {
+    t = settle(at, store_.mk(kind, args, n, value));
+  } catch (const SmtError &e) {
+    lex_.fail(at, e.what());
   }
   if (height_[t] > kMaxHeight)
     lex_.fail(at, "formula nested deeper than " + std::to_string(kMaxHeight) +
@@ -230,7 +235,6 @@ void Parser::benchmark() {
       TermId f = formula();
       if (store_.sort(f) != Sort::Bool) unexpected(at, "formula");
       out_.assertions.push_back(f);
-      if (key == ":formula") have_formula_ = true;
     } else {
       Tok k = lex_.peek().kind;
       if (k == Tok::UserValue || k == Tok::String || k == Tok::Symbol || k == Tok::Numeral)
@@ -240,7 +244,6 @@ void Parser::benchmark() {
     }
   }
   if (lex_.peek().kind != Tok::End) unexpected(lex_.peek(), "end of file");
-  (void)have_formula_;
 }
 
 void Parser::declarations(bool predicates) {
@@ -310,7 +313,7 @@ TermId Parser::formula() {
     lex_.fail(tok, "unbound formula variable " + describe(tok));
   case Tok::LParen: {
     enter(tok);
-    TermId f = formula_app(tok);
+    TermId f = formula_app();
     --depth_;
     return f;
   }
@@ -354,8 +357,7 @@ TermId Parser::declared_app(const Token &head, Sort sort, const char *role, cons
   return result;
 }
 
-TermId Parser::formula_app(const Token &open) {
-  (void)open;
+TermId Parser::formula_app() {
   Token head = lex_.next();
   if (head.kind != Tok::Symbol) unexpected(head, "connective, comparison or predicate");
   Head h = classify(head.text);
@@ -435,7 +437,7 @@ TermId Parser::term() {
   Token tok = lex_.next();
   switch (tok.kind) {
   case Tok::Numeral:
-    return store_.mk_num(numeral(tok));
+    return num(tok, numeral(tok));
   case Tok::Var:
     for (size_t i = lets_.size(); i-- > 0;)
       if (lets_[i].first == tok.text) return lets_[i].second;
@@ -453,7 +455,7 @@ TermId Parser::term() {
   }
   case Tok::LParen: {
     enter(tok);
-    TermId t = term_app(tok);
+    TermId t = term_app();
     --depth_;
     return t;
   }
@@ -462,8 +464,7 @@ TermId Parser::term() {
   }
 }
 
-TermId Parser::term_app(const Token &open) {
-  (void)open;
+TermId Parser::term_app() {
   Token head = lex_.next();
   if (head.kind != Tok::Symbol) unexpected(head, "function symbol or arithmetic operator");
   Head h = classify(head.text);
@@ -526,7 +527,7 @@ TermId Parser::term_app(const Token &open) {
       }
     }
     args_.resize(base);
-    result = other == kNoTerm ? store_.mk_num(factor) : build(head, Kind::Mul, &other, 1, factor);
+    result = other == kNoTerm ? num(head, factor) : build(head, Kind::Mul, &other, 1, factor);
     break;
   }
   case Head::Other:
@@ -543,9 +544,15 @@ TermId Parser::term_app(const Token &open) {
 
 } // namespace
 
+std::string Benchmark::where(TermId t) const {
+  Position at = t < positions.size() ? positions[t] : Position{};
+  return file + ":" + std::to_string(at.line) + ":" + std::to_string(at.col);
+}
+
 void parse_benchmark(std::string_view text, const std::string &file, Benchmark &out) {
   out.file = file;
   out.store.reserve(text.size() / 32 + 16); // about one term per 32 bytes of text
+  out.positions.reserve(text.size() / 32 + 16);
   Parser parser(text, file, out);
   out.store.share_connectives(false);
   parser.benchmark();
@@ -562,9 +569,9 @@ std::string read_file(const std::string &file) {
   char buffer[1 << 16];
   size_t got;
   while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, got);
-  bool bad = std::ferror(f);
+  int error = std::ferror(f) ? (errno ? errno : EIO) : 0; // EISDIR for a directory
   std::fclose(f);
-  if (bad) throw SmtError(file + ":1:1: cannot read file");
+  if (error) throw SmtError(file + ":1:1: cannot read file: " + std::strerror(error));
   return text;
 }
 

@@ -15,6 +15,12 @@
 
 namespace smt {
 
+// A place in the text: line and column, both from 1.
+struct Position {
+  uint32_t line = 1;
+  uint32_t col = 1;
+};
+
 // A parsed benchmark: its terms and what is asserted.
 struct Benchmark {
   TermStore store;
@@ -22,15 +28,18 @@ struct Benchmark {
   std::string name;               // the benchmark's name
   std::string logic;              // :logic, empty when absent
   std::vector<TermId> assertions; // every :assumption then every :formula
-  // Line and column of the first occurrence of each ground application,
-  // parallel to store.ground_apps().
-  std::vector<std::pair<uint32_t, uint32_t>> app_pos;
+  // Per term of the store: the token that first built it (an application's
+  // symbol, an operator, a numeral).
+  std::vector<Position> positions;
+
+  // "file:line:col" of a term, the prefix of a message about it.
+  std::string where(TermId t) const;
 };
 
 // Parse text (named file in messages).  Throws SmtError "file:line:col: message".
 void parse_benchmark(std::string_view text, const std::string &file, Benchmark &out);
 
-// Read a whole file into a string.  Throws SmtError "file:1:1: cannot read ...".
+// Read a whole file into a string.  Throws SmtError "file:1:1: cannot read file: reason".
 std::string read_file(const std::string &file);
 
 } // namespace smt

@@ -2,6 +2,7 @@
 and checkers written from the definitions."""
 import os
 import re
+import resource
 import subprocess
 import tempfile
 
@@ -16,6 +17,23 @@ def run(args, cwd=None, stdin=None, timeout=600):
     p = subprocess.run(args, cwd=cwd, input=stdin, capture_output=True, text=True,
                        timeout=timeout)
     return p.returncode, p.stdout, p.stderr
+
+
+def run_measured(args, cwd=None, address_space=4 << 30):
+    """(status, stdout, stderr, peak resident KiB) of a command, its address space
+    capped (a safety net: a runaway run fails its allocation instead of taking
+    the machine's memory)."""
+    def cap():
+        resource.setrlimit(resource.RLIMIT_AS, (address_space, address_space))
+
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        p = subprocess.Popen(args, cwd=cwd, stdout=out, stderr=err, preexec_fn=cap)
+        _, status, usage = os.wait4(p.pid, 0)
+        p.returncode = os.waitstatus_to_exitcode(status)
+        out.seek(0)
+        err.seek(0)
+        return (p.returncode, out.read().decode("latin-1"), err.read().decode("latin-1"),
+                usage.ru_maxrss)
 
 
 def solve(text, flags=("-smt", "-e")):

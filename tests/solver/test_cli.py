@@ -81,6 +81,17 @@ BAD_INPUTS = [
     case("deep nesting", NESTED, "(not true", "nesting deeper than 1000 levels"),
     case("let without binding", "(benchmark x :formula (let ?v true))", "?v",
          "expected '(' starting the let binding but found '?v'"),
+    case("NUL byte inside a symbol", "(benchmark x %s :formula (< a\0b x))" % DECL, "a\0b",
+         "unknown symbol 'a\\x00b'"),
+    case("domain too large", "(benchmark x %s\n:formula (and (< 0 x) (< x 9223372036854775807)))"
+         % DECL, "x) (<", "integer domain too large for 'x' (9223372036854775806 values)"),
+    case("bounds too large", "(benchmark x %s\n:formula (and (<= 2305843009213693952 x) (<= x "
+         "2305843009213693953)))" % DECL, "x) (<=", "integer bounds too large for 'x'"),
+    case("order encoding too wide", "(benchmark x %s\n:formula (and (<= 0 x) (<= x 1048575) "
+         "(< (* 17 x) 5)))" % DECL, "* 17 x", "integer domain too large for the order encoding"),
+    case("encoding too large", "(benchmark x :extrafuns ((x Int) (y Int))\n:formula (and "
+         "(<= 0 x) (<= x 4095) (<= 0 y) (<= y 4095) (= (+ x y) 8000)))", "+ x y",
+         "encoding too large (more than 67108864 literals)"),
 ]
 
 # (name, benchmark text, exact standard output)
@@ -139,7 +150,7 @@ class CommandLine(unittest.TestCase):
             (["-smt", "a", "b"], "yices: more than one file ('a' and 'b')" + usage),
             (["-smt", "-e", "missing.smt"],
              "missing.smt:1:1: cannot read file: No such file or directory\n"),
-            (["-smt", "-e", "."], ".:1:1: cannot read file\n"),
+            (["-smt", "-e", "."], ".:1:1: cannot read file: Is a directory\n"),
         ]
         for args, line in table:
             with self.subTest(args):

@@ -98,7 +98,25 @@ TEST(Parser, NormalisesComparisonsAndArithmetic) {
   EXPECT_EQ(s.kind(s.child(sum, 1)), Kind::Neg);
   TermId chain = s.child(f, 3);
   EXPECT_EQ(s.kind(chain), Kind::And); // x < y and y < 3
-  EXPECT_EQ(b.app_pos, (std::vector<std::pair<uint32_t, uint32_t>>{{2, 18}, {2, 20}}));
+  // Each term at the token that first built it: x and y at their first use,
+  // the chain at its '<', the folded sum at its '-'.
+  struct Want {
+    const char *name;
+    TermId term;
+    uint32_t line, col;
+  };
+  for (const Want &w : std::vector<Want>{{"x", x, 2, 18},
+                                         {"y", y, 2, 20},
+                                         {"x > y", gt, 2, 16},
+                                         {"2", s.child(ge, 0), 2, 29},
+                                         {"x - y - 1", sum, 2, 36},
+                                         {"x < y < 3", chain, 2, 53},
+                                         {"the formula", f, 2, 11}}) {
+    ASSERT_LT(w.term, b.positions.size()) << w.name;
+    EXPECT_EQ(b.positions[w.term].line, w.line) << w.name;
+    EXPECT_EQ(b.positions[w.term].col, w.col) << w.name;
+  }
+  EXPECT_EQ(b.where(chain), "t.smt:2:53");
 }
 
 TEST(Parser, LetAndFletShareTerms) {

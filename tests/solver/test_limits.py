@@ -7,12 +7,32 @@ import shutil
 import tempfile
 import unittest
 
-from solvercheck import YICES, run
+from solvercheck import YICES, run, run_measured
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 CRASHES = os.path.join(HERE, "..", "fuzz", "crashes")
 DEEP = "nesting deeper than 1000 levels"
 TOO_HIGH = "formula nested deeper than 2001 levels with its let and flet bindings expanded"
+TOO_BIG = "encoding too large (more than 67108864 literals)"
+MiB = 1024  # ru_maxrss counts KiB
+
+
+def many_symbols(count, predicates):
+    """count constants (or propositions), each used once: x_i in 0..1, or p_i."""
+    names = ["s%d" % i for i in range(count)]
+    if predicates:
+        return ("(benchmark many :extrapreds (%s)\n:formula (and %s))\n"
+                % (" ".join("(%s)" % n for n in names), " ".join(names)))
+    return ("(benchmark many :extrafuns (%s)\n:formula (and %s))\n"
+            % (" ".join("(%s Int)" % n for n in names),
+               " ".join("(<= 0 %s) (<= %s 1)" % (n, n) for n in names)))
+
+
+def bounded(names, top, formula):
+    """A benchmark over the integer constants names, each in 0..top."""
+    return ("(benchmark b :extrafuns (%s)\n:formula (and %s\n%s))\n"
+            % (" ".join("(%s Int)" % n for n in names),
+               " ".join("(<= 0 %s) (<= %s %d)" % (n, n, top) for n in names), formula))
 
 
 def flet_chain(bindings, depth):
@@ -103,11 +123,61 @@ class Limits(unittest.TestCase):
         self.refused(decl + "(and (<= 0 x) (<= x 3) (< (+ x 9223372036854775807 1) 0)))", "overflow")
         self.refused(decl + "(and (<= 0 x) (<= x 3) (< (* 9223372036854775807 2 x) 0)))", "overflow")
         # The largest numeral reads, but bounds beyond a quarter of the 64-bit range are refused.
-        self.refused(decl + "(and (<= 9223372036854775806 x) (<= x 9223372036854775807)))",
-                     "t.smt:1:1: integer bounds too large for 'x'")
+        text = decl + "(and (<= 9223372036854775806 x) (<= x 9223372036854775807)))"
+        at = text.index("x) (<= x") + 1
+        self.assertEqual(self.refused(text, "bounds"),
+                         "t.smt:1:%d: integer bounds too large for 'x'\n" % at)
         self.assertEqual(self.yices(decl + "(and (<= 2305843009213693950 x) (<= x 2305843009213693951)"
                                     " (distinct x 2305843009213693950)))"),
                          (0, "sat\n(= x 2305843009213693951)\n", ""))
+
+    def measured(self, text):
+        with open(os.path.join(self.dir, "t.smt"), "w") as f:
+            f.write(text)
+        return run_measured([YICES, "-smt", "-e", "t.smt"], cwd=self.dir)
+
+    def test_memory_grows_with_the_formula(self):
+        # Every value below follows from the formula: each s_i is free in 0..1
+        # (or a proposition asserted true).
+        for name, text, values in [
+            ("100,000 integer constants", many_symbols(100000, False), {"0", "1"}),
+            ("100,000 propositions", many_symbols(100000, True), {"true"}),
+        ]:
+            with self.subTest(name):
+                code, out, err, peak = self.measured(text)
+                self.assertEqual((code, err), (0, ""))
+                lines = out.split("\n")
+                self.assertEqual(lines[0], "sat")
+                self.assertEqual(lines[1:-1], ["(= s%d %s)" % (i, line.split()[-1][:-1])
+                                               for i, line in enumerate(lines[1:-1])])
+                self.assertEqual(len(lines), 100002)
+                self.assertLessEqual({line.split()[-1][:-1] for line in lines[1:-1]}, values)
+                self.assertLess(peak, 256 * MiB, "peak resident memory in KiB")
+
+    def test_encoding_size_is_bounded(self):
+        # Small texts whose encoding would take gigabytes are refused at the
+        # term at fault before the memory is taken.
+        names = ["x%d" % i for i in range(3000)]
+        for name, text, anchor, message in [
+            ("sum of two wide terms", bounded(["x", "y"], 4095, "(= (+ x y) 8000)"),
+             "(+ x y)", TOO_BIG),
+            ("sum of many terms", bounded(names[:200], 100, "(= (+ %s) 7)" % " ".join(names[:200])),
+             "(+ x0", TOO_BIG),
+            ("distinct over 3000 terms", bounded(names, 1, "(distinct %s)" % " ".join(names)),
+             "(distinct", TOO_BIG),
+            ("transitivity of a huge permutation",
+             "(benchmark p :extrafuns (%s)\n:formula (and %s (distinct %s)))\n"
+             % (" ".join("(%s Int)" % n for n in names),
+                " ".join("(<= 1 %s) (<= %s 3000)" % (n, n) for n in names), " ".join(names)),
+             "(distinct", TOO_BIG),
+        ]:
+            with self.subTest(name):
+                code, out, err, peak = self.measured(text)
+                line = text.count("\n", 0, text.index(anchor)) + 1
+                col = text.index(anchor) - text.rfind("\n", 0, text.index(anchor))
+                self.assertEqual((code, out, err),
+                                 (1, "", "t.smt:%d:%d: %s\n" % (line, col + 1, message)))
+                self.assertLess(peak, 256 * MiB, "peak resident memory in KiB")
 
     def test_tokens_spanning_lines_are_quoted_on_one_line(self):
         err = self.refused('(benchmark x :notes "a\nb" :formula (and "two\nlines" true))',
