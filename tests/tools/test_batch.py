@@ -55,7 +55,7 @@ class BatchCase(unittest.TestCase):
         return env
 
     def cmd(self, *args):
-        return [BATCH, "--bin", self.bin, "--tmpdir", self.scratch] + list(args)
+        return [BATCH, "--programs", "--bin", self.bin, "--tmpdir", self.scratch] + list(args)
 
     def batch(self, graphs, *args, timeout=120):
         return subprocess.run(self.cmd(*args), input="".join(g + "\n" for g in graphs),

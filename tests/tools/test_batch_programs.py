@@ -55,7 +55,7 @@ class Families(unittest.TestCase):
         self.tmp.cleanup()
 
     def batch_cmd(self, *args):
-        return [BATCH, "--tmpdir", self.scratch, "--no-progress"] + program_args() + list(args)
+        return [BATCH, "--programs", "--tmpdir", self.scratch, "--no-progress"] + program_args() + list(args)
 
     def write_input(self, graphs):
         path = os.path.join(self.dir, "in.g6")

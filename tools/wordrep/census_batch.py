@@ -1,0 +1,258 @@
+"""wordrep-batch on wordrep-census: the parts run through GNU parallel
+(tools/wordrep-part on each), their CSV comes back on parallel's standard
+output, framed, and goes to the part store (partstore.Store), which puts
+the output together in part order and keeps the journal."""
+
+import ctypes
+import os
+import secrets
+import shutil
+import signal
+import subprocess
+import sys
+import threading
+import time
+
+from .errors import (EXIT_FAILED_ROWS, EXIT_INTERRUPTED, EXIT_OK, EXIT_PARTS, EXIT_WRITE,
+                     Fatal, WriteFailure)
+from .partstore import Store
+from .progress import Progress
+from .rows import count_csv
+
+TOOLS = os.path.dirname(os.path.dirname(os.path.realpath(__file__)))
+PART_SCRIPT = os.path.join(TOOLS, "wordrep-part")
+
+
+def die_with_parent():
+    """In the child: GNU parallel gets SIGTERM when the batch dies, even by
+    SIGKILL, so that it starts no more parts."""
+    try:
+        ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGTERM)   # PR_SET_PDEATHSIG
+    except (OSError, AttributeError):
+        pass
+
+
+class Part:
+    """A part's CSV as it comes back, written to a file of its own."""
+
+    def __init__(self, index, path):
+        self.index, self.path = index, path
+        self.f = open(path, "wb")
+
+    def discard(self):
+        self.f.close()
+        os.unlink(self.path)
+
+
+class CensusBatch:
+    def __init__(self, source, store, census, progress, jobs, sshloginfile, warn):
+        self.source, self.store, self.census = source, store, census
+        self.progress, self.jobs, self.sshloginfile = progress, jobs, sshloginfile
+        self.warn = warn
+        self.tag = secrets.token_hex(8).encode()
+        self.failed = {}            # index -> why the part did not complete
+        self.feed_error = None
+        self.interrupted = False
+        self.proc = None
+
+    # ------------------------------------------------------------ parallel
+
+    def command(self):
+        cmd = ["parallel", "--will-cite", "--pipe", "-N1", "-q", "-j", str(self.jobs),
+               "--termseq", "TERM,10000,KILL,25"]
+        if self.sshloginfile:
+            cmd += ["--sshloginfile", self.sshloginfile]
+        cmd += [PART_SCRIPT, self.census, self.tag.decode()]
+        if "geng" in self.source.ident:
+            return cmd + ["geng", str(self.source.parts)] + self.source.args
+        return cmd + ["list"]
+
+    def start(self):
+        # parallel and its jobs get a session of their own, so that an
+        # interrupt is handled here: running parts are stopped, finished
+        # ones are already recorded.
+        self.proc = subprocess.Popen(self.command(), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     start_new_session=True, preexec_fn=die_with_parent)
+        threading.Thread(target=self.feed, daemon=True).start()
+
+    def feed(self):
+        try:
+            self.source.feed(self.proc.stdin, self.store, self.progress)
+            if self.progress.total is None:
+                self.progress.set_total(self.source.bytes_read)
+        except Fatal as e:
+            self.feed_error = e
+            self.stop()
+        except (BrokenPipeError, ValueError, OSError):
+            pass
+        finally:
+            try:
+                self.proc.stdin.close()
+            except OSError:
+                pass
+
+    def signal_group(self, sig):
+        try:
+            os.killpg(self.proc.pid, sig)
+        except (ProcessLookupError, PermissionError):
+            pass
+
+    def stop(self):
+        """The first TERM makes parallel start no more parts, the second
+        stops the running ones; parts that end meanwhile are still read."""
+        self.signal_group(signal.SIGTERM)
+        threading.Timer(0.2, self.signal_group, (signal.SIGTERM,)).start()
+        killer = threading.Timer(30, self.signal_group, (signal.SIGKILL,))
+        killer.daemon = True
+        killer.start()
+
+    def on_signal(self, signum, frame):
+        if not self.interrupted:
+            self.interrupted = True
+            self.stop()
+
+    # -------------------------------------------------------- the output
+
+    def read(self):
+        """Reads parallel's output to its end, part by part."""
+        part = None
+        begin, end = b"#wordrep-part " + self.tag + b" ", b"#wordrep-end " + self.tag + b" "
+        for line in self.proc.stdout:
+            if line.startswith(begin):
+                if part:
+                    part.discard()
+                index = int(line[len(begin):])
+                part = Part(index, self.store.part_path(index, ".tmp"))
+            elif line.startswith(end):
+                fields = line[len(end):].rstrip(b"\n").decode("utf-8", "replace").split(" ", 2)
+                if part and part.index == int(fields[0]):
+                    self.finish_part(part, fields[1] == "ok", " ".join(fields[2:]))
+                part = None
+            elif part:
+                try:
+                    part.f.write(line)
+                except OSError as e:
+                    raise WriteFailure(part.path, e)
+        if part:
+            part.discard()
+        self.proc.wait()
+
+    def finish_part(self, part, ok, reason):
+        try:
+            part.f.close()
+        except OSError as e:
+            raise WriteFailure(part.path, e)
+        if ok and self.feed_error is None:
+            with open(part.path, newline="") as f:
+                counts, problem = count_csv(f)
+            units, problem2 = self.source.finished_part(part.index, counts.graphs)
+            reason = problem or problem2
+            if reason is None:
+                self.store.add_part(part.index, part.path, counts,
+                                    self.source.part_extra(part.index))
+                self.progress.step(units, counts.graphs)
+                return
+        os.unlink(part.path)
+        if self.feed_error is None:
+            self.failed[part.index] = reason
+            self.progress.finish()
+            self.warn("part %d failed: %s" % (part.index, reason))
+
+    def abort(self):
+        """After a write failure: stop everything at once."""
+        if self.proc and self.proc.poll() is None:
+            try:
+                self.proc.stdout.close()
+            except OSError:
+                pass
+            self.signal_group(signal.SIGTERM)
+            time.sleep(0.2)
+            self.signal_group(signal.SIGTERM)
+            try:
+                self.proc.wait(timeout=15)
+            except subprocess.TimeoutExpired:
+                self.signal_group(signal.SIGKILL)
+
+
+# ------------------------------------------------------------------ run
+
+def find_census(args):
+    path = os.path.abspath(args.census or os.path.join(args.bin, "wordrep-census"))
+    if not (os.path.isfile(path) and os.access(path, os.X_OK)):
+        raise Fatal("wordrep-census not found at %s (use --bin DIR or --census PATH)" % path)
+    return path
+
+
+def make_store(args, source):
+    journal = args.journal or (args.output + ".journal" if args.output else None)
+    if args.journal and not args.output:
+        raise Fatal("--journal needs -o FILE (the CSV is put together in that file)")
+    if args.resume and not journal:
+        raise Fatal("--resume needs -o FILE")
+    tmpdir = os.path.abspath(args.tmpdir)
+    if not os.path.isdir(tmpdir):
+        raise Fatal("scratch directory %s does not exist" % tmpdir)
+    return Store(args.output, journal, source.ident, args.resume, tmpdir), journal
+
+
+def run(args, source, prog, warn):
+    """Runs the batch; returns the exit status."""
+    t0 = time.monotonic()
+    census = find_census(args)
+    if shutil.which("parallel") is None:
+        raise Fatal("GNU parallel is not installed (Debian package \"parallel\")")
+    source.check()
+    store, journal = make_store(args, source)
+    enabled = sys.stderr.isatty() if args.progress is None else args.progress
+    progress = Progress(enabled, source.total, source.unit)
+    batch = CensusBatch(source, store, census, progress, args.jobs, args.sshloginfile, warn)
+    old = {s: signal.signal(s, batch.on_signal) for s in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)}
+    try:
+        progress.show(force=True)
+        batch.start()
+        batch.read()
+        complete = batch.feed_error is None and store.emitted + 1 == source.parts
+        store.close(complete)
+    except WriteFailure as e:
+        batch.abort()
+        progress.finish()
+        where = (": free some space and run the same command with --resume to go on"
+                 if journal else "")
+        warn("%s%s" % (e, where))
+        return EXIT_WRITE
+    finally:
+        for s, h in old.items():
+            signal.signal(s, h)
+    progress.finish()
+    if batch.feed_error is not None:
+        raise batch.feed_error
+    summary(prog, store, progress, source, time.monotonic() - t0)
+    return outcome(batch, store, source, journal, complete, warn)
+
+
+def summary(prog, store, progress, source, elapsed):
+    counts = store.counts()
+    lines = counts.lines(prog)
+    finished = len(store.done)
+    parts = source.parts if source.parts is not None else "?"
+    lines.append("  parts: %d of %s finished, %d taken from the journal"
+                 % (finished, parts, store.resumed))
+    rate = progress.graphs / elapsed if elapsed > 0 else 0.0
+    lines.append("  wall time: %.2f s, %d graphs run, %.2f graphs/s"
+                 % (elapsed, progress.graphs, rate))
+    print("\n".join(lines), file=sys.stderr)
+
+
+def outcome(batch, store, source, journal, complete, warn):
+    if complete:
+        return EXIT_FAILED_ROWS if store.counts().failures else EXIT_OK
+    again = ("run the same command with --resume to go on" if journal else
+             "the CSV stops before part %d; run with -o FILE to be able to resume"
+             % (store.emitted + 1))
+    if batch.interrupted:
+        warn("interrupted; %s" % again)
+        return EXIT_INTERRUPTED
+    missing = (source.parts or 0) - len(store.done)
+    warn("%d parts did not complete (GNU parallel exit status %d); %s"
+         % (missing, batch.proc.returncode, again))
+    return EXIT_PARTS

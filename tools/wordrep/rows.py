@@ -1,0 +1,91 @@
+"""Rows of the batch CSV and the counts of its summary.
+
+Both engines write the columns of PROGRAM_FIELDS; wordrep-census adds the
+witness column (CENSUS_FIELDS).  Rows are handled as dicts by field name
+(csv.DictReader), so the code does not depend on column positions."""
+
+import csv
+
+PROGRAM_FIELDS = ["graph6", "vertices", "edges", "semi_transitive", "representation_number",
+                  "word", "orientation"]
+CENSUS_FIELDS = PROGRAM_FIELDS + ["witness"]
+
+# The fields a failing step writes "failed: REASON" into (graph6 holds the
+# input line, which may be anything).
+STEP_FIELDS = ["semi_transitive", "representation_number", "word", "orientation", "witness"]
+
+
+def row_failed(row):
+    return any((row.get(f) or "").startswith("failed") for f in STEP_FIELDS)
+
+
+def row_minimal(row):
+    """A minimal non-word-representable graph: its witness is all of it."""
+    if row.get("semi_transitive") != "no" or not (row.get("vertices") or "").isdigit():
+        return False
+    return len((row.get("witness") or "").split()) == int(row["vertices"])
+
+
+class Counts:
+    """What the summary reports: graphs, graphs per representation number,
+    not word-representable, minimal ones, failures."""
+
+    KEYS = ("graphs", "not", "minimal", "failures")
+
+    def __init__(self, data=None):
+        data = data or {}
+        self.graphs = data.get("graphs", 0)
+        self.not_wr = data.get("not", 0)
+        self.minimal = data.get("minimal", 0)
+        self.failures = data.get("failures", 0)
+        self.by_k = {int(k): v for k, v in data.get("k", {}).items()}
+
+    def add(self, row):
+        self.graphs += 1
+        if row_failed(row):
+            self.failures += 1
+        elif row.get("semi_transitive") == "no":
+            self.not_wr += 1
+            if row_minimal(row):
+                self.minimal += 1
+        elif (row.get("representation_number") or "").isdigit():
+            k = int(row["representation_number"])
+            self.by_k[k] = self.by_k.get(k, 0) + 1
+
+    def merge(self, other):
+        self.graphs += other.graphs
+        self.not_wr += other.not_wr
+        self.minimal += other.minimal
+        self.failures += other.failures
+        for k, v in other.by_k.items():
+            self.by_k[k] = self.by_k.get(k, 0) + v
+
+    def to_json(self):
+        return {"graphs": self.graphs, "not": self.not_wr, "minimal": self.minimal,
+                "failures": self.failures, "k": {str(k): v for k, v in sorted(self.by_k.items())}}
+
+    def lines(self, prog, minimal=True, total=None):
+        """The summary's lines: "PROG: N graphs", then the counts."""
+        of = "" if total is None or total == self.graphs else " of %d" % total
+        out = ["%s: %d graphs%s" % (prog, self.graphs, of)]
+        out += ["  representation number %d: %d" % (k, self.by_k[k]) for k in sorted(self.by_k)]
+        out.append("  not word-representable: %d" % self.not_wr)
+        if minimal:
+            out.append("  minimal non-word-representable: %d" % self.minimal)
+        out.append("  failures: %d" % self.failures)
+        return out
+
+
+def count_csv(lines, fields=CENSUS_FIELDS):
+    """Read CSV text (an iterable of lines, header first) and return
+    (Counts, problem): problem is None when the header is the expected
+    one, else a description."""
+    reader = csv.DictReader(lines)
+    counts = Counts()
+    if reader.fieldnames != fields:
+        for _ in lines:           # consume the rest, as the caller expects
+            pass
+        return counts, "unexpected CSV header %r" % (",".join(reader.fieldnames or []),)
+    for row in reader:
+        counts.add(row)
+    return counts, None

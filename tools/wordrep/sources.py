@@ -1,0 +1,154 @@
+"""The parts a census batch splits its work into.
+
+GengSource: a family that nauty-geng generates, split by geng's own
+res/mod option into PARTS parts (part i is "nauty-geng -q ARGS i/PARTS").
+ListSource: graph6 lines from a file or standard input, in parts of CHUNK
+lines, read as the parts are handed out (never the whole list at once).
+
+Each source writes one line per part still to run to GNU parallel's
+standard input: the part's index, and for a list a space and the part's
+lines in base64 (tools/wordrep-part reads it)."""
+
+import base64
+import hashlib
+import os
+import subprocess
+import threading
+
+from .errors import Fatal
+
+GENG = "nauty-geng"
+
+
+class GengSource:
+    unit = "parts"
+
+    def __init__(self, args, parts):
+        if parts < 1:
+            raise Fatal("--parts must be at least 1")
+        if any("/" in a for a in args):
+            raise Fatal("--geng: leave out res/mod and output files; --parts does the splitting")
+        self.args, self.parts = args, parts
+        self.ident = {"geng": args, "parts": parts}
+        self.total = parts
+        self.lock = threading.Lock()
+
+    def check(self):
+        """nauty-geng refuses bad arguments at once; a good command is
+        stopped after a moment."""
+        try:
+            p = subprocess.Popen([GENG, "-q", "-u"] + self.args + ["0/%d" % self.parts],
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        except OSError as e:
+            raise Fatal("cannot run %s: %s (Debian package \"nauty\")" % (GENG, e.strerror))
+        try:
+            status = p.wait(timeout=1)
+        except subprocess.TimeoutExpired:
+            p.kill()
+            p.communicate()
+            return
+        err = p.stderr.read()
+        p.stderr.close()
+        if status != 0:
+            first = next((l for l in err.splitlines() if l.strip()), "")
+            raise Fatal("nauty-geng %s: %s" % (" ".join(self.args), first.replace(">E ", "")))
+
+    def feed(self, sink, store, progress):
+        for i in range(self.parts):
+            if store.is_done(i):
+                progress.skip(1)
+            else:
+                sink.write(b"%d\n" % i)
+
+    def finished_part(self, i, rows):
+        """The units the part stands for, or a problem with its rows."""
+        return 1, None
+
+    def part_extra(self, i):
+        return {}
+
+
+class ListSource:
+    unit = "bytes"
+
+    def __init__(self, path, chunk):
+        if chunk < 1:
+            raise Fatal("--chunk must be at least 1")
+        self.chunk = chunk
+        self.name = path if path not in (None, "-") else "standard input"
+        try:
+            self.f = open(path, "rb") if path not in (None, "-") else os.fdopen(0, "rb", closefd=False)
+            st = os.fstat(self.f.fileno())
+        except OSError as e:
+            raise Fatal("cannot read %s: %s" % (self.name, e.strerror))
+        self.total = st.st_size if path not in (None, "-") and os.path.isfile(path) else None
+        self.pending = {}          # index -> (lines, input bytes, sha256) of parts handed out
+        self.lock = threading.Lock()
+        self.parts = None          # known once the input is read to its end
+        self.bytes_read = 0
+        self.first = self._read_chunk()
+        self.ident = {"list": chunk, "first_sha256": digest(self.first[0])}
+
+    def check(self):
+        pass
+
+    def _read_chunk(self):
+        """The next CHUNK graph6 lines (stripped, ">>graph6<<" removed, blank
+        lines left out) and the number of input bytes they took."""
+        lines, used = [], 0
+        try:
+            while len(lines) < self.chunk:
+                raw = self.f.readline()
+                if not raw:
+                    break
+                used += len(raw)
+                self.bytes_read += len(raw)
+                s = raw.strip()
+                if s.startswith(b">>graph6<<"):
+                    s = s[len(b">>graph6<<"):].strip()
+                if s:
+                    lines.append(s)
+        except OSError as e:
+            raise Fatal("cannot read %s: %s" % (self.name, e.strerror))
+        return lines, used
+
+    def feed(self, sink, store, progress):
+        i, (lines, used) = 0, self.first
+        self.first = None
+        while lines or i == 0:
+            sha = digest(lines)
+            if store.is_done(i):
+                if store.done[i].get("sha256") != sha:
+                    raise Fatal("the journal belongs to a different input (part %d differs); "
+                                "remove it or use the input it was made from" % i)
+                progress.skip(used)
+            else:
+                with self.lock:
+                    self.pending[i] = (len(lines), used, sha)
+                sink.write(b"%d %s\n" % (i, base64.b64encode(b"".join(l + b"\n" for l in lines))))
+            i += 1
+            lines, used = self._read_chunk()
+        self.parts = i
+        if any(j >= i for j in store.done):
+            raise Fatal("the journal belongs to a different input (it has more parts); remove it "
+                        "or use the input it was made from")
+
+    def finished_part(self, i, rows):
+        with self.lock:
+            lines, used, _ = self.pending.get(i, (None, 0, None))
+        if lines is None:
+            return 0, "a part that was not handed out"
+        if rows != lines:
+            return used, "wordrep-census wrote %d rows for %d graphs" % (rows, lines)
+        return used, None
+
+    def part_extra(self, i):
+        with self.lock:
+            return {"sha256": self.pending.pop(i)[2]}
+
+
+def digest(lines):
+    h = hashlib.sha256()
+    for line in lines:
+        h.update(line + b"\n")
+    return h.hexdigest()
