@@ -1,6 +1,5 @@
 // yices: a small SMT-LIB 1.2 solver for the word-representability benchmarks.
 #include "error.h"
-#include "options.h"
 #include "parser.h"
 #include "smt2.h"
 #include "solve.h"
@@ -11,8 +10,21 @@
 
 namespace smt {
 
-static const char *kUsage = "usage: yices -smt [-e] FILE | yices --smt2 FILE";
+namespace {
 
+// The command line, as a plain struct.
+struct Options {
+  std::string file;    // the benchmark file
+  bool smt = false;    // -smt: read SMT-LIB 1.2 (the only input language)
+  bool model = false;  // -e: print the model after "sat"
+  bool smt2 = false;   // --smt2: write the benchmark as SMT-LIB 2 and stop
+  bool stats = false;  // --stats: print encoding statistics to standard error
+  SolveSettings solve; // --no-symmetry, --no-implied
+};
+
+const char *kUsage = "usage: yices -smt [-e] FILE | yices --smt2 FILE";
+
+// Parse argv; throws SmtError with a usage line on bad flags.
 Options parse_options(int argc, char **argv) {
   Options o;
   for (int i = 1; i < argc; ++i) {
@@ -24,9 +36,9 @@ Options parse_options(int argc, char **argv) {
     else if (a == "--smt2")
       o.smt2 = true;
     else if (a == "--no-symmetry")
-      o.symmetry = false;
+      o.solve.symmetry = false;
     else if (a == "--no-implied")
-      o.implied = false;
+      o.solve.implied = false;
     else if (a == "--stats")
       o.stats = true;
     else if (!a.empty() && a[0] == '-')
@@ -41,13 +53,13 @@ Options parse_options(int argc, char **argv) {
   return o;
 }
 
-static void write_out(const std::string &text) {
+void write_out(const std::string &text) {
   if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout))
     throw SmtError("yices: cannot write to standard output");
 }
 
 // Seconds since the previous call (for --stats).
-static double lap() {
+double lap() {
   static auto last = std::chrono::steady_clock::now();
   auto now = std::chrono::steady_clock::now();
   double d = std::chrono::duration<double>(now - last).count();
@@ -55,7 +67,7 @@ static double lap() {
   return d;
 }
 
-static int run(int argc, char **argv) {
+int run(int argc, char **argv) {
   lap();
   Options opt = parse_options(argc, argv);
   std::string text = read_file(opt.file);
@@ -67,7 +79,7 @@ static int run(int argc, char **argv) {
     write_out(to_smt2(bench));
     return 0;
   }
-  Outcome res = solve_benchmark(bench, opt);
+  Outcome res = solve_benchmark(bench, opt.solve);
   if (opt.stats)
     std::fprintf(stderr,
                  "yices: %zu terms, %zu classes, %d vars, %zu clauses, %zu symmetry units; "
@@ -81,6 +93,7 @@ static int run(int argc, char **argv) {
   return 0;
 }
 
+} // namespace
 } // namespace smt
 
 int main(int argc, char **argv) {

@@ -2,7 +2,7 @@
 
 namespace smt {
 
-bool satisfies(const Benchmark &bench, const Assignment &values) {
+TermId violation(const Benchmark &bench, const Assignment &values) {
   const TermStore &s = bench.store;
   size_t n = s.size();
   std::vector<char> reach(n, 0);
@@ -71,7 +71,7 @@ bool satisfies(const Benchmark &bench, const Assignment &values) {
     case Kind::Add: {
       __int128 sum = 0;
       for (uint32_t i = 0; i < m; ++i) sum += val[c[i]];
-      if (sum > INT64_MAX || sum < INT64_MIN) return false;
+      if (sum > INT64_MAX || sum < INT64_MIN) return t;
       v = static_cast<int64_t>(sum);
       break;
     }
@@ -80,15 +80,19 @@ bool satisfies(const Benchmark &bench, const Assignment &values) {
       break;
     case Kind::Mul: {
       __int128 p = __int128(s.value(t)) * val[c[0]];
-      if (p > INT64_MAX || p < INT64_MIN) return false;
+      if (p > INT64_MAX || p < INT64_MIN) return t;
       v = static_cast<int64_t>(p);
       break;
     }
     }
   }
   for (TermId a : bench.assertions)
-    if (!val[a]) return false;
-  return true;
+    if (!val[a]) return a;
+  return kNoTerm;
+}
+
+bool satisfies(const Benchmark &bench, const Assignment &values) {
+  return violation(bench, values) == kNoTerm;
 }
 
 std::string model_text(const Benchmark &bench, const Assignment &values) {

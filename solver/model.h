@@ -12,6 +12,10 @@ namespace smt {
 // (Booleans as 0 or 1).
 using Assignment = std::vector<int64_t>;
 
+// The term at fault when the assignment does not satisfy the benchmark: the
+// first assertion left false, or an arithmetic term whose value overflows
+// 64 bits; kNoTerm when every assertion holds.
+TermId violation(const Benchmark &bench, const Assignment &values);
 // True when every assertion of the benchmark holds under the assignment.
 bool satisfies(const Benchmark &bench, const Assignment &values);
 

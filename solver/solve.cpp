@@ -10,7 +10,7 @@
 
 namespace smt {
 
-Outcome solve_benchmark(Benchmark &bench, const Options &opt) {
+Outcome solve_benchmark(const Benchmark &bench, const SolveSettings &settings) {
   using Clock = std::chrono::steady_clock;
   auto start = Clock::now();
   Outcome out;
@@ -18,8 +18,13 @@ Outcome solve_benchmark(Benchmark &bench, const Options &opt) {
   analyse(bench, ints);
   SatSolver sat;
   Encoder enc(bench, ints, sat);
-  enc.encode_all(opt.implied);
-  out.symmetry = opt.symmetry ? break_symmetries(bench, ints, enc, sat) : 0;
+  enc.encode_all(settings.implied);
+  if (settings.symmetry) {
+    for (const SymmetryChain &chain : symmetry_chains(bench, ints)) {
+      enc.add_order(chain.cls, chain.members);
+      out.symmetry += chain.members.size() - 1;
+    }
+  }
   enc.finish();
   auto encoded = Clock::now();
   // Models with the copies of every letter in order are preferred (the
@@ -36,9 +41,10 @@ Outcome solve_benchmark(Benchmark &bench, const Options &opt) {
   const auto &apps = bench.store.ground_apps();
   out.values.resize(apps.size());
   for (size_t i = 0; i < apps.size(); ++i) out.values[i] = enc.model_value(apps[i]);
-  if (!satisfies(bench, out.values))
-    throw SmtError(bench.file +
-                       ":1:1: internal error: the model found does not satisfy the formula",
+  TermId wrong = violation(bench, out.values);
+  if (wrong != kNoTerm)
+    throw SmtError(bench.where(wrong) +
+                       ": internal error: the model found does not satisfy the formula",
                    kExitBadModel);
   return out;
 }

@@ -2,12 +2,17 @@
 #pragma once
 
 #include "model.h"
-#include "options.h"
 #include "parser.h"
 
 #include <cstddef>
 
 namespace smt {
+
+// How solve_benchmark works (the switches of yices' measurement flags).
+struct SolveSettings {
+  bool symmetry = true; // break symmetries between letters
+  bool implied = true;  // add the order facts implied by disjunctions of order chains
+};
 
 // What solve_benchmark found, with sizes for --stats.
 struct Outcome {
@@ -24,6 +29,6 @@ struct Outcome {
 // Analyse, encode, solve and (after sat) check the model against every
 // assertion.  Throws SmtError: status 1 for benchmarks outside the fragment,
 // status 2 (kExitBadModel) when the model does not satisfy the formula.
-Outcome solve_benchmark(Benchmark &bench, const Options &opt);
+Outcome solve_benchmark(const Benchmark &bench, const SolveSettings &settings = {});
 
 } // namespace smt

@@ -9,13 +9,22 @@
 #pragma once
 
 #include "analysis.h"
-#include "encoder.h"
 #include "parser.h"
-#include "sat.h"
+
+#include <cstdint>
+#include <vector>
 
 namespace smt {
 
-// Add symmetry-breaking unit clauses; returns how many were added.
-size_t break_symmetries(Benchmark &bench, const IntAnalysis &ints, Encoder &enc, SatSolver &sat);
+// Members of one permutation class that every model may be taken to order
+// as listed (each before the next).
+struct SymmetryChain {
+  uint32_t cls = 0;
+  std::vector<TermId> members;
+};
+
+// The chains found, in the order they are to be added.  The benchmark is left
+// as it is: the canonical forms are built in a copy of its terms.
+std::vector<SymmetryChain> symmetry_chains(const Benchmark &bench, const IntAnalysis &ints);
 
 } // namespace smt

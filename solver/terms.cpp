@@ -39,6 +39,16 @@ TermStore::TermStore() : table_(1024, kNoTerm), tags_(1024, 0) {
   false_ = intern(Kind::False, Sort::Bool, 0, 0, nullptr, 0);
 }
 
+TermStore::TermStore(const TermStore &other)
+    : nodes_(other.nodes_), children_(other.children_), table_(other.table_), tags_(other.tags_),
+      symbols_(other.symbols_), names_(other.names_), small_nums_(other.small_nums_),
+      app_cache_(other.app_cache_), ground_apps_(other.ground_apps_),
+      share_connectives_(other.share_connectives_), entries_(other.entries_), true_(other.true_),
+      false_(other.false_) {
+  for (uint32_t i = 0; i < names_.size(); ++i)
+    symbol_index_.emplace(std::string_view(names_[i]), i);
+}
+
 uint32_t TermStore::declare(std::string name, std::vector<Sort> args, Sort result) {
   auto index = static_cast<uint32_t>(symbols_.size());
   names_.push_back(name);

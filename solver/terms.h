@@ -64,6 +64,10 @@ struct Node {
 class TermStore {
 public:
   TermStore();
+  // A copy that grows on its own (its symbol index refers to its own names).
+  TermStore(const TermStore &other);
+  TermStore(TermStore &&other) = default;
+  TermStore &operator=(const TermStore &) = delete;
   // Prepare for about this many terms (avoids rehashing while parsing).
   void reserve(size_t terms);
 

@@ -15,7 +15,6 @@
 
 #include "error.h"
 #include "model.h"
-#include "options.h"
 #include "parser.h"
 #include "solve.h"
 
@@ -150,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   bool found = false;
   Assignment values(apps.size());
   try {
-    const Outcome outcome = solve_benchmark(bench, Options{}); // as yices -smt -e runs it
+    const Outcome outcome = solve_benchmark(bench); // as yices -smt -e runs it
     found = outcome.sat;
     if (found) {
       require(outcome.values.size() == apps.size(), "a model without a value per application");
