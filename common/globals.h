@@ -9,6 +9,11 @@ namespace wordrep {
 
 constexpr Int max_vertices = 20; // both indices of every matrix run 1..20
 
+// Stops with "value out of range" unless 1 <= index <= max_vertices.
+inline void check_index(Int index) {
+  check_bounds(index, 1, max_vertices);
+}
+
 // A 20 x 20 matrix indexed from 1; every access checks the row, then the column.
 template <class T> class Matrix {
 public:

@@ -1,7 +1,5 @@
 #include "report.h"
 
-#include "textio.h"
-
 #include <cerrno>
 #include <clocale>
 #include <cstdlib>
@@ -15,9 +13,10 @@ namespace wordrep {
 namespace {
 
 struct IoStatus {
-  Int code = 0;                   // 0 when no failure is pending
-  const TextFile *file = nullptr; // the file concerned, or none
-  std::string system_text;        // the C library's text for the error
+  Int code = 0;            // 0 when no failure is pending
+  std::string file;        // the text that stands for "%"
+  bool has_file = false;   // the failure concerns a file
+  std::string system_text; // the C library's text for the error
   bool has_system_text = false;
 };
 
@@ -74,11 +73,7 @@ const char *message_template(Int code) {
 std::string compose_io_message() {
   std::string text = message_template(status.code);
   const std::size_t percent = text.find('%');
-  if (percent != std::string::npos && status.file != nullptr) {
-    const std::string &what =
-        status.code == err_open_directory ? status.file->name : status.file->description;
-    text.replace(percent, 1, what);
-  }
+  if (percent != std::string::npos && status.has_file) text.replace(percent, 1, status.file);
   if (status.has_system_text) text += " (" + status.system_text + ")";
   status = IoStatus{};
   return text;
@@ -108,10 +103,11 @@ void start_program(int argc, char **argv) {
     std::setlocale(category, "");
 }
 
-void set_io_status(Int code, const TextFile *file, int sys_errno) {
+void set_io_status(Int code, const char *file, int sys_errno) {
   if (status.code != 0) return;
   status.code = code;
-  status.file = file;
+  status.has_file = file != nullptr;
+  status.file = file != nullptr ? file : "";
   status.has_system_text = sys_errno != 0;
   status.system_text = sys_errno != 0 ? std::strerror(sys_errno) : "";
 }
@@ -129,29 +125,19 @@ void check_io(Place place) {
 void stop(Int code, const std::string &message, Place place) {
 #ifdef WORDREP_FUZZING
   (void)place;
-  close_open_files();
   throw Stopped{code, message};
-#endif
+#else
   const std::string line = program_name + ": " + message.substr(0, 2048) + " (error #" +
                            std::to_string(code) + " at " + hex(place) + ")\n";
   ssize_t ignored = ::write(2, line.data(), line.size()); // a failure here is ignored
   (void)ignored;
-  close_open_files();
-  std::_Exit(42);
+  std::_Exit(42); // closes every open file; nothing of them is deleted or truncated
+#endif
 }
 
 [[gnu::noinline]] void check_bounds(Int index, Int low, Int high) {
   if (index < low || index > high)
     stop(err_range, message_template(err_range), WORDREP_CALLER_PLACE);
-}
-
-[[gnu::noinline]] void check_index(Int index) {
-  if (index < 1 || index > 20) stop(err_range, message_template(err_range), WORDREP_CALLER_PLACE);
-}
-
-int finish_program() {
-  close_open_files();
-  return 0;
 }
 
 } // namespace wordrep

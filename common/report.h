@@ -6,8 +6,11 @@
 //
 //   {prog}: {message} (error #{code} at {place})
 //
-// written with one write to descriptor 2, after which the program closes its
-// files and exits with status 42.  `stop` is the only place that exits with 42.
+// written with one write to descriptor 2, after which the program exits with
+// status 42; the exit itself closes every descriptor, so no file is touched
+// after the failure.  `stop` is the only place that exits with 42.  This is
+// the lowest layer of the frame: it knows files only by the text that names
+// them in a message.
 #pragma once
 
 #include <cstdint>
@@ -17,8 +20,6 @@ namespace wordrep {
 
 using Int = std::int64_t;     // every number the programs handle
 using Place = std::uintptr_t; // where in the program a failure was detected
-
-struct TextFile;
 
 // Error numbers the programs can meet.
 enum ErrorCode : Int {
@@ -47,9 +48,10 @@ enum ErrorCode : Int {
 void start_program(int argc, char **argv);
 
 // Records a failure in the I/O status unless one is pending already (the
-// first failure of a statement wins).  `file` may be null; `sys_errno` is 0
-// when the failure carries no system error text.
-void set_io_status(Int code, const TextFile *file, int sys_errno = 0);
+// first failure of a statement wins).  `file` is the text that stands for
+// "%" in the message, null when the failure concerns no file; `sys_errno` is
+// 0 when the failure carries no system error text.
+void set_io_status(Int code, const char *file, int sys_errno = 0);
 
 // True while a failure is pending.
 bool io_failed();
@@ -61,22 +63,17 @@ void check_io(Place place);
 [[noreturn]] void stop(Int code, const std::string &message, Place place);
 
 #ifdef WORDREP_FUZZING
-// In fuzzing builds `stop` closes the files and throws this instead of
-// writing the report and ending the process, so a fuzz target can go on.
+// In fuzzing builds `stop` throws this instead of writing the report and
+// ending the process, so a fuzz target can go on; the target closes the
+// files it opened.
 struct Stopped {
   Int code;
   std::string message;
 };
 #endif
 
-// Stops with "value out of range" unless 1 <= index <= 20.
-void check_index(Int index);
-
 // Stops with "value out of range" unless low <= index <= high.
 void check_bounds(Int index, Int low, Int high);
-
-// Ends a normal run: closes what is still open and gives exit status 0.
-int finish_program();
 
 // The code address of the caller of the function this is used in.
 #define WORDREP_CALLER_PLACE                                                                       \

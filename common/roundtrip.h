@@ -3,7 +3,7 @@
 //
 // Usage, as both programs run it:
 //
-//   bind(R, "ff");                         // once
+//   bind(R, "ff");                         // once (textfile.h)
 //   round_trip(write_benchmark);           // benchmark out, verdict into S
 //   if (S.equals("sat")) ... read model lines from R ...
 //   truncate_result(R);                    // leaves "ff" present and empty
@@ -18,19 +18,6 @@ namespace wordrep {
 
 constexpr const char *solver_command = "./yices -smt -e ff > r";
 constexpr const char *rename_command = "mv r ff";
-
-// Binds `f` to the external name; nothing is opened or created.
-void bind(TextFile &f, const char *name);
-
-// Closes `f` if open, then opens it read-write (created with mode 0666 under
-// the umask, truncated), or write-only when that is refused.
-void open_write(TextFile &f);
-
-// Opens `f` for reading at its start; nothing is read yet.
-void open_read(TextFile &f);
-
-// Closes `f`; a failing close(2) is error 418.
-void close_file(TextFile &f);
 
 // Runs `command_line` with POSIX system(3) and waits for it; gives its exit
 // code.  A failed call or a shell ended by a signal is error 488.

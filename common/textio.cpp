@@ -3,18 +3,10 @@
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
-#include <vector>
 
 namespace wordrep {
 
 namespace {
-
-constexpr int no_char = -1; // "there is no character"
-
-std::vector<TextFile *> &all_files() {
-  static std::vector<TextFile *> files;
-  return files;
-}
 
 // Hands `n` bytes to the descriptor, repeating after partial writes and
 // interruptions.  Sets the I/O status on failure.
@@ -24,9 +16,9 @@ void write_all(TextFile &f, const char *p, std::size_t n) {
     if (done < 0) {
       if (errno == EINTR) continue;
       if (errno == ENOSPC || errno == EPIPE)
-        set_io_status(f.statement_written == 0 ? err_write : err_write_part, &f);
+        fail(f, f.statement_written == 0 ? err_write : err_write_part);
       else
-        set_io_status(err_write, &f, errno);
+        fail(f, err_write, errno);
       return;
     }
     f.statement_written += done;
@@ -63,7 +55,7 @@ void put_bytes(TextFile &f, const char *p, std::size_t n) {
 }
 
 bool check_reading(TextFile &f) {
-  if (f.mode != FileMode::reading) set_io_status(err_not_reading, &f);
+  if (f.mode != FileMode::reading) fail(f, err_not_reading);
   return !io_failed();
 }
 
@@ -77,7 +69,7 @@ int fetch(TextFile &f) {
     do got = ::read(f.fd, f.in, buffer_size);
     while (got < 0 && errno == EINTR);
     if (got < 0) {
-      set_io_status(err_read, &f, errno);
+      fail(f, err_read, errno);
       return no_char;
     }
     f.in_length = static_cast<std::size_t>(got);
@@ -109,7 +101,7 @@ int take(TextFile &f) {
 
 int take_with_end_test(TextFile &f) {
   const int c = take(f);
-  if (f.at_end) set_io_status(err_past_end, &f);
+  if (f.at_end) fail(f, err_past_end);
   return c;
 }
 
@@ -122,37 +114,12 @@ int digit_value(int c) {
 
 } // namespace
 
-TextFile::TextFile(const char *description_, int fd_, FileMode mode_)
-    : description(description_), fd(fd_), mode(mode_) {
-  all_files().push_back(this);
-}
-
-void TextFile::reset_reading() {
-  in_length = in_next = 0;
-  pending = no_char;
-  line_end = at_end = final_line_end = false;
-  received = 0;
-}
-
-TextFile Input("Input", 0, FileMode::reading);
-TextFile Output("Output", 1, FileMode::writing);
-
-void close_open_files() {
-  for (TextFile *f : all_files()) {
-    if (f->fd > 2 && f->mode != FileMode::closed) {
-      ::close(f->fd);
-      f->fd = -1;
-      f->mode = FileMode::closed;
-    }
-  }
-}
-
 // --- Writing ----------------------------------------------------------------
 
 void begin_write(TextFile &f) {
   f.fill = 0;
   f.statement_written = 0;
-  if (f.mode != FileMode::writing) set_io_status(err_not_writing, &f);
+  if (f.mode != FileMode::writing) fail(f, err_not_writing);
 }
 
 void put_item(TextFile &f, Int value) {
@@ -176,14 +143,10 @@ void put_item(TextFile &f, char c) {
   put_bytes(f, &c, 1);
 }
 
-void end_write(TextFile &f, Place place) {
+void detail::end_statement(TextFile &f) {
   if (!io_failed()) flush(f);
   f.fill = 0;
-  check_io(place);
-}
-
-void detail::end_statement(TextFile &f) {
-  end_write(f, WORDREP_CALLER_PLACE);
+  check_io(WORDREP_CALLER_PLACE);
 }
 
 // --- Reading ----------------------------------------------------------------
@@ -208,13 +171,13 @@ Int read_int_item(TextFile &f) {
     c = take_with_end_test(f);
     if (io_failed()) return 0;
     if (digit_value(c) >= 16) {
-      set_io_status(err_hex_digit, &f);
+      fail(f, err_hex_digit);
       return 0;
     }
     base = 16;
     base_given = true;
   } else if (!(c >= '0' && c <= '9')) {
-    set_io_status(sign ? err_sign_digit : err_digit, &f);
+    fail(f, sign ? err_sign_digit : err_digit);
     return 0;
   }
 
@@ -229,11 +192,11 @@ Int read_int_item(TextFile &f) {
     }
     if (c != '#') break;
     if (base_given) {
-      set_io_status(err_base_twice, &f);
+      fail(f, err_base_twice);
       return 0;
     }
     if (value < 2 || value > 36) {
-      set_io_status(err_base_range, &f);
+      fail(f, err_base_range);
       return 0;
     }
     base = value;
@@ -241,7 +204,7 @@ Int read_int_item(TextFile &f) {
     c = take_with_end_test(f);
     if (io_failed()) return 0;
     if (static_cast<std::uint64_t>(digit_value(c)) >= base) {
-      set_io_status(err_base_digit, &f);
+      fail(f, err_base_digit);
       return 0;
     }
     base_given = true;
@@ -251,7 +214,7 @@ Int read_int_item(TextFile &f) {
   const std::uint64_t limit = negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
   if (value > limit) overflow = true;
   if (overflow) {
-    set_io_status(err_overflow, &f);
+    fail(f, err_overflow);
     return 0;
   }
   return negative ? static_cast<Int>(0 - value) : static_cast<Int>(value);
@@ -261,7 +224,7 @@ void read_line_item(TextFile &f, Line &s) {
   s.length = 0;
   if (io_failed() || !check_reading(f)) return;
   if (f.at_end) {
-    set_io_status(err_past_end, &f);
+    fail(f, err_past_end);
     return;
   }
   if (f.line_end) return;
@@ -283,7 +246,7 @@ void skip_line_item(TextFile &f) {
   }
   if (io_failed() || !check_reading(f)) return;
   if (f.at_end) {
-    set_io_status(err_past_end, &f);
+    fail(f, err_past_end);
     return;
   }
   for (;;) {

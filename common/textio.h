@@ -1,5 +1,5 @@
 // Text input and output: the statements through which the programs read and
-// write every byte.
+// write every byte, on files that textfile.h opens and closes.
 //
 // Writing.  A write statement collects its items (integers in decimal, texts,
 // single characters) in the file's 16384-byte statement buffer and hands them
@@ -15,53 +15,13 @@
 // followed by its status check, so a failure stops the program right there.
 #pragma once
 
-#include "report.h"
+#include "textfile.h"
 
-#include <cstddef>
-#include <string>
 #include <type_traits>
 
 namespace wordrep {
 
-constexpr std::size_t buffer_size = 16384; // statement buffer and read chunk
-constexpr Int line_capacity = 255;         // capacity of a line read into S
-
-enum class FileMode { closed, reading, writing };
-
-// A text file: the standard streams, and the file variable bound to "ff".
-struct TextFile {
-  TextFile(const char *description, int fd, FileMode mode);
-
-  std::string description; // its name in messages: "Input", "Output", "file `ff'"
-  std::string name;        // external name once bound, else empty
-  int fd;                  // descriptor while open, else -1
-  FileMode mode;
-  bool directory_at_bind = false; // "ff" was a directory when bound
-  bool opened_before = false;     // an open has been attempted
-
-  // Writing state.
-  char out[buffer_size];
-  std::size_t fill = 0;      // bytes collected by the statement under way
-  Int statement_written = 0; // bytes of that statement handed over so far
-
-  // Reading state, reset by `reset_reading`.
-  unsigned char in[buffer_size];
-  std::size_t in_length = 0, in_next = 0; // the chunk and the next byte in it
-  int pending = -1;                       // a fetched but unread character, or -1
-  bool line_end = false;                  // the last fetched character was a line end
-  bool at_end = false;                    // a fetch found no further byte
-  bool final_line_end = false;            // the last chunk ended with a line feed
-  Int received = 0;                       // bytes received since the file was opened
-
-  void reset_reading();
-};
-
-// The standard files: descriptor 0 and descriptor 1.
-extern TextFile Input;
-extern TextFile Output;
-
-// Closes every file the program opened; failures are ignored.
-void close_open_files();
+constexpr Int line_capacity = 255; // capacity of a line read into S
 
 // --- Write statements -----------------------------------------------------
 
@@ -69,7 +29,6 @@ void begin_write(TextFile &f);         // 450 unless open for writing
 void put_item(TextFile &f, Int value); // decimal, "-" when negative
 void put_item(TextFile &f, const char *text);
 void put_item(TextFile &f, char c);
-void end_write(TextFile &f, Place place); // hands the text over, then the status check
 
 namespace detail {
 template <class T> inline void put_any(TextFile &f, const T &item) {
@@ -80,6 +39,7 @@ template <class T> inline void put_any(TextFile &f, const T &item) {
   else
     put_item(f, static_cast<const char *>(item));
 }
+// Hands the statement's text over, then the status check.
 [[gnu::noinline]] void end_statement(TextFile &f);
 } // namespace detail
 

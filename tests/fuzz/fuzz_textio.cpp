@@ -119,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                          std::to_string(got.code) + ", value " + std::to_string(got.value) +
                          ", line \"" + got.text + "\"; expected error " + std::to_string(want.code) +
                          ", value " + std::to_string(want.value) + ", line \"" + want.text + "\"");
-    if (got.code != 0) break; // the stop has closed the files
+    if (got.code != 0) break;
     if ((op == op_int || op == op_int_item) && numbers.size() < 4096) {
       write(sink, got.value, ' ');
       numbers += std::to_string(got.value) + ' ';

@@ -1,4 +1,5 @@
 // Unit tests of the text reader and writer on files with known contents.
+#include "globals.h"
 #include "report.h"
 #include "textio.h"
 
