@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -51,6 +52,30 @@ bool open_named(TextFile &f, int flags, int fallback, Int failure) {
   return true;
 }
 
+// The lock's descriptor is kept at or above this, out of the way of the
+// descriptors the run opens for its files.
+constexpr int lock_descriptor_floor = 10;
+
+// Locks the working directory for the rest of the process, once; waits
+// while another process holds the lock.  The descriptor is never closed:
+// the lock ends with the process.  Without it the run goes on as before.
+void lock_working_directory() {
+  static bool tried = false;
+  if (tried) return;
+  tried = true;
+  int fd = open_retrying(".", O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return;
+  const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, lock_descriptor_floor);
+  if (moved >= 0) {
+    ::close(fd);
+    fd = moved;
+  }
+  int locked;
+  do locked = ::flock(fd, LOCK_EX);
+  while (locked != 0 && errno == EINTR);
+  if (locked != 0) ::close(fd);
+}
+
 } // namespace
 
 TextFile::TextFile(const char *description_, int fd_, FileMode mode_)
@@ -72,6 +97,7 @@ TextFile Input("Input", 0, FileMode::reading);
 TextFile Output("Output", 1, FileMode::writing);
 
 [[gnu::noinline]] void bind(TextFile &f, const char *name) {
+  lock_working_directory();
   f.name = name;
   f.description = std::string("file `") + name + "'";
   struct stat info;

@@ -2,10 +2,10 @@
 // bound to an external name, opened, closed and reopened by the round trip.
 //
 // This is the one owner of a file's descriptor: binding, every open and every
-// close happen here.  The read
+// close happen here, and so does the lock on the working directory.  The read
 // and write statements (textio.h) work on the state of an open file.
 //
-//   bind(R, "ff");   // once; nothing is opened yet
+//   bind(R, "ff");   // once; from here on the run holds its directory locked
 //   open_write(R);   // created or truncated; any earlier open is dropped
 //   close_file(R);   // a failing close(2) is error 418
 //   open_read(R);    // at its start, nothing read yet
@@ -62,7 +62,11 @@ void fail(const TextFile &f, Int code, int sys_errno = 0);
 extern TextFile Input;
 extern TextFile Output;
 
-// Binds `f` to the external name; nothing is opened or created.
+// Binds `f` to the external name; nothing is opened or created.  The first
+// binding of a run also locks the working directory (flock(2) on the
+// directory itself) until the process exits, waiting while another run holds
+// it, so that runs started in one directory never share its files; a
+// directory that cannot be opened or locked is used without the lock.
 void bind(TextFile &f, const char *name);
 
 // Closes `f` if open, dropping what was left unread, then opens it

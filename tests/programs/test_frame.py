@@ -1,10 +1,14 @@
 """The frame both programs share: graph input, the error report, the round trip."""
 
 import os
+import shutil
 import stat
+import subprocess
+import tempfile
 import unittest
+from pathlib import Path
 
-from harness import cleanup, golden, graph, run
+from harness import BIN, cleanup, golden, graph, run
 
 PATH3 = b"3\n1 2\n2 3\n0 0\n"
 PROGRAMS = ["alterword", "orientcheck"]
@@ -175,6 +179,76 @@ class RoundTrip(unittest.TestCase):
         r = run("alterword", b"0\n0 0\n", answers=[b"\n\n", b"sat\n"])
         self.assertEqual((r.status, r.stdout), (0, b"no solution for 2,\nrepresenting word for 3:\n\n"))
         cleanup(r)
+
+
+WHEEL6 = graph(6, [(1, 2), (1, 3), (1, 4), (1, 5), (1, 6), (2, 3), (3, 4), (4, 5), (5, 6), (6, 2)])
+SETPRIV = shutil.which("setpriv")
+
+
+class SharedDirectory(unittest.TestCase):
+    """Runs started at once in one directory, where "ff" and "r" are shared names."""
+
+    # Answers by the benchmark it is given (uniform word, the wheel's
+    # orientation, any other orientation), slowly, so that the runs overlap.
+    SOLVER = """#!/bin/sh
+sleep 0.03
+if grep -q '^:extrafuns ((A Int Int Int))$' ff; then cat word.result
+elif grep -q '^(implies (F 6 6) ' ff; then echo unsat
+else cat orientation.result
+fi
+sleep 0.03
+"""
+    # The path 1-2-3: the word 121323 and the orientation 2->1, 2->3.
+    WORD = b"sat\n(= (A 1 1) 1)\n(= (A 2 1) 2)\n(= (A 1 2) 3)\n(= (A 3 1) 4)\n(= (A 2 2) 5)\n(= (A 3 2) 6)\n"
+    ORIENTATION = b"sat\n" + b"".join(
+        b"(= (F %d %d) %s)\n" % (i, j, b"true" if (i, j) in [(2, 1), (2, 3)] else b"false")
+        for i in range(1, 4) for j in range(1, 4))
+    RUNS = [
+        ("orientcheck", WHEEL6, b"Not semi-transitive\n"),
+        ("orientcheck", PATH3, b"Semi-transitive by orientation:\n2 1\n2 3\n"),
+        ("alterword", PATH3, b"representing word for 2:\n121323\n"),
+    ]
+
+    def scratch(self):
+        work = Path(tempfile.mkdtemp(prefix="wordrep-test-"))
+        (work / "yices").write_text(self.SOLVER)
+        (work / "yices").chmod(0o755)
+        (work / "word.result").write_bytes(self.WORD)
+        (work / "orientation.result").write_bytes(self.ORIENTATION)
+        return work
+
+    def test_concurrent_runs_each_give_the_lone_answer(self):
+        for attempt in range(12):
+            work = self.scratch()
+            procs = []
+            for n, (program, stdin, _) in enumerate(self.RUNS):
+                (work / f"input{n}").write_bytes(stdin)
+                with open(work / f"input{n}", "rb") as text:
+                    procs.append(subprocess.Popen([str(BIN / program)], cwd=work, stdin=text,
+                                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE))
+            outcomes = [proc.communicate(timeout=120) + (proc.returncode,) for proc in procs]
+            for (program, _, answer), (out, err, status) in zip(self.RUNS, outcomes):
+                with self.subTest(attempt=attempt, program=program, answer=answer):
+                    self.assertEqual((status, out, err), (0, answer, b""))
+            self.assertEqual((work / "ff").read_bytes(), b"")
+            self.assertFalse((work / "r").exists())
+            shutil.rmtree(work)
+
+    @unittest.skipIf(os.geteuid() == 0 and SETPRIV is None, "as root this needs setpriv")
+    def test_directory_that_cannot_be_read_is_run_in_as_before(self):
+        # Write and search permission only: the run goes without the lock.
+        for program, stdin, answer in self.RUNS:
+            with self.subTest(program=program):
+                work = self.scratch()
+                work.chmod(0o333)
+                argv = [str(BIN / program)]
+                if os.geteuid() == 0:
+                    argv = [SETPRIV, "--reuid=nobody", "--regid=nogroup", "--clear-groups"] + argv
+                proc = subprocess.run(argv, input=stdin, cwd=work, capture_output=True, timeout=60)
+                work.chmod(0o755)
+                self.assertEqual((proc.returncode, proc.stdout, proc.stderr), (0, answer, b""))
+                self.assertEqual((work / "ff").read_bytes(), b"")
+                shutil.rmtree(work)
 
 
 if __name__ == "__main__":
