@@ -5,11 +5,7 @@ namespace smt {
 TermId violation(const Benchmark &bench, const Assignment &values) {
   const TermStore &s = bench.store;
   size_t n = s.size();
-  std::vector<char> reach(n, 0);
-  for (TermId a : bench.assertions) reach[a] = 1;
-  for (TermId t = static_cast<TermId>(n); t-- > 0;)
-    if (reach[t])
-      for (uint32_t i = 0; i < s.num_children(t); ++i) reach[s.child(t, i)] = 1;
+  std::vector<char> reach = s.reachable(bench.assertions);
   std::vector<int64_t> val(n, 0);
   const auto &apps = s.ground_apps();
   for (size_t i = 0; i < apps.size(); ++i) val[apps[i]] = values[i];

@@ -36,14 +36,10 @@ public:
 
   std::string run() {
     size_t n = s_.size();
-    std::vector<char> reach(n, 0);
-    for (TermId a : b_.assertions) reach[a] = 1;
-    for (TermId t = static_cast<TermId>(n); t-- > 0;)
+    std::vector<char> reach = s_.reachable(b_.assertions);
+    for (TermId t = 0; t < n; ++t)
       if (reach[t])
-        for (uint32_t i = 0; i < s_.num_children(t); ++i) {
-          reach[s_.child(t, i)] = 1;
-          ++refs_[s_.child(t, i)];
-        }
+        for (uint32_t i = 0; i < s_.num_children(t); ++i) ++refs_[s_.child(t, i)];
     bool uf = false;
     for (size_t i = 0; i < s_.num_symbols(); ++i) uf = uf || !s_.symbol(i).args.empty();
     out_ += "(set-option :produce-models true)\n";

@@ -70,6 +70,16 @@ bool TermStore::is_ground_app(TermId t) const {
   return true;
 }
 
+std::vector<char> TermStore::reachable(const std::vector<TermId> &roots) const {
+  std::vector<char> reach(nodes_.size(), 0);
+  for (TermId r : roots) reach[r] = 1;
+  // Children always have smaller ids than their parents.
+  for (TermId t = static_cast<TermId>(nodes_.size()); t-- > 0;)
+    if (reach[t])
+      for (uint32_t i = 0; i < num_children(t); ++i) reach[child(t, i)] = 1;
+  return reach;
+}
+
 uint64_t TermStore::hash(Kind kind, uint32_t sym, int64_t value, const TermId *args,
                          size_t n) const {
   uint64_t h = static_cast<uint64_t>(kind) * 0x9E3779B97F4A7C15ull;

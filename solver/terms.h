@@ -113,6 +113,8 @@ public:
   size_t size() const { return nodes_.size(); }
   // True for an App whose arguments are all numerals (a plain variable).
   bool is_ground_app(TermId t) const;
+  // Per term: 1 when it is one of the roots or below one, else 0.
+  std::vector<char> reachable(const std::vector<TermId> &roots) const;
 
   // Ground applications in order of first creation (= first occurrence in the text).
   const std::vector<TermId> &ground_apps() const { return ground_apps_; }
