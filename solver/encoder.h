@@ -1,4 +1,5 @@
-// Eager encoding of a benchmark into SAT.
+// Eager encoding of a benchmark into SAT (encoder.cpp: frame and formulas,
+// encoder_classes.cpp: permutation classes, encoder_order.cpp: integer terms).
 //
 // Formulas: polarity-aware Tseitin (Plaisted-Greenbaum); top-level
 // implications whose antecedent is a disjunction become one clause per
@@ -64,11 +65,13 @@ private:
   // Collect literals of a clause equivalent to the signed term; false when satisfied.
   bool collect(TermId t, bool positive, std::vector<Lit> &clause);
   Lit encode(TermId t, uint8_t pol);
+  Lit connective(TermId t, Kind k, Lit L, uint8_t need);
   Lit encode_atom(TermId t, uint8_t pol);
   Lit encode_equalities(TermId t, Lit L, uint8_t need);
   // Atoms over permutation-class members.
   Lit class_atom(TermId t);
-  Lit is_min(uint32_t k, uint32_t i, bool max);
+  // "Member i of class k is the minimum" (or with max, the maximum).
+  Lit extreme(uint32_t k, uint32_t i, bool max);
   void add_pairs();
   void add_transitivity();
   void add_implied_orders();
