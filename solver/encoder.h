@@ -40,6 +40,8 @@ public:
   // Preferred, not implied: for each class symbol of arity 2, the copies
   // f(i,1) < f(i,2) < ... of every first argument i in order, as assumptions.
   std::vector<Lit> preferred_orders() const;
+  // Literals held so far, as counted against kMaxLiterals.
+  uint64_t size() const { return size_; }
   // After a satisfiable solve: value of a ground application (Bool as 0/1).
   int64_t model_value(TermId app) const;
 

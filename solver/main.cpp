@@ -82,10 +82,11 @@ int run(int argc, char **argv) {
   Outcome res = solve_benchmark(bench, opt.solve);
   if (opt.stats)
     std::fprintf(stderr,
-                 "yices: %zu terms, %zu classes, %d vars, %zu clauses, %zu symmetry units; "
-                 "parse %.3f s, encode %.3f s, solve %.3f s\n",
-                 bench.store.size(), res.classes, res.vars, res.clauses, res.symmetry, t_parse,
-                 res.encode_s, res.solve_s);
+                 "yices: %zu terms, %zu classes, %d vars, %zu clauses, %llu literals, "
+                 "%zu symmetry units; parse %.3f s, encode %.3f s, solve %.3f s\n",
+                 bench.store.size(), res.classes, res.vars, res.clauses,
+                 static_cast<unsigned long long>(res.literals), res.symmetry, t_parse, res.encode_s,
+                 res.solve_s);
   if (!res.sat)
     write_out("unsat\n");
   else

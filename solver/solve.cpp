@@ -35,6 +35,7 @@ Outcome solve_benchmark(const Benchmark &bench, const SolveSettings &settings) {
   out.classes = ints.classes.size();
   out.vars = sat.num_vars();
   out.clauses = sat.num_clauses();
+  out.literals = enc.size();
   out.encode_s = std::chrono::duration<double>(encoded - start).count();
   out.solve_s = std::chrono::duration<double>(Clock::now() - encoded).count();
   if (!out.sat) return out;

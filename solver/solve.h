@@ -17,13 +17,14 @@ struct SolveSettings {
 // What solve_benchmark found, with sizes for --stats.
 struct Outcome {
   bool sat = false;
-  Assignment values;   // after sat: parallel to store.ground_apps()
-  size_t classes = 0;  // permutation classes found
-  size_t symmetry = 0; // symmetry-breaking units added
-  int vars = 0;        // SAT variables
-  size_t clauses = 0;  // SAT clauses
-  double encode_s = 0; // seconds spent analysing and encoding
-  double solve_s = 0;  // seconds spent in the SAT engine
+  Assignment values;     // after sat: parallel to store.ground_apps()
+  size_t classes = 0;    // permutation classes found
+  size_t symmetry = 0;   // symmetry-breaking units added
+  int vars = 0;          // SAT variables
+  size_t clauses = 0;    // SAT clauses
+  uint64_t literals = 0; // size of the encoding, as counted against its limit
+  double encode_s = 0;   // seconds spent analysing and encoding
+  double solve_s = 0;    // seconds spent in the SAT engine
 };
 
 // Analyse, encode, solve and (after sat) check the model against every
