@@ -9,6 +9,7 @@ ROOT = os.path.dirname(os.path.dirname(HERE))
 TOOLS = os.path.join(ROOT, "tools")
 EXAMPLES = os.path.join(ROOT, "examples")
 STUB = os.path.join(HERE, "stubs", "stub-program")
+STUB_CENSUS = os.path.join(HERE, "stubs", "stub-census")
 PYTHON = "/usr/bin/python3"
 GENG = "/usr/bin/nauty-geng"
 SHOWG = "/usr/bin/nauty-showg"

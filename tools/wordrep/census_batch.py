@@ -183,8 +183,7 @@ def find_census(args):
     return path
 
 
-def make_store(args, source):
-    journal = args.journal or (args.output + ".journal" if args.output else None)
+def make_store(args, source, journal):
     if args.journal and not args.output:
         raise Fatal("--journal needs -o FILE (the CSV is put together in that file)")
     if args.resume and not journal:
@@ -192,7 +191,7 @@ def make_store(args, source):
     tmpdir = os.path.abspath(args.tmpdir)
     if not os.path.isdir(tmpdir):
         raise Fatal("scratch directory %s does not exist" % tmpdir)
-    return Store(args.output, journal, source.ident, args.resume, tmpdir), journal
+    return Store(args.output, journal, source.ident, args.resume, tmpdir)
 
 
 def run(args, source, prog, warn):
@@ -202,32 +201,44 @@ def run(args, source, prog, warn):
     if shutil.which("parallel") is None:
         raise Fatal("GNU parallel is not installed (Debian package \"parallel\")")
     source.check()
-    store, journal = make_store(args, source)
-    enabled = sys.stderr.isatty() if args.progress is None else args.progress
-    progress = Progress(enabled, source.total, source.unit)
-    batch = CensusBatch(source, store, census, progress, args.jobs, args.sshloginfile, warn)
-    old = {s: signal.signal(s, batch.on_signal) for s in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)}
+    journal = args.journal or (args.output + ".journal" if args.output else None)
+    batch = None
     try:
-        progress.show(force=True)
-        batch.start()
-        batch.read()
-        complete = batch.feed_error is None and store.emitted + 1 == source.parts
-        store.close(complete)
+        store = make_store(args, source, journal)
+        enabled = sys.stderr.isatty() if args.progress is None else args.progress
+        progress = Progress(enabled, source.total, source.unit)
+        batch = CensusBatch(source, store, census, progress, args.jobs, args.sshloginfile, warn)
+        complete = run_parts(batch)
     except WriteFailure as e:
-        batch.abort()
-        progress.finish()
+        if batch:
+            batch.abort()
+            batch.store.abandon()
+            batch.progress.finish()
         where = (": free some space and run the same command with --resume to go on"
                  if journal else "")
         warn("%s%s" % (e, where))
         return EXIT_WRITE
-    finally:
-        for s, h in old.items():
-            signal.signal(s, h)
-    progress.finish()
     if batch.feed_error is not None:
         raise batch.feed_error
     summary(prog, store, progress, source, time.monotonic() - t0)
     return outcome(batch, store, source, journal, complete, warn)
+
+
+def run_parts(batch):
+    """Runs every part still to run; returns whether the output is complete."""
+    handler = batch.on_signal
+    old = {s: signal.signal(s, handler) for s in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)}
+    try:
+        batch.progress.show(force=True)
+        batch.start()
+        batch.read()
+        complete = batch.feed_error is None and batch.store.emitted + 1 == batch.source.parts
+        batch.store.close(complete)
+    finally:
+        for s, h in old.items():
+            signal.signal(s, h)
+    batch.progress.finish()
+    return complete
 
 
 def summary(prog, store, progress, source, elapsed):

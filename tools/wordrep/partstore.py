@@ -120,7 +120,11 @@ class Store:
             self._make_parts_dir()
         else:
             self.parts_dir = tempfile.mkdtemp(prefix="wordrep-batch.", dir=tmpdir)
-        self._open_output(output)
+        try:
+            self._open_output(output)
+        except (Fatal, WriteFailure):
+            self.abandon()
+            raise
 
     def _replay(self):
         for rec in self.journal.records:
@@ -233,6 +237,11 @@ class Store:
                 self.out_size = self.out.tell()
                 self.journal.add({"emitted": i, "size": self.out_size})
             os.unlink(path)
+
+    def abandon(self):
+        """After a failure: part files without a journal are of no use."""
+        if not self.journal:
+            shutil.rmtree(self.parts_dir, ignore_errors=True)
 
     def close(self, complete):
         """Closes the output; a complete batch leaves no journal or parts."""

@@ -1,0 +1,399 @@
+#!/usr/bin/python3
+"""wordrep-batch on the census engine, with the stand-in stubs/stub-census:
+parts and their order, the summary, interruption and resume, the journal,
+a full disk, the progress bar, bad command lines.  The expected CSV is
+always what one run of the stand-in over the same graphs writes; the
+mathematics is tested with the real census in test_batch_families.py."""
+
+import json
+import os
+import pty
+import re
+import resource
+import select
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+import unittest
+
+from helpers import GENG, STUB_CENSUS, geng, tool
+
+BATCH = tool("wordrep-batch")
+HEADER = "graph6,vertices,edges,semi_transitive,representation_number,word,orientation,witness\n"
+RESUME_HINT = ": free some space and run the same command with --resume to go on\n"
+
+
+class CensusCase(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.dir = self.tmp.name
+        self.log = os.path.join(self.dir, "log")
+        self.out = os.path.join(self.dir, "out.csv")
+        self.scratch = os.path.join(self.dir, "scratch")
+        os.mkdir(self.scratch)
+        self.control({})
+
+    def tearDown(self):
+        self.tmp.cleanup()
+
+    def control(self, ctl, log=True):
+        ctl = dict(ctl, log=self.log) if log else dict(ctl)
+        self.ctl = os.path.join(self.dir, "control.json")
+        with open(self.ctl, "w") as f:
+            json.dump(ctl, f)
+
+    def env(self):
+        return dict(os.environ, STUB_CONTROL=self.ctl)
+
+    def cmd(self, *args):
+        return [BATCH, "--census", STUB_CENSUS, "--no-progress", "--tmpdir", self.scratch] + list(args)
+
+    def write_input(self, graphs, name="in.g6"):
+        path = os.path.join(self.dir, name)
+        with open(path, "w") as f:
+            f.write("".join(g + "\n" for g in graphs))
+        return path
+
+    def batch(self, *args, stdin="", **kw):
+        return subprocess.run(self.cmd(*args), input=stdin, capture_output=True, text=True,
+                              env=self.env(), timeout=300, **kw)
+
+    def start(self, *args):
+        return subprocess.Popen(self.cmd(*args), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                stdin=subprocess.DEVNULL, text=True, env=self.env())
+
+    def one_run(self, text):
+        """The CSV of one stand-in run over the graphs of text."""
+        env = dict(os.environ)
+        env.pop("STUB_CONTROL", None)
+        return subprocess.run([STUB_CENSUS, "--no-summary"], input=text, capture_output=True,
+                              text=True, env=env).stdout
+
+    def read(self, path):
+        with open(path) as f:
+            return f.read()
+
+    def runs(self):
+        """The stand-in's finished runs, each the list of graphs it answered."""
+        if not os.path.exists(self.log):
+            return []
+        with open(self.log) as f:
+            return [line.split() for line in f]
+
+    def journal_records(self, path=None):
+        with open(path or self.out + ".journal") as f:
+            return [json.loads(line) for line in f if line.endswith("\n")]
+
+    def done_parts(self):
+        return {r["done"] for r in self.journal_records()[1:] if "done" in r}
+
+    def assertNothingLeft(self):
+        """No journal, part files or scratch directories after a complete batch."""
+        self.assertEqual([n for n in os.listdir(self.dir) if n.startswith("out.csv.")], [])
+        self.assertEqual(os.listdir(self.scratch), [])
+
+
+def geng_parts(args, parts):
+    """The lines of every part of a family, in part order."""
+    return "".join(subprocess.run([GENG, "-q"] + args + ["%d/%d" % (i, parts)],
+                                  capture_output=True, text=True, check=True).stdout
+                   for i in range(parts))
+
+
+class Parts(CensusCase):
+    def test_lists_in_parts_give_the_rows_of_one_run_in_input_order(self):
+        graphs = geng("-c", 6)[:40]
+        # (input text, options, stand-in control)
+        cases = [
+            ("".join(g + "\n" for g in graphs), ["--chunk", "7", "-j", "3"],
+             {"slow": {graphs[0]: 1.5}}),                 # the first part finishes last
+            (">>graph6<<Bg\n\n  BW  \n\nBw\n", ["--chunk", "2"], {}),
+            ("".join(g + "\n" for g in graphs[:5]), ["--chunk", "100"], {}),
+            ("#wordrep-end 0 ok\nBg\n#wordrep-part 1\n", ["--chunk", "1"], {}),
+            ("", [], {}),
+        ]
+        for text, opts, ctl in cases:
+            with self.subTest(text=text[:20], opts=opts):
+                self.control(ctl)
+                open(self.log, "w").close()
+                path = self.write_input(text.splitlines())
+                p = self.batch(path, "-o", self.out, *opts)
+                failed = "failed:" in self.one_run(text)
+                self.assertEqual(p.returncode, 1 if failed else 0, p.stderr)
+                self.assertEqual(self.read(self.out), self.one_run(text))
+                self.assertEqual(p.stdout, "")
+                self.assertNothingLeft()
+                q = self.batch(*opts, stdin=text)          # standard input to standard output
+                self.assertEqual((q.returncode, q.stdout), (p.returncode, self.one_run(text)))
+        # The first case's parts did finish out of order.
+        self.control({"slow": {graphs[0]: 1.5}})
+        open(self.log, "w").close()
+        self.batch(self.write_input(graphs), "--chunk", "7", "-j", "3")
+        firsts = [run[0] for run in self.runs()]
+        self.assertEqual(sorted(firsts), sorted(graphs[0::7]))
+        self.assertNotEqual(firsts, graphs[0::7])
+
+    def test_geng_parts_are_nautys_res_mod_in_order(self):
+        for args, parts in ((["-c", "6"], 7), (["5"], 1), (["-c", "5", "4:5"], 3)):
+            with self.subTest(args=args, parts=parts):
+                p = self.batch("--geng", " ".join(args), "--parts", str(parts), "-o", self.out)
+                self.assertEqual(p.returncode, 0, p.stderr)
+                got = self.read(self.out)
+                self.assertEqual(got, self.one_run(geng_parts(args, parts)))
+                # The same graphs as the whole family in one run.
+                whole = self.one_run(subprocess.run([GENG, "-q"] + args, capture_output=True,
+                                                    text=True).stdout)
+                self.assertEqual(sorted(got.splitlines()), sorted(whole.splitlines()))
+                self.assertIn("  parts: %d of %d finished, 0 taken from the journal\n"
+                              % (parts, parts), p.stderr)
+                self.assertNothingLeft()
+
+
+class Summary(CensusCase):
+    def test_counts(self):
+        # Each graph's answer is set here; the summary must count exactly these.
+        rows = {
+            "Bg": {"semi_transitive": "yes", "representation_number": "2"},
+            "BW": {"semi_transitive": "yes", "representation_number": "3"},
+            "Bw": {"semi_transitive": "yes", "representation_number": "3"},
+            "B?": {"semi_transitive": "yes", "representation_number": "7"},
+            "Bo": {"semi_transitive": "no", "representation_number": "", "witness": "1 2 3"},
+            "C~": {"semi_transitive": "no", "representation_number": "", "witness": "1 2 3"},
+            "CF": {"semi_transitive": "no", "representation_number": "", "witness": "1 2 3 4"},
+            "CU": {"semi_transitive": "yes", "representation_number": "failed: no K"},
+        }
+        self.control({"rows": rows})
+        p = self.batch("--chunk", "3", stdin="".join(g + "\n" for g in rows))
+        self.assertEqual(p.returncode, 1)
+        lines = p.stderr.splitlines()
+        self.assertEqual(lines[:-1], ["wordrep-batch: 8 graphs",
+                                      "  representation number 2: 1",
+                                      "  representation number 3: 2",
+                                      "  representation number 7: 1",
+                                      "  not word-representable: 3",
+                                      "  minimal non-word-representable: 2",
+                                      "  failures: 1",
+                                      "  parts: 3 of 3 finished, 0 taken from the journal"])
+        self.assertRegex(lines[-1], r"^  wall time: \d+\.\d\d s, 8 graphs run, \d+\.\d\d graphs/s$")
+
+
+class Resume(CensusCase):
+    def killed_then_resumed(self, sig):
+        graphs = geng("-c", 6)[:60]
+        path = self.write_input(graphs)
+        self.control({"sleep": 0.04})
+        p = self.start(path, "--chunk", "5", "-j", "2", "-o", self.out)
+        deadline = time.monotonic() + 120
+        while time.monotonic() < deadline and p.poll() is None:
+            if os.path.exists(self.out + ".journal") and len(self.done_parts()) >= 3:
+                break
+            time.sleep(0.02)
+        p.send_signal(sig)
+        _, err = p.communicate(timeout=60)
+        self.assertEqual(p.returncode, 130 if sig == signal.SIGTERM else -signal.SIGKILL, err)
+        if sig == signal.SIGTERM:
+            self.assertEqual(err.splitlines()[-1], "wordrep-batch: interrupted; run the same "
+                                                   "command with --resume to go on")
+        done = self.done_parts()
+        self.assertLess(len(done), 12)
+        time.sleep(1)          # parts a killed batch left running end by themselves
+        before = len(self.runs())
+
+        q = self.start(path, "--chunk", "5", "-j", "2", "-o", self.out, "--resume")
+        _, err = q.communicate(timeout=120)
+        self.assertEqual(q.returncode, 0, err)
+        self.assertEqual(self.read(self.out), self.one_run("".join(g + "\n" for g in graphs)))
+        self.assertIn("  parts: 12 of 12 finished, %d taken from the journal\n" % len(done), err)
+        self.assertIn(", %d graphs run," % (60 - 5 * len(done)), err)
+        self.assertNothingLeft()
+        # Finished parts were not run again; every other part was.
+        again = sorted(run[0] for run in self.runs()[before:])
+        self.assertEqual(again, sorted(graphs[5 * i] for i in range(12) if i not in done))
+
+    def test_terminated_and_resumed(self):
+        self.killed_then_resumed(signal.SIGTERM)
+
+    def test_killed_and_resumed(self):
+        self.killed_then_resumed(signal.SIGKILL)
+
+    def unfinished_journal(self, *args):
+        """A batch whose part with graph BW fails: its journal stays."""
+        self.control({"exit": {"BW": 7}})
+        p = self.batch("-o", self.out, *args)
+        self.assertEqual(p.returncode, 4, p.stderr)
+        self.assertIn("wordrep-batch: part ", p.stderr)
+        self.assertIn(" failed: wordrep-census exited with status 7: wordrep-census: stand-in "
+                      "told to stop at BW\n", p.stderr)
+        self.assertTrue(p.stderr.endswith("; run the same command with --resume to go on\n"))
+        self.control({})
+        with open(self.out + ".journal") as f:
+            return f.read()
+
+    def test_a_failed_part_runs_again_on_resume(self):
+        text = "Bg\nBw\nBW\nC~\nCF\n"
+        path = self.write_input(text.split())
+        self.unfinished_journal(path, "--chunk", "2")
+        before = len(self.runs())
+        p = self.batch(path, "-o", self.out, "--chunk", "2", "--resume")
+        self.assertEqual(p.returncode, 0, p.stderr)
+        self.assertEqual(self.read(self.out), self.one_run(text))
+        self.assertEqual(self.runs()[before:], [["BW", "C~"]])
+        self.assertNothingLeft()
+
+    def test_journal_of_other_input_is_refused(self):
+        g6 = self.write_input(["Bg", "BW", "Bw", "C~", "CF", "CU"])
+        # (the unfinished batch, the resume it must refuse, the reason)
+        other = "belongs to a different input \\(.+\\)"
+        cases = [
+            ([g6, "--chunk", "2"], [self.write_input(["Bg", "Bw"], "a"), "--chunk", "2"], other),
+            ([g6, "--chunk", "2"], [g6, "--chunk", "3"], other),
+            ([g6, "--chunk", "2"], ["--geng", "-c 3", "--parts", "2"], other),
+            (["--geng", "-c 4", "--parts", "2"], ["--geng", "-c 5", "--parts", "2"], other),
+            (["--geng", "-c 4", "--parts", "2"], ["--geng", "-c 4", "--parts", "3"], other),
+            ([g6, "--chunk", "2"], [self.write_input(["Bg", "BW", "Bw", "C~", "CU", "CF"], "b"),
+                                    "--chunk", "2"], "belongs to a different input \\(part 2 differs\\)"),
+            ([g6, "--chunk", "2"], [self.write_input(["Bg", "BW", "Bw", "C~"], "c"),
+                                    "--chunk", "2"], "belongs to a different input \\(it has more parts\\)"),
+        ]
+        for first, second, reason in cases:
+            with self.subTest(first=first, second=second):
+                if first[0] == "--geng":
+                    self.control({"exit": {"C~": 7}})
+                    self.assertEqual(self.batch("-o", self.out, *first).returncode, 4)
+                    journal = self.read(self.out + ".journal")
+                else:
+                    journal = self.unfinished_journal(*first)
+                self.control({})
+                output = self.read(self.out)
+                p = self.batch("-o", self.out, "--resume", *second)
+                self.assertEqual(p.returncode, 2)
+                self.assertRegex(p.stderr, r"^wordrep-batch: (the )?journal (\S+ )?%s; remove it or use "
+                                           r"the input it was made from\n$" % reason)
+                if "differs" not in reason and "more" not in reason:
+                    self.assertEqual((self.read(self.out + ".journal"), self.read(self.out)),
+                                     (journal, output))
+                q = self.batch("-o", self.out, *first)          # no --resume: refused too
+                self.assertEqual(q.returncode, 2)
+                self.assertIn("exists from an unfinished batch: add --resume", q.stderr)
+                os.unlink(self.out + ".journal")
+                shutil.rmtree(self.out + ".journal.parts")
+
+
+def file_size_limit(limit):
+    def preexec():
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
+    return preexec
+
+
+class DiskFull(CensusCase):
+    def test_a_file_that_cannot_be_written_ends_the_batch_resumably(self):
+        # (graphs, chunk, the file that reaches the size limit first): rows
+        # of about 57 bytes against journal records of about 190 bytes per
+        # part.  (GNU parallel checks its own disk with files of 8193 bytes.)
+        limit = 8200
+        cases = [(200, "25", self.out), (60, "1", self.out + ".journal")]
+        for count, chunk, victim in cases:
+            with self.subTest(chunk=chunk, victim=victim):
+                graphs = geng("-c", 7)[:count]
+                path = self.write_input(graphs)
+                self.control({}, log=False)
+                p = subprocess.run(self.cmd(path, "--chunk", chunk, "-o", self.out),
+                                   capture_output=True, text=True, env=self.env(),
+                                   preexec_fn=file_size_limit(limit))
+                self.assertEqual(p.returncode, 3, p.stderr)
+                self.assertEqual(p.stderr, "wordrep-batch: cannot write %s: File too large%s"
+                                 % (victim, RESUME_HINT))
+                self.assertEqual(os.path.getsize(victim), limit)
+                q = self.batch(path, "--chunk", chunk, "-o", self.out, "--resume")
+                self.assertEqual(q.returncode, 0, q.stderr)
+                self.assertEqual(self.read(self.out), self.one_run("".join(g + "\n" for g in graphs)))
+                self.assertNothingLeft()
+
+    def test_standard_output_on_a_full_device(self):
+        with open("/dev/full", "w") as full:
+            p = subprocess.run(self.cmd("--chunk", "2"), input="Bg\nBW\nBw\n", stdout=full,
+                               stderr=subprocess.PIPE, text=True, env=self.env())
+        self.assertEqual((p.returncode, p.stderr),
+                         (3, "wordrep-batch: cannot write standard output: No space left on device\n"))
+        self.assertEqual(os.listdir(self.scratch), [])
+
+
+class CommandLine(CensusCase):
+    def test_bad_command_lines_are_refused_before_starting(self):
+        g6 = self.write_input(["Bg"])
+        cases = [
+            ([g6, "--geng", "-c 5"], "give either a FILE or --geng, not both"),
+            (["--parts", "3"], "--parts is for --geng; a list is split with --chunk"),
+            (["--geng", "-c 5", "--chunk", "3"],
+             "--chunk is for a list; a --geng family is split with --parts"),
+            (["--verify"], "--verify needs --programs"),
+            (["--timeout", "5"], "--timeout needs --programs"),
+            (["--programs", "--geng", "-c 5"], "--geng is for the census, not --programs"),
+            (["--geng", "-c 5 0/3"],
+             "--geng: leave out res/mod and output files; --parts does the splitting"),
+            (["--geng", "-c 5", "--parts", "0"], "--parts must be at least 1"),
+            ([g6, "--chunk", "0"], "--chunk must be at least 1"),
+            (["--geng", "-c 5 -Z"], "nauty-geng -c 5 -Z: Usage: geng [-cCmtfkbd#D#] "
+                                    "[-uygsnh] [-lvq] [-x#X#] n [mine[:maxe]] [res/mod] [file]"),
+            ([os.path.join(self.dir, "missing.g6")],
+             "cannot read %s/missing.g6: No such file or directory" % self.dir),
+            ([g6, "--census", os.path.join(self.dir, "none")],
+             "wordrep-census not found at %s/none (use --bin DIR or --census PATH)" % self.dir),
+            ([g6, "--resume"], "--resume needs -o FILE"),
+            ([g6, "--journal", os.path.join(self.dir, "j")],
+             "--journal needs -o FILE (the CSV is put together in that file)"),
+        ]
+        for args, message in cases:
+            with self.subTest(args=args):
+                p = self.batch(*args)
+                self.assertEqual((p.returncode, p.stdout, p.stderr),
+                                 (2, "", "wordrep-batch: %s\n" % message))
+        self.assertEqual(self.runs(), [])
+
+
+class ProgressBar(CensusCase):
+    def on_terminal(self, *args):
+        master, slave = pty.openpty()
+        cmd = [a for a in self.cmd(*args) if a != "--no-progress"]
+        p = subprocess.Popen(cmd, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=slave,
+                             env=self.env(), text=True)
+        os.close(slave)
+        screen = b""
+        while select.select([master], [], [], 60)[0]:
+            try:
+                chunk = os.read(master, 4096)
+            except OSError:
+                break
+            if not chunk:
+                break
+            screen += chunk
+        out = p.stdout.read()
+        p.wait()
+        os.close(master)
+        return p.returncode, out, screen.decode()
+
+    def test_bar_with_rate_and_time_left_on_a_terminal_only(self):
+        g6 = self.write_input(geng("-c", 5))
+        # (options, the bar once everything is done)
+        cases = [
+            (["--geng", "-c 5", "--parts", "4"],
+             r"\r\[#{30}\] 4/4 parts 100% 21 graphs [0-9.]+ graphs/s ETA 0:00 "),
+            ([g6, "--chunk", "5"], r"\r\[#{30}\] 100% 21 graphs [0-9.]+ graphs/s ETA 0:00 "),
+        ]
+        for args, final in cases:
+            with self.subTest(args=args):
+                status, out, screen = self.on_terminal(*args)
+                self.assertEqual(status, 0, screen)
+                self.assertEqual(out.count("\n"), 22)
+                self.assertRegex(screen, final)
+                self.assertRegex(screen, r"\r\[[.?]{30}\] ")        # the bar before any part
+                self.assertIn("wordrep-batch: 21 graphs", screen)
+                p = self.batch(*[a for a in args if a != "--no-progress"])
+                self.assertNotIn("\r", p.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()
