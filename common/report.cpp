@@ -126,13 +126,12 @@ void stop(Int code, const std::string &message, Place place) {
 #ifdef WORDREP_FUZZING
   (void)place;
   throw Stopped{code, message};
-#else
+#endif
   const std::string line = program_name + ": " + message.substr(0, 2048) + " (error #" +
                            std::to_string(code) + " at " + hex(place) + ")\n";
   ssize_t ignored = ::write(2, line.data(), line.size()); // a failure here is ignored
   (void)ignored;
   std::_Exit(42); // closes every open file; nothing of them is deleted or truncated
-#endif
 }
 
 [[gnu::noinline]] void check_bounds(Int index, Int low, Int high) {

@@ -2,8 +2,8 @@
 // bound to an external name, opened, closed and reopened by the round trip.
 //
 // This is the one owner of a file's descriptor: binding, every open and every
-// close happen here, and so does the lock on the working directory.  The read
-// and write statements (textio.h) work on the state of an open file.
+// close happen here, and so does the lock on the working directory.  The
+// read and write statements (textio.h) work on the state of an open file.
 //
 //   bind(R, "ff");   // once; from here on the run holds its directory locked
 //   open_write(R);   // created or truncated; any earlier open is dropped
