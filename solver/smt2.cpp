@@ -30,6 +30,40 @@ std::string symbol_text(const std::string &name) {
   return quoted + "|";
 }
 
+// The SMT-LIB 2 name of an operator kind.
+const char *op_name(Kind kind) {
+  switch (kind) {
+  case Kind::Not:
+    return "not";
+  case Kind::And:
+    return "and";
+  case Kind::Or:
+    return "or";
+  case Kind::Implies:
+    return "=>";
+  case Kind::Iff:
+  case Kind::Eq:
+    return "=";
+  case Kind::Xor:
+    return "xor";
+  case Kind::IteBool:
+  case Kind::IteInt:
+    return "ite";
+  case Kind::Distinct:
+    return "distinct";
+  case Kind::Lt:
+    return "<";
+  case Kind::Le:
+    return "<=";
+  case Kind::Add:
+    return "+";
+  case Kind::Neg:
+    return "-";
+  default:
+    return "?"; // constants, numerals, applications and multiples are printed apart
+  }
+}
+
 class Writer {
 public:
   explicit Writer(const Benchmark &bench) : b_(bench), s_(bench.store), refs_(s_.size(), 0) {}
@@ -90,12 +124,13 @@ private:
     o += v < 0 ? "(- " + digits.substr(1) + ")" : digits;
   }
 
+  // The term, or its name when it is defined; an application of a symbol or
+  // an operator as "(head child ...)".
   void print(TermId t, std::string &o) const {
     if (!names_.empty() && !names_[t].empty()) {
       o += names_[t];
       return;
     }
-    const char *op = nullptr;
     switch (s_.kind(t)) {
     case Kind::True:
       o += "true";
@@ -106,19 +141,6 @@ private:
     case Kind::Num:
       print_int(s_.value(t), o);
       return;
-    case Kind::App:
-      if (s_.num_children(t) == 0) {
-        o += symbol_text(s_.symbol(s_.node(t).sym).name);
-        return;
-      }
-      o += '(';
-      o += symbol_text(s_.symbol(s_.node(t).sym).name);
-      for (uint32_t i = 0; i < s_.num_children(t); ++i) {
-        o += ' ';
-        print(s_.child(t, i), o);
-      }
-      o += ')';
-      return;
     case Kind::Mul:
       o += "(* ";
       print_int(s_.value(t), o);
@@ -126,49 +148,18 @@ private:
       print(s_.child(t, 0), o);
       o += ')';
       return;
-    case Kind::Not:
-      op = "not";
-      break;
-    case Kind::And:
-      op = "and";
-      break;
-    case Kind::Or:
-      op = "or";
-      break;
-    case Kind::Implies:
-      op = "=>";
-      break;
-    case Kind::Iff:
-      op = "=";
-      break;
-    case Kind::Xor:
-      op = "xor";
-      break;
-    case Kind::IteBool:
-    case Kind::IteInt:
-      op = "ite";
-      break;
-    case Kind::Eq:
-      op = "=";
-      break;
-    case Kind::Distinct:
-      op = "distinct";
-      break;
-    case Kind::Lt:
-      op = "<";
-      break;
-    case Kind::Le:
-      op = "<=";
-      break;
-    case Kind::Add:
-      op = "+";
-      break;
-    case Kind::Neg:
-      op = "-";
+    case Kind::App:
+      if (s_.num_children(t) > 0) break;
+      o += symbol_text(s_.symbol(s_.node(t).sym).name);
+      return;
+    default:
       break;
     }
     o += '(';
-    o += op;
+    if (s_.kind(t) == Kind::App)
+      o += symbol_text(s_.symbol(s_.node(t).sym).name);
+    else
+      o += op_name(s_.kind(t));
     for (uint32_t i = 0; i < s_.num_children(t); ++i) {
       o += ' ';
       print(s_.child(t, i), o);

@@ -283,6 +283,22 @@ TermId TermStore::fold(Kind kind, const TermId *args, size_t n, int64_t value, b
     if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) return false_;
     break;
   }
+  case Kind::Add:
+  case Kind::Neg:
+  case Kind::Mul:
+    return fold_arith(kind, args, n, value, done);
+  default:
+    break;
+  }
+  done = false;
+  return kNoTerm;
+}
+
+// Folds constant sums, negations and multiples; sets done when the result is final.
+TermId TermStore::fold_arith(Kind kind, const TermId *args, size_t n, int64_t value, bool &done) {
+  done = true;
+  auto is_num = [&](TermId t) { return nodes_[t].kind == Kind::Num; };
+  switch (kind) {
   case Kind::Add: {
     int64_t sum = 0;
     bool all = true;

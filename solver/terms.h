@@ -136,6 +136,7 @@ private:
   void grow();
   void rehash(size_t size);
   TermId fold(Kind kind, const TermId *args, size_t n, int64_t value, bool &done);
+  TermId fold_arith(Kind kind, const TermId *args, size_t n, int64_t value, bool &done);
 
   std::vector<Node> nodes_;
   std::vector<TermId> children_;
