@@ -56,7 +56,7 @@ inline void open_for_reading(wordrep::TextFile &f, const std::string &text) {
 }
 
 // Makes `f` write into a fresh memory file; gives a second descriptor of
-// that file, which stays open when a stop closes the files of the program.
+// that file, which stays open when `f` is closed.
 inline int open_for_writing(wordrep::TextFile &f) {
   const int keep = memory_file("");
   f.fd = ::dup(keep);
@@ -66,7 +66,7 @@ inline int open_for_writing(wordrep::TextFile &f) {
   return keep;
 }
 
-// Closes `f` unless a stop has closed it already.
+// Closes `f` if it is open (a stop leaves the files as they are).
 inline void close_if_open(wordrep::TextFile &f) {
   if (f.mode != wordrep::FileMode::closed) ::close(f.fd);
   f.fd = -1;

@@ -1,10 +1,13 @@
 """The frame both programs share: graph input, the error report, the round trip."""
 
+import fcntl
 import os
+import platform
 import shutil
 import stat
 import subprocess
 import tempfile
+import time
 import unittest
 from pathlib import Path
 
@@ -183,6 +186,7 @@ class RoundTrip(unittest.TestCase):
 
 WHEEL6 = graph(6, [(1, 2), (1, 3), (1, 4), (1, 5), (1, 6), (2, 3), (3, 4), (4, 5), (5, 6), (6, 2)])
 SETPRIV = shutil.which("setpriv")
+FLOCK_SYSCALL = {"x86_64": 73, "aarch64": 32}
 
 
 class SharedDirectory(unittest.TestCase):
@@ -233,6 +237,39 @@ sleep 0.03
             self.assertEqual((work / "ff").read_bytes(), b"")
             self.assertFalse((work / "r").exists())
             shutil.rmtree(work)
+
+    @unittest.skipUnless(platform.machine() in FLOCK_SYSCALL, "flock's system call number unknown here")
+    def test_a_run_waits_while_its_directory_is_locked(self):
+        # The test holds the lock on the directory itself; the run reads its
+        # graph, then blocks in flock(2) before it touches "ff", and goes on
+        # once the lock is released.
+        for program, stdin, answer in self.RUNS:
+            with self.subTest(program=program):
+                work = self.scratch()
+                held = os.open(work, os.O_RDONLY | os.O_DIRECTORY)
+                fcntl.flock(held, fcntl.LOCK_EX)
+                proc = subprocess.Popen([str(BIN / program)], cwd=work, stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+                proc.stdin.write(stdin)
+                proc.stdin.close()
+                while proc.poll() is None and not self.in_flock(proc.pid):
+                    time.sleep(0.01)
+                self.assertIsNone(proc.poll(), "the run did not wait for the lock")
+                self.assertFalse((work / "ff").exists(), "ff is touched only under the lock")
+                os.close(held)
+                out, err = proc.stdout.read(), proc.stderr.read()
+                self.assertEqual((proc.wait(timeout=60), out, err), (0, answer, b""))
+                self.assertEqual((work / "ff").read_bytes(), b"")
+                shutil.rmtree(work)
+
+    @staticmethod
+    def in_flock(pid):
+        """Whether process `pid` is blocked in the flock system call."""
+        try:
+            call = (Path("/proc") / str(pid) / "syscall").read_text().split()
+        except OSError:
+            return False
+        return bool(call) and call[0] == str(FLOCK_SYSCALL[platform.machine()])
 
     @unittest.skipIf(os.geteuid() == 0 and SETPRIV is None, "as root this needs setpriv")
     def test_directory_that_cannot_be_read_is_run_in_as_before(self):
