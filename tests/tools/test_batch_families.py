@@ -1,0 +1,131 @@
+#!/usr/bin/python3
+"""wordrep-batch with the real wordrep-census, on every connected graph
+with 7 vertices, checked against published counts and independent checkers:
+
+  connected graphs (OEIS A001349): 853;
+  representation number 2 (A319489) and 3 (A319490): 788 and 39, where
+  A319489 leaves out the complete graph (number 1; the census starts at
+  K = 2 and reports 2): 789 with K = 2;
+  not word-representable (A290814): 25, of which 10 are minimal (A319491).
+
+Every word is checked for uniformity and alternation, every orientation for
+acyclicity and shortcuts (wordrep.checks), every graph said to be not
+word-representable by an independent search (semitransitive.py), and every
+witness for being not word-representable while each of its one-vertex-
+smaller induced subgraphs is.  Also: the parts put together give the rows
+of one census run, and failing lines.
+
+The census comes from $WORDREP_CENSUS (set by CMake)."""
+
+import csv
+import io
+import os
+import subprocess
+import tempfile
+import unittest
+
+from helpers import GENG, geng, tool
+from semitransitive import find_semi_transitive
+from wordrep.checks import check_orientation, check_word
+from wordrep.formats import parse_orientation_field, parse_word
+from wordrep.graph import from_graph6
+from wordrep.rows import CENSUS_FIELDS
+
+BATCH = tool("wordrep-batch")
+CENSUS = os.environ.get("WORDREP_CENSUS")
+T21 = "T" + "?" * 35          # the empty graph on 21 vertices
+
+
+def induced(edges, vertices):
+    """The subgraph induced on vertices, renumbered 1..len(vertices)."""
+    number = {v: k + 1 for k, v in enumerate(vertices)}
+    return len(vertices), [(number[a], number[b]) for a, b in edges
+                           if a in number and b in number]
+
+
+@unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
+class Families(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.dir = self.tmp.name
+        self.out = os.path.join(self.dir, "out.csv")
+
+    def tearDown(self):
+        self.tmp.cleanup()
+
+    def batch(self, *args, stdin=""):
+        return subprocess.run([BATCH, "--census", CENSUS, "--no-progress"] + list(args),
+                              input=stdin, capture_output=True, text=True, timeout=600)
+
+    def one_run(self, text):
+        return subprocess.run([CENSUS, "--no-summary"], input=text, capture_output=True,
+                              text=True).stdout
+
+    def check_row(self, row):
+        """Checks one answered row against its graph; returns its key for counting."""
+        n, edges = from_graph6(row["graph6"])
+        self.assertEqual((row["vertices"], row["edges"]), (str(n), str(len(edges))))
+        if row["semi_transitive"] == "no":
+            self.assertEqual([row[f] for f in ("representation_number", "word", "orientation")],
+                             ["", "", ""])
+            witness = [int(v) for v in row["witness"].split()]
+            self.assertEqual(witness, sorted(set(witness)))
+            self.assertIsNone(find_semi_transitive(n, edges))
+            self.assertIsNone(find_semi_transitive(*induced(edges, witness)))
+            for v in witness:
+                rest = [w for w in witness if w != v]
+                self.assertIsNotNone(find_semi_transitive(*induced(edges, rest)), (row, v))
+            return "minimal" if len(witness) == n else "not"
+        self.assertEqual((row["semi_transitive"], row["witness"]), ("yes", ""))
+        self.assertEqual(check_orientation(n, edges, parse_orientation_field(row["orientation"])),
+                         [])
+        k = int(row["representation_number"])
+        self.assertGreaterEqual(k, 2)
+        self.assertEqual(check_word(n, edges, k, parse_word(row["word"])), [])
+        return k
+
+    def test_connected_graphs_on_7_vertices(self):
+        p = self.batch("--geng", "-c 7", "--parts", "5", "-o", self.out)
+        self.assertEqual(p.returncode, 0, p.stderr)
+        with open(self.out, newline="") as f:
+            reader = csv.DictReader(f)
+            self.assertEqual(reader.fieldnames, CENSUS_FIELDS)
+            rows = list(reader)
+        self.assertEqual(sorted(r["graph6"] for r in rows), sorted(geng("-c", 7)))
+        counts = {}
+        for row in rows:
+            with self.subTest(graph6=row["graph6"]):
+                key = self.check_row(row)
+                counts[key] = counts.get(key, 0) + 1
+        self.assertEqual(counts, {2: 789, 3: 39, "not": 15, "minimal": 10})
+        lines = p.stderr.splitlines()
+        self.assertEqual(lines[:-1], ["wordrep-batch: 853 graphs", "  representation number 2: 789",
+                                      "  representation number 3: 39",
+                                      "  not word-representable: 25",
+                                      "  minimal non-word-representable: 10", "  failures: 0",
+                                      "  parts: 5 of 5 finished, 0 taken from the journal"])
+        self.assertRegex(lines[-1], r"^  wall time: \d+\.\d\d s, 853 graphs run, ")
+
+    def test_parts_give_the_rows_of_one_census_run(self):
+        graphs = "".join(g + "\n" for g in geng("-c", 6))
+        self.assertEqual(self.batch("--chunk", "10", stdin=graphs).stdout, self.one_run(graphs))
+        parts = "".join(subprocess.run([GENG, "-q", "-c", "6", "%d/3" % i], capture_output=True,
+                                       text=True).stdout for i in range(3))
+        self.assertEqual(self.batch("--geng", "-c 6", "--parts", "3").stdout, self.one_run(parts))
+
+    def test_failing_lines_are_reported_and_the_batch_goes_on(self):
+        p = self.batch("--chunk", "2", stdin="Bg\n%s\nBx\nEUZw\n" % T21)
+        self.assertEqual(p.returncode, 1, p.stderr)
+        rows = list(csv.DictReader(io.StringIO(p.stdout)))
+        self.assertEqual([r["graph6"] for r in rows], ["Bg", T21, "Bx", "EUZw"])
+        for row in (rows[0], rows[3]):
+            self.check_row(row)
+        for row, vertices in ((rows[1], "21"), (rows[2], "3")):
+            self.assertTrue(row["semi_transitive"].startswith("failed: "), row)
+            self.assertEqual(row["vertices"], vertices)
+            self.assertEqual([row[f] for f in CENSUS_FIELDS[4:]], ["", "", "", ""])
+        self.assertIn("  failures: 2\n", p.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()
