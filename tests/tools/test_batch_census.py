@@ -324,7 +324,10 @@ class DiskFull(CensusCase):
 class CommandLine(CensusCase):
     def test_bad_command_lines_are_refused_before_starting(self):
         g6 = self.write_input(["Bg"])
+        folder = os.path.join(self.dir, "folder")
+        os.mkdir(folder)
         cases = [
+            ([g6, "-o", folder], "cannot open %s: Is a directory" % folder),
             ([g6, "--geng", "-c 5"], "give either a FILE or --geng, not both"),
             (["--parts", "3"], "--parts is for --geng; a list is split with --chunk"),
             (["--geng", "-c 5", "--chunk", "3"],
@@ -352,6 +355,9 @@ class CommandLine(CensusCase):
                 self.assertEqual((p.returncode, p.stdout, p.stderr),
                                  (2, "", "wordrep-batch: %s\n" % message))
         self.assertEqual(self.runs(), [])
+        # Nothing left that a later run would take for an unfinished batch.
+        self.assertEqual(sorted(os.listdir(self.dir)), ["control.json", "folder", "in.g6", "scratch"])
+        self.assertEqual(os.listdir(self.scratch), [])
 
 
 class ProgressBar(CensusCase):
@@ -371,6 +377,7 @@ class ProgressBar(CensusCase):
                 break
             screen += chunk
         out = p.stdout.read()
+        p.stdout.close()
         p.wait()
         os.close(master)
         return p.returncode, out, screen.decode()

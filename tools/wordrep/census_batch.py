@@ -45,6 +45,8 @@ class Part:
 
 
 class CensusBatch:
+    SHOWN_FAILURES = 10
+
     def __init__(self, source, store, census, progress, jobs, sshloginfile, warn):
         self.source, self.store, self.census = source, store, census
         self.progress, self.jobs, self.sshloginfile = progress, jobs, sshloginfile
@@ -155,8 +157,11 @@ class CensusBatch:
         os.unlink(part.path)
         if self.feed_error is None:
             self.failed[part.index] = reason
-            self.progress.finish()
-            self.warn("part %d failed: %s" % (part.index, reason))
+            if len(self.failed) <= self.SHOWN_FAILURES:
+                self.progress.finish()
+                more = (" (further failed parts are not shown)"
+                        if len(self.failed) == self.SHOWN_FAILURES else "")
+                self.warn("part %d failed: %s%s" % (part.index, reason, more))
 
     def abort(self):
         """After a write failure: stop everything at once."""

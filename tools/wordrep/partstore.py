@@ -123,6 +123,10 @@ class Store:
         try:
             self._open_output(output)
         except (Fatal, WriteFailure):
+            if self.journal and self.journal.fresh:
+                # Nothing was done: leave no journal that would ask for --resume.
+                self.journal.close(remove=True)
+                shutil.rmtree(self.parts_dir, ignore_errors=True)
             self.abandon()
             raise
 
