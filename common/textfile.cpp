@@ -1,5 +1,6 @@
 #include "textfile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -103,9 +104,8 @@ TextFile Output("Output", 1, FileMode::writing);
   struct stat info;
   f.directory_at_bind = ::stat(name, &info) == 0 && S_ISDIR(info.st_mode);
   f.opened_before = false;
-  bool known = false;
-  for (const TextFile *g : bound_files) known = known || g == &f;
-  if (!known) bound_files.push_back(&f);
+  if (std::find(bound_files.begin(), bound_files.end(), &f) == bound_files.end())
+    bound_files.push_back(&f);
   check_io(WORDREP_CALLER_PLACE);
 }
 
