@@ -25,17 +25,24 @@ TextFile source("file `t'", -1, FileMode::closed);
 TextFile sink("file `s'", -1, FileMode::closed);
 
 enum Op { op_int, op_char, op_skip, op_line, op_line_item, op_skip_item, op_verdict, op_int_item };
-const char *const op_names[] = {"read_int",      "read_char",      "skip_line",    "read_line",
-                                "read_line_item", "skip_line_item", "read_verdict", "read_int_item"};
+const char *const op_names[] = {"read_int",     "read_char",      "skip_line",
+                                "read_line",    "read_line_item", "skip_line_item",
+                                "read_verdict", "read_int_item"};
 
 reference::Outcome run_reader(int op) {
   reference::Outcome o;
   try {
     Line s;
     switch (op) {
-    case op_int: o.value = read_int(source); break;
-    case op_char: o.value = static_cast<unsigned char>(read_char(source)); break;
-    case op_skip: skip_line(source); break;
+    case op_int:
+      o.value = read_int(source);
+      break;
+    case op_char:
+      o.value = static_cast<unsigned char>(read_char(source));
+      break;
+    case op_skip:
+      skip_line(source);
+      break;
     case op_line:
       read_line(source, s);
       o.text.assign(s.text, static_cast<std::size_t>(s.length));
@@ -72,13 +79,19 @@ reference::Outcome run_reader(int op) {
 reference::Outcome run_reference(reference::Reader &r, int op) {
   switch (op) {
   case op_int:
-  case op_int_item: return r.read_int();
-  case op_char: return r.read_char();
+  case op_int_item:
+    return r.read_int();
+  case op_char:
+    return r.read_char();
   case op_skip:
-  case op_skip_item: return r.skip_line();
-  case op_line: return r.read_line();
-  case op_line_item: return r.read_line_item();
-  default: return r.read_verdict();
+  case op_skip_item:
+    return r.skip_line();
+  case op_line:
+    return r.read_line();
+  case op_line_item:
+    return r.read_line_item();
+  default:
+    return r.read_verdict();
   }
 }
 
@@ -117,8 +130,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (got.code != want.code || got.value != want.value || got.text != want.text)
       require(false, std::string(op_names[op]) + " at step " + std::to_string(step) + ": error " +
                          std::to_string(got.code) + ", value " + std::to_string(got.value) +
-                         ", line \"" + got.text + "\"; expected error " + std::to_string(want.code) +
-                         ", value " + std::to_string(want.value) + ", line \"" + want.text + "\"");
+                         ", line \"" + got.text + "\"; expected error " +
+                         std::to_string(want.code) + ", value " + std::to_string(want.value) +
+                         ", line \"" + want.text + "\"");
     if (got.code != 0) break;
     if ((op == op_int || op == op_int_item) && numbers.size() < 4096) {
       write(sink, got.value, ' ');
