@@ -64,15 +64,9 @@ Head classify(std::string_view s) {
 Parser::Parser(std::string_view text, const std::string &file, Benchmark &out)
     : lex_(text, file), out_(out), store_(out.store) {
   for (auto &slot : symbol_cache_) slot = {std::string_view(), UINT32_MAX};
-  out_.positions.resize(store_.size()); // the constants true and false
-}
-
-uint32_t Parser::symbol(std::string_view name) {
-  auto &slot = symbol_cache_[static_cast<unsigned char>(name[0])];
-  if (slot.second != UINT32_MAX && slot.first == name) return slot.second;
-  uint32_t sym = store_.find_symbol(name);
-  if (sym != UINT32_MAX) slot = {store_.symbol_name(sym), sym};
-  return sym;
+  // The constants true and false, made with the store.
+  out_.positions.assign(store_.size(), Position{});
+  height_.assign(store_.size(), 1);
 }
 
 Token Parser::expect(Tok kind, const char *what) {
@@ -88,25 +82,15 @@ void Parser::expect_close(const char *what) {
   lex_.next();
 }
 
-int64_t Parser::numeral(const Token &tok) {
-  int64_t v = 0;
-  for (char c : tok.text) {
-    if (__builtin_mul_overflow(v, 10, &v) || __builtin_add_overflow(v, c - '0', &v))
-      lex_.fail(tok, "numeral " + describe(tok) + " is too large");
-  }
-  return v;
-}
-
-TermId Parser::settle(const Token &at, TermId t) {
-  out_.positions.resize(store_.size(), Position{at.line, at.col});
+void Parser::settle_new(const Token &at) {
   // Children precede parents.
   for (size_t id = height_.size(); id < store_.size(); ++id) {
     uint32_t h = 0;
     for (uint32_t i = 0; i < store_.num_children(static_cast<TermId>(id)); ++i)
       h = std::max(h, height_[store_.child(static_cast<TermId>(id), i)]);
     height_.push_back(h + 1);
+    out_.positions.push_back(Position{at.line, at.col});
   }
-  return t;
 }
 
 TermId Parser::build(const Token &at, Kind kind, const TermId *args, size_t n, int64_t value) {

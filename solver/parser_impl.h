@@ -84,20 +84,36 @@ private:
   // After '(': ite, arithmetic or a function application.
   TermId term_app();
   // Integer terms onto args_ up to the closing parenthesis.
-  void read_terms();
+  void read_terms() {
+    while (lex_.peek().kind != Tok::RParen && lex_.peek().kind != Tok::Keyword)
+      args_.push_back(term());
+  }
   // Refuses fewer than min or more than max terms on args_ from base.
   void need_terms(const Token &head, size_t base, size_t min, size_t max);
   // Binary minus as a sum of negations; unary minus as a negation.
   TermId difference(const Token &head, size_t base);
   // A product: numerals folded into one factor, at most one other term.
   TermId product(const Token &head, size_t base);
+  // The value of a numeral token; refused beyond 2^63-1.
+  int64_t numeral(const Token &tok) {
+    if (tok.text.size() > 18) return long_numeral(tok); // 18 digits cannot overflow
+    int64_t v = 0;
+    for (char c : tok.text) v = v * 10 + (c - '0');
+    return v;
+  }
+  int64_t long_numeral(const Token &tok);
 
-  // The frame (parser.cpp).
+  // The frame (parser.cpp, small ones here).
   Token expect(Tok kind, const char *what);
   void expect_close(const char *what);
-  int64_t numeral(const Token &tok);
   // Symbol lookup with a one-entry cache per first character.
-  uint32_t symbol(std::string_view name);
+  uint32_t symbol(std::string_view name) {
+    auto &slot = symbol_cache_[static_cast<unsigned char>(name[0])];
+    if (slot.second != UINT32_MAX && slot.first == name) return slot.second;
+    uint32_t sym = store_.find_symbol(name);
+    if (sym != UINT32_MAX) slot = {store_.symbol_name(sym), sym};
+    return sym;
+  }
   // Terms made at a token: connectives and arithmetic (refused when overflowing
   // or too high), applications, numerals.
   TermId build(const Token &at, Kind kind, const TermId *args, size_t n, int64_t value = 0);
@@ -106,7 +122,11 @@ private:
   }
   TermId num(const Token &at, int64_t value) { return settle(at, store_.mk_num(value)); }
   // Positions and heights of the nodes made since the last call, at `at`; returns t.
-  TermId settle(const Token &at, TermId t);
+  TermId settle(const Token &at, TermId t) {
+    if (height_.size() != store_.size()) settle_new(at);
+    return t;
+  }
+  void settle_new(const Token &at);
   [[noreturn]] void unexpected(const Token &tok, const char *what) {
     lex_.fail(tok, std::string("expected ") + what + " but found " + describe(tok));
   }

@@ -4,6 +4,15 @@
 
 namespace smt {
 
+int64_t Parser::long_numeral(const Token &tok) {
+  int64_t v = 0;
+  for (char c : tok.text) {
+    if (__builtin_mul_overflow(v, 10, &v) || __builtin_add_overflow(v, c - '0', &v))
+      lex_.fail(tok, "numeral " + describe(tok) + " is too large");
+  }
+  return v;
+}
+
 TermId Parser::term() {
   Token tok = lex_.next();
   switch (tok.kind) {
@@ -78,11 +87,6 @@ TermId Parser::term_app() {
   skip_annotations();
   expect_close("the term");
   return result;
-}
-
-void Parser::read_terms() {
-  while (lex_.peek().kind != Tok::RParen && lex_.peek().kind != Tok::Keyword)
-    args_.push_back(term());
 }
 
 void Parser::need_terms(const Token &head, size_t base, size_t min, size_t max) {
