@@ -1,5 +1,7 @@
 #include "checks.h"
 
+#include <algorithm>
+
 namespace census {
 
 static std::string pair_text(int a, int b) {
@@ -42,7 +44,8 @@ static std::string out_masks(const Graph &g, const std::vector<Arc> &arcs, uint3
     if (!g.adjacent(a.first, a.second))
       return "arc " + pair_text(a.first, a.second) + " is not an edge";
     if ((seen[a.first] >> a.second) & 1u)
-      return "edge " + pair_text(a.first, a.second) + " is oriented twice";
+      return "edge " + pair_text(std::min(a.first, a.second), std::max(a.first, a.second)) +
+             " is oriented twice";
     seen[a.first] |= 1u << a.second;
     seen[a.second] |= 1u << a.first;
     out[a.first] |= 1u << a.second;

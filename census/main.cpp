@@ -61,14 +61,9 @@ static void print_summary(const Counts &c) {
   std::fprintf(stderr, "  failures: %lld\n", static_cast<long long>(c.failures));
 }
 
-static int run(const Options &o) {
-  std::vector<int> fds = open_inputs(o.files);
+// Rows for every graph of the inputs, in order.
+static void answer_all(const Options &o, const std::vector<int> &fds, Output &out, Counts &counts) {
   Census census(o.settings);
-  Counts counts;
-  Output out(1);
-  std::array<std::string, kColumns> header;
-  for (int c = 0; c < kColumns; ++c) header[c] = kHeader[c];
-  out.write(format_csv(header));
   std::string line;
   bool cut = false;
   for (size_t i = 0; i < fds.size(); ++i) {
@@ -89,6 +84,22 @@ static int run(const Options &o) {
       out.write(format_csv(row.fields));
     }
     if (fds[i] != 0) ::close(fds[i]);
+  }
+}
+
+static int run(const Options &o) {
+  std::vector<int> fds = open_inputs(o.files);
+  Counts counts;
+  Output out(1);
+  std::array<std::string, kColumns> header;
+  for (int c = 0; c < kColumns; ++c) header[c] = kHeader[c];
+  out.write(format_csv(header));
+  try {
+    answer_all(o, fds, out, counts);
+  } catch (const Error &e) { // an input that fails midway: keep the rows answered
+    if (e.status() == kExitOutput) throw;
+    out.flush();
+    throw;
   }
   out.flush();
   if (o.summary) print_summary(counts);

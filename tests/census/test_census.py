@@ -1,0 +1,278 @@
+#!/usr/bin/python3
+"""wordrep-census against independent sources.
+
+* the programs: on every connected graph up to 7 vertices (and on the graphs
+  with 0 and 1 vertices) the census gives orientcheck's verdict and the
+  representation number alterword finds, each run in a directory of its own
+  with ./yices;
+* certificates: every word and orientation passes the checkers of
+  tools/wordrep/checks.py, every witness is checked with the independent
+  search of tests/tools/semitransitive.py (not orientable, each one-vertex
+  deletion orientable);
+* published counts (OEIS): connected graphs that are not word-representable
+  (A290814: 1, 25, 929 on 6, 7, 8 vertices), minimal ones (A319491: 1, 10,
+  47), representation number 2 and 3 on 7 vertices (A319489: 788, plus K7
+  for which the census reports 2 like alterword; A319490: 39);
+* unusable lines, more than 20 vertices, repeated graphs, blank lines: a row
+  each and the run goes on; exit statuses and error lines; memory bounded on
+  a huge line.
+
+The census comes from $WORDREP_CENSUS, the programs from $WORDREP_ALTERWORD,
+$WORDREP_ORIENTCHECK, $WORDREP_YICES."""
+
+import concurrent.futures
+import csv
+import io
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+HERE = os.path.dirname(os.path.realpath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+sys.path[:0] = [os.path.join(ROOT, "tools"), os.path.join(ROOT, "tests", "tools")]
+
+from semitransitive import find_semi_transitive  # noqa: E402
+from test_examples_programs import ANSWERS  # noqa: E402
+from wordrep.checks import check_orientation, check_word  # noqa: E402
+from wordrep.formats import (parse_alterword, parse_orientation_field,  # noqa: E402
+                             parse_orientcheck, parse_word)
+from wordrep.graph import format_input, from_graph6, read_input_file, to_graph6  # noqa: E402
+
+CENSUS = os.environ.get("WORDREP_CENSUS")
+PROGRAMS = {p: os.environ.get("WORDREP_" + p.upper()) for p in ("alterword", "orientcheck", "yices")}
+HEADER = ("graph6,vertices,edges,semi_transitive,representation_number,word,orientation,"
+          "witness\n")
+
+
+def geng(*args):
+    return subprocess.run(["nauty-geng", "-q"] + [str(a) for a in args], capture_output=True,
+                          text=True, check=True).stdout.split()
+
+
+def census(lines, *args, **kw):
+    """Runs the census on the lines; returns (status, rows as dicts, stdout, stderr)."""
+    p = subprocess.run([CENSUS] + list(args), input="".join(l + "\n" for l in lines),
+                       capture_output=True, text=True, **kw)
+    rows = list(csv.DictReader(io.StringIO(p.stdout))) if p.stdout.startswith("graph6,") else []
+    return p.returncode, rows, p.stdout, p.stderr
+
+
+def vertices_of(field):
+    return [int(v) for v in field.split()]
+
+
+def graph_from(g6):
+    """(n, edges) of a graph6 string, the graph on no vertices included."""
+    return (0, []) if g6 == "?" else from_graph6(g6)
+
+
+def induced(n, edges, keep):
+    index = {v: i + 1 for i, v in enumerate(sorted(keep))}
+    return len(keep), [(index[a], index[b]) for a, b in edges if a in index and b in index]
+
+
+@unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
+class Certificates(unittest.TestCase):
+    def assert_certified(self, row):
+        """The row's certificates hold by the independent checkers."""
+        n, edges = graph_from(row["graph6"])
+        self.assertEqual((row["vertices"], row["edges"]), (str(n), str(len(edges))))
+        if row["semi_transitive"] == "yes":
+            self.assertEqual(check_orientation(n, edges, parse_orientation_field(row["orientation"])),
+                             [], row)
+            k = int(row["representation_number"])
+            self.assertEqual(check_word(n, edges, k, parse_word(row["word"])), [], row)
+            self.assertEqual(row["witness"], "")
+            return
+        self.assertEqual(row["semi_transitive"], "no", row)
+        self.assertEqual([row[f] for f in ("representation_number", "word", "orientation")],
+                         ["", "", ""])
+        w = vertices_of(row["witness"])
+        self.assertEqual(w, sorted(set(w)))
+        self.assertIsNone(find_semi_transitive(*induced(n, edges, w)), row)
+        for v in w:
+            rest = [u for u in w if u != v]
+            self.assertIsNotNone(find_semi_transitive(*induced(n, edges, rest)), (row, v))
+
+
+class Counts(Certificates):
+    # vertices: (not word-representable, minimal, {K: graphs} or None)
+    PUBLISHED = {6: (1, 1, None), 7: (25, 10, {2: 789, 3: 39}), 8: (929, 47, None)}
+
+    def test_connected_graphs_against_published_counts(self):
+        for n, (not_wr, minimal, by_k) in self.PUBLISHED.items():
+            with self.subTest(vertices=n):
+                graphs = geng("-c", n)
+                status, rows, _, err = census(graphs)
+                self.assertEqual(status, 0, err)
+                self.assertEqual([r["graph6"] for r in rows], graphs)
+                no = [r for r in rows if r["semi_transitive"] == "no"]
+                self.assertEqual(len(no), not_wr)
+                self.assertEqual(sum(len(vertices_of(r["witness"])) == n for r in no), minimal)
+                counted = {}
+                for r in rows:
+                    if r["semi_transitive"] == "yes":
+                        k = int(r["representation_number"])
+                        counted[k] = counted.get(k, 0) + 1
+                if by_k:
+                    self.assertEqual(counted, by_k)
+                summary = ["wordrep-census: %d graphs" % len(graphs)]
+                summary += ["  representation number %d: %d" % kv for kv in sorted(counted.items())]
+                summary += ["  not word-representable: %d" % not_wr,
+                            "  minimal non-word-representable: %d" % minimal, "  failures: 0"]
+                self.assertEqual(err, "\n".join(summary) + "\n")
+                for r in rows:
+                    self.assert_certified(r)
+
+
+def run_program(program, n, edges):
+    with tempfile.TemporaryDirectory() as d:
+        os.symlink(PROGRAMS["yices"], os.path.join(d, "yices"))
+        p = subprocess.run([PROGRAMS[program]], input=format_input(n, edges), cwd=d,
+                           capture_output=True, text=True, timeout=600)
+    if p.returncode:
+        raise AssertionError("%s failed: %s" % (program, p.stderr))
+    return p.stdout
+
+
+def programs_answer(g6):
+    """(semi_transitive, K) as orientcheck and alterword give them."""
+    n, edges = graph_from(g6)
+    if parse_orientcheck(run_program("orientcheck", n, edges)) is None:
+        return ("no", "")
+    k, word = parse_alterword(run_program("alterword", n, edges))
+    return ("yes", str(k))
+
+
+@unittest.skipUnless(CENSUS and all(PROGRAMS.values()), "census or programs not set")
+class SameAsPrograms(Certificates):
+    def test_every_connected_graph_up_to_7_vertices(self):
+        graphs = ["?", "@"] + [g for n in range(2, 8) for g in geng("-c", n)]
+        status, rows, _, err = census(graphs)
+        self.assertEqual(status, 0, err)
+        self.assertEqual([r["graph6"] for r in rows], graphs)
+        with concurrent.futures.ThreadPoolExecutor(os.cpu_count() or 2) as pool:
+            answers = list(pool.map(programs_answer, graphs))
+        for row, answer in zip(rows, answers):
+            self.assertEqual((row["semi_transitive"], row["representation_number"]), answer, row)
+            self.assert_certified(row)
+
+    def test_graphs_on_no_and_one_vertex_as_the_programs_print_them(self):
+        status, rows, out, _ = census(["?", "@"], "--no-summary")
+        self.assertEqual(status, 0)
+        self.assertEqual(out, HEADER + "?,0,0,yes,2,,,\n@,1,0,yes,2,11,,\n")
+        self.assertEqual(parse_alterword(run_program("alterword", 0, [])), (2, []))
+        self.assertEqual(parse_alterword(run_program("alterword", 1, [])), (2, [1, 1]))
+        self.assertEqual(parse_orientcheck(run_program("orientcheck", 1, [])), [])
+
+    def test_example_graphs(self):
+        # The crowns on 18 and 20 vertices take the census about a minute each.
+        for name, k in sorted(ANSWERS.items()):
+            if name in ("crown9", "crown10"):
+                continue
+            with self.subTest(example=name):
+                n, edges = read_input_file(os.path.join(ROOT, "examples", name + ".graph"))
+                status, rows, _, err = census([to_graph6(n, edges)])
+                self.assertEqual(status, 0, err)
+                self.assertEqual(rows[0]["representation_number"], "" if k is None else str(k))
+                self.assert_certified(rows[0])
+
+
+T21 = "T" + "?" * 35     # the empty graph on 21 vertices
+
+
+@unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
+class Lines(unittest.TestCase):
+    # line given -> its row, exactly
+    ROWS = [
+        ("Bw", "Bw,3,3,yes,2,{w},{o},"),
+        (">>graph6<<A_", "A_,2,1,yes,2,1212,{o},"),
+        ("A_\r", "A_,2,1,yes,2,1212,{o},"),
+        ("  D?{  ", "D?{,5,4,yes,2,{w},{o},"),
+        ("Bw", "Bw,3,3,yes,2,{w},{o},"),     # a graph given twice: a row each time
+        ("xx", 'xx,57,,"failed: graph6 string for 57 vertices must have 266 bytes after the size, '
+               'not 1",,,,'),
+        ("B~", "B~,3,,failed: graph6 padding bits are not zero,,,,"),
+        ("B w", 'B w,,,failed: invalid character \' \' in graph6 string,,,,'),
+        (":Fa@x^", ":Fa@x^,,,failed: sparse6 is not supported (only graph6),,,,"),
+        ("&B?", "&B?,,,failed: digraph6 is not supported (only graph6),,,,"),
+        ("~?", "~?,,,failed: truncated graph6 header,,,,"),
+        (T21, T21 + ",21,0,failed: graph has 21 vertices; alterword and orientcheck accept at most 20,,,,"),
+        ("C,", '"C,",,,"failed: invalid character \',\' in graph6 string",,,,'),
+        ("E}lw", "E}lw,6,12,yes,2,{w},{o},"),
+    ]
+
+    def test_each_line_gets_its_row_and_the_run_goes_on(self):
+        lines = [line for line, _ in self.ROWS]
+        status, rows, out, err = census(["", lines[0], ""] + lines[1:] + ["   "])
+        self.assertEqual(status, 1)   # some rows failed
+        got = out.split("\n")
+        self.assertEqual(got[0] + "\n", HEADER)
+        self.assertEqual(got[-1], "")
+        self.assertEqual(len(got), len(self.ROWS) + 2)
+        for (line, want), text, row in zip(self.ROWS, got[1:], rows):
+            with self.subTest(line=line):
+                self.assertEqual(text, want.replace("{w}", row["word"]).replace("{o}", row["orientation"]))
+                if row["semi_transitive"] == "yes":
+                    Certificates.assert_certified(self, row)
+        self.assertIn("  failures: 8\n", err)
+
+    def test_command_line_input_and_output_errors(self):
+        with tempfile.TemporaryDirectory() as d:
+            good = os.path.join(d, "good")
+            with open(good, "w") as f:
+                f.write("A_\n")
+            missing = os.path.join(d, "missing")
+            cases = [   # arguments, stdout, status, stderr
+                ([good, good], HEADER + "A_,2,1,yes,2,1212,1>2,\n" * 2, 0, None),
+                ([good, missing], "", 2,
+                 "wordrep-census: cannot open %s: No such file or directory\n" % missing),
+                (["--frobnicate"], "", 2, "wordrep-census: unknown option '--frobnicate'; usage: "
+                 "wordrep-census [--no-words] [--no-summary] [FILE...]\n"),
+                ([d], HEADER, 2, "wordrep-census: cannot read %s: Is a directory\n" % d),
+                (["--no-words", good], HEADER + "A_,2,1,yes,,,{o},\n", 0, None),
+            ]
+            for args, out, status, err in cases:
+                with self.subTest(args=args):
+                    p = subprocess.run([CENSUS, "--no-summary"] + args, capture_output=True,
+                                       text=True, stdin=subprocess.DEVNULL)
+                    arcs = p.stdout.split(",")[-2] if "{o}" in out else ""
+                    self.assertIn(arcs, ("", "1>2", "2>1"))
+                    self.assertEqual((p.returncode, p.stdout), (status, out.replace("{o}", arcs)),
+                                     p.stderr)
+                    if err is not None:
+                        self.assertEqual(p.stderr, err)
+
+    def test_full_disk_has_a_status_of_its_own(self):
+        with open("/dev/full", "w") as full:
+            p = subprocess.run([CENSUS], input="A_\n" * 1000, stdout=full, stderr=subprocess.PIPE,
+                               text=True)
+        self.assertEqual(p.returncode, 3)
+        self.assertEqual(p.stderr, "wordrep-census: cannot write the CSV: No space left on device\n")
+
+    def test_a_huge_line_gets_a_failure_row(self):
+        huge = b"~" * (4 << 20)   # 4 MiB without a line end, then a graph
+        p = subprocess.run([CENSUS, "--no-summary"], input=huge + b"\nA_\n", capture_output=True)
+        self.assertEqual(p.returncode, 1)
+        self.assertEqual(p.stdout.decode().split("\n")[1:],
+                         ["~" * 64 + "...,,,failed: line longer than 65536 bytes,,,,",
+                          "A_,2,1,yes,2,1212,1>2,", ""])
+
+    def test_memory_stays_bounded_on_a_huge_line(self):
+        # 256 MiB without a line end, fed in pieces; peak memory of the census alone.
+        with tempfile.TemporaryFile() as out:
+            p = subprocess.Popen([CENSUS, "--no-summary"], stdin=subprocess.PIPE, stdout=out)
+            piece = b"~" * (1 << 20)
+            for _ in range(256):
+                p.stdin.write(piece)
+            p.stdin.close()
+            _, status, usage = os.wait4(p.pid, 0)
+            p.returncode = os.waitstatus_to_exitcode(status)
+        self.assertEqual(p.returncode, 1)
+        self.assertLess(usage.ru_maxrss, 64 * 1024)   # KiB
+
+
+if __name__ == "__main__":
+    unittest.main()
