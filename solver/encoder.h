@@ -51,11 +51,14 @@ private:
     std::vector<Lit> ge; // ge[k] <=> (t >= lo + 1 + k)
   };
   enum Pol : uint8_t { kPos = 1, kNeg = 2, kBoth = 3 };
+  using Wide = __int128; // values and widths computed without overflow
 
   // Size accounting: refuse at `at` when `more` literals would pass the limit;
-  // refuse at `at` a single integer term wider than the order encoding allows.
+  // refuse at `at` a single integer term wider than the order encoding allows,
+  // or one whose values leave the 64-bit range.
   void reserve(TermId at, uint64_t more) const;
-  void check_size(TermId at, int64_t size) const;
+  void check_size(TermId at, Wide size) const;
+  void check_bounds(TermId at, Wide lo, Wide hi) const;
   // Give a clause to the SAT solver, counted against the limit (refused at at_).
   void add(const Lit *lits, size_t n);
   void add(std::initializer_list<Lit> lits) { add(lits.begin(), lits.size()); }
@@ -87,7 +90,8 @@ private:
   uint32_t new_int(TermId at, int64_t lo, int64_t hi);
   // The fewest values an integer term can have, without encoding it.
   uint64_t known_width(TermId t) const;
-  Lit ge(const OrderInt &x, int64_t v) const;
+  // The literal "x >= v"; constant outside x's interval.
+  Lit ge(const OrderInt &x, Wide v) const;
 
   const Benchmark &bench_;
   const TermStore &s_;

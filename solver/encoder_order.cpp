@@ -11,18 +11,24 @@ namespace smt {
 
 namespace {
 
+using Wide = __int128;
 constexpr int64_t kMaxWork = int64_t(1) << 24; // values of one integer term
 
-int64_t ceil_div(int64_t a, int64_t b) { // b > 0
-  int64_t q = a / b;
+Wide ceil_div(Wide a, Wide b) { // b > 0
+  Wide q = a / b;
   return (a % b != 0 && a > 0) ? q + 1 : q;
 }
 
 } // namespace
 
-void Encoder::check_size(TermId at, int64_t size) const {
+void Encoder::check_size(TermId at, Wide size) const {
   if (size > kMaxWork)
     throw SmtError(bench_.where(at) + ": integer domain too large for the order encoding");
+}
+
+void Encoder::check_bounds(TermId at, Wide lo, Wide hi) const {
+  if (lo < INT64_MIN || hi > INT64_MAX)
+    throw SmtError(bench_.where(at) + ": integer bounds too large for the order encoding");
 }
 
 // Eq and Distinct through pairwise equalities e <-> (a <= b and b <= a).
@@ -61,7 +67,7 @@ Lit Encoder::encode_equalities(TermId t, Lit L, uint8_t need) {
   return L;
 }
 
-Lit Encoder::ge(const OrderInt &x, int64_t v) const {
+Lit Encoder::ge(const OrderInt &x, Wide v) const {
   if (v <= x.lo) return sat_.lit_true();
   if (v > x.hi) return -sat_.lit_true();
   return x.ge[static_cast<size_t>(v - x.lo - 1)];
@@ -73,15 +79,15 @@ void Encoder::le_clauses(TermId at, Lit L, uint32_t a, uint32_t b, int64_t d, ui
   reserve(at, ((need & kPos) ? 3 * uint64_t(X.hi - X.lo + 1) : 0) +
                   ((need & kNeg) ? 3 * uint64_t(Y.hi - Y.lo + 1) : 0));
   if (need & kPos)
-    for (int64_t v = X.lo; v <= X.hi; ++v) add({-L, -ge(X, v), ge(Y, v + d)});
+    for (Wide v = X.lo; v <= X.hi; ++v) add({-L, -ge(X, v), ge(Y, v + d)});
   if (need & kNeg)
-    for (int64_t v = Y.lo; v <= Y.hi; ++v) add({L, -ge(Y, v), ge(X, v + 1 - d)});
+    for (Wide v = Y.lo; v <= Y.hi; ++v) add({L, -ge(Y, v), ge(X, v + 1 - d)});
 }
 
 // A fresh order-encoded integer over lo..hi: its table and the clauses
 // ge[k] -> ge[k-1].
 uint32_t Encoder::new_int(TermId at, int64_t lo, int64_t hi) {
-  check_size(at, hi - lo);
+  check_size(at, Wide(hi) - lo);
   reserve(at, 3 * uint64_t(hi - lo));
   size_ += uint64_t(hi - lo);
   OrderInt x;
@@ -133,16 +139,17 @@ uint32_t Encoder::int_of(TermId t) {
 uint32_t Encoder::scaled_int(TermId t, int64_t f, TermId x_term) {
   uint32_t xi = int_of(x_term);
   int64_t lo = order_[xi].lo, hi = order_[xi].hi;
-  __int128 a = __int128(f) * lo, b = __int128(f) * hi;
+  Wide a = Wide(f) * lo, b = Wide(f) * hi;
   if (a > b) std::swap(a, b);
-  if (b - a > kMaxWork) check_size(t, kMaxWork + 1);
+  check_size(t, b - a);
+  check_bounds(t, a, b);
   reserve(t, uint64_t(b - a));
   size_ += uint64_t(b - a);
   OrderInt r;
   r.lo = static_cast<int64_t>(a);
   r.hi = static_cast<int64_t>(b);
-  int64_t af = f < 0 ? -f : f;
-  for (int64_t v = r.lo + 1; v <= r.hi; ++v) {
+  Wide af = f < 0 ? -Wide(f) : Wide(f);
+  for (Wide v = Wide(r.lo) + 1; v <= r.hi; ++v) {
     // f*x >= v  <=>  x >= ceil(v/f) for f > 0;  x <= -ceil(v/|f|) for f < 0.
     const OrderInt &x = order_[xi];
     r.ge.push_back(f > 0 ? ge(x, ceil_div(v, af)) : -ge(x, -ceil_div(v, af) + 1));
@@ -169,10 +176,12 @@ uint32_t Encoder::sum_int(TermId t) {
     int64_t xs = order_[id].hi - order_[id].lo + 1, ys = order_[yi].hi - order_[yi].lo + 1;
     check_size(t, xs * ys);
     reserve(t, 3 * uint64_t(xs + ys) + 6 * uint64_t(xs * ys));
-    uint32_t ri = new_int(t, order_[id].lo + order_[yi].lo, order_[id].hi + order_[yi].hi);
+    Wide lo = Wide(order_[id].lo) + order_[yi].lo, hi = Wide(order_[id].hi) + order_[yi].hi;
+    check_bounds(t, lo, hi);
+    uint32_t ri = new_int(t, static_cast<int64_t>(lo), static_cast<int64_t>(hi));
     const OrderInt &X = order_[id], &Y = order_[yi], &R = order_[ri];
-    for (int64_t vx = X.lo; vx <= X.hi; ++vx)
-      for (int64_t vy = Y.lo; vy <= Y.hi; ++vy) {
+    for (Wide vx = X.lo; vx <= X.hi; ++vx)
+      for (Wide vy = Y.lo; vy <= Y.hi; ++vy) {
         add({-ge(X, vx), -ge(Y, vy), ge(R, vx + vy)});
         add({ge(X, vx + 1), ge(Y, vy + 1), -ge(R, vx + vy + 1)});
       }
@@ -186,10 +195,11 @@ uint32_t Encoder::ite_int(TermId t) {
   Lit C = encode(c[0], kBoth);
   uint32_t ai = int_of(c[1]), bi = int_of(c[2]);
   int64_t lo = std::min(order_[ai].lo, order_[bi].lo), hi = std::max(order_[ai].hi, order_[bi].hi);
+  check_size(t, Wide(hi) - lo);
   reserve(t, 15 * uint64_t(hi - lo));
   uint32_t ri = new_int(t, lo, hi);
   const OrderInt &A = order_[ai], &B = order_[bi], &R = order_[ri];
-  for (int64_t v = R.lo + 1; v <= R.hi; ++v) {
+  for (Wide v = Wide(R.lo) + 1; v <= R.hi; ++v) {
     add({-C, -ge(R, v), ge(A, v)});
     add({-C, ge(R, v), -ge(A, v)});
     add({C, -ge(R, v), ge(B, v)});

@@ -182,6 +182,33 @@ class Limits(unittest.TestCase):
                                  (1, "", "t.smt:%d:%d: %s\n" % (line, col + 1, message)))
                 self.assertLess(peak, PEAK, "peak resident memory in KiB")
 
+    def test_values_at_the_ends_of_the_64_bit_range(self):
+        # Numerals up to 2^63-1 next to small variables: each either solved
+        # (the answer follows from the formula) or refused at the term whose
+        # values leave the 64-bit range; never a wrong verdict or a hang.
+        big = "9223372036854775807"
+        for name, formula, answer in [
+            ("sum just inside the range", "(and (<= (~ 3) x) (<= x 0) (= (+ x %s) 9223372036854775806))"
+             % big, "sat\n(= x -1)\n"),
+            ("comparison with the largest numeral", "(and (<= 0 x) (<= x 3) (or (= x 1) (<= %s x)))"
+             % big, "sat\n(= x 1)\n"),
+            ("sum beyond the range", "(and (<= 0 x) (<= x 1) (< (+ x %s) 0))" % big,
+             ("(+ x", "integer bounds too large for the order encoding")),
+            ("multiple beyond the range", "(and (<= 4 x) (<= x 4) (not (= (* 4611686018427387904 x) 0)))",
+             ("(* 46", "integer bounds too large for the order encoding")),
+            ("if-then-else over the whole range",
+             "(and (<= 0 x) (<= x 3) (< x (ite p %s (~ %s))))" % (big, big),
+             ("(ite", "integer domain too large for the order encoding")),
+        ]:
+            with self.subTest(name):
+                text = "(benchmark b :extrafuns ((x Int)) :extrapreds ((p)) :formula %s)" % formula
+                if isinstance(answer, str):
+                    self.assertEqual(self.yices(text), (0, answer, ""))
+                else:
+                    anchor, message = answer
+                    col = text.index(anchor) + 2
+                    self.assertEqual(self.yices(text), (1, "", "t.smt:1:%d: %s\n" % (col, message)))
+
     def test_tokens_spanning_lines_are_quoted_on_one_line(self):
         err = self.refused('(benchmark x :notes "a\nb" :formula (and "two\nlines" true))',
                            "expected formula but found")
