@@ -74,7 +74,7 @@ static void answer_graph(const Graph &g, const Settings &settings, Row &row, Col
   auto &f = row.fields;
   step = kSemiTransitive;
   std::optional<std::vector<int>> word2;
-  if (settings.words) word2 = find_word(g, 2);
+  if (settings.words && settings.shortcuts) word2 = find_word(g, 2);
   std::vector<Arc> arcs;
   if (word2) {
     arcs = orientation_of_word(g, *word2);
@@ -98,7 +98,8 @@ static void answer_graph(const Graph &g, const Settings &settings, Row &row, Col
   step = kNumber;
   const int bound = word_bound(g);
   for (int k = 2; k <= bound; ++k) {
-    std::optional<std::vector<int>> word = k == 2 ? word2 : find_word(g, k);
+    std::optional<std::vector<int>> word =
+        k == 2 && settings.shortcuts ? word2 : find_word(g, k, settings.shortcuts);
     if (!word) continue;
     error = check_word(g, k, *word);
     if (!error.empty()) throw Error("word check: " + error);

@@ -22,7 +22,8 @@ namespace census {
 
 // What the census computes.
 struct Settings {
-  bool words = true; // representation numbers and words (else only orientations and witnesses)
+  bool words = true;     // representation numbers and words (else only orientations and witnesses)
+  bool shortcuts = true; // words begin with vertex 1; a 2-uniform word stands for the orientation
 };
 
 // The CSV columns, in order.

@@ -12,7 +12,8 @@
 
 namespace census {
 
-static const char *kUsage = "usage: wordrep-census [--no-words] [--no-summary] [FILE...]";
+static const char *kUsage =
+    "usage: wordrep-census [--no-words] [--no-shortcuts] [--no-summary] [FILE...]";
 
 struct Options {
   Settings settings;
@@ -28,6 +29,8 @@ static Options parse_options(int argc, char **argv) {
       o.summary = false;
     else if (a == "--no-words")
       o.settings.words = false;
+    else if (a == "--no-shortcuts")
+      o.settings.shortcuts = false;
     else if (a == "-h" || a == "--help")
       throw Error(kUsage, 0);
     else if (a.size() > 1 && a[0] == '-')

@@ -17,7 +17,7 @@ namespace {
 // before y".  Copies of one letter are in order by construction.
 class WordOrder {
 public:
-  WordOrder(const Graph &g, int k);
+  WordOrder(const Graph &g, int k, bool shift);
   std::optional<std::vector<int>> solve();
 
 private:
@@ -32,11 +32,13 @@ private:
 
   const Graph &g_;
   int k_, size_;
+  bool shift_; // the first copy of letter 0 comes first
   smt::SatSolver sat_;
   std::vector<Lit> before_;
 };
 
-WordOrder::WordOrder(const Graph &g, int k) : g_(g), k_(k), size_(g.n * k) {
+WordOrder::WordOrder(const Graph &g, int k, bool shift)
+    : g_(g), k_(k), size_(g.n * k), shift_(shift) {
   before_.assign(static_cast<size_t>(size_) * size_, 0);
   sat_.reserve(size_ * size_ / 2 + 2);
   order_pairs();
@@ -52,8 +54,8 @@ void WordOrder::set(int a, int i, int b, int j, Lit l) {
 }
 
 // Copies of a letter in order.  Two adjacent letters alternate, so one
-// Boolean (whose first copy comes first) decides their whole order.  The
-// first copy of letter 0 comes first in the word: a cyclic shift of a
+// Boolean (whose first copy comes first) decides their whole order.  With
+// shift_, the first copy of letter 0 comes first in the word: a cyclic shift of a
 // uniform word representing a graph represents it too (Kitaev, Pyatkin, "On
 // representable graphs", J. Autom. Lang. Comb. 13 (2008), Proposition 5).
 void WordOrder::order_pairs() {
@@ -64,13 +66,14 @@ void WordOrder::order_pairs() {
   for (int a = 0; a < g_.n; ++a)
     for (int b = a + 1; b < g_.n; ++b) {
       if (g_.adjacent(a, b)) {
-        Lit first = a == 0 ? yes : sat_.new_var(); // a's copies go first: a1 b1 a2 b2 ...
+        Lit first = shift_ && a == 0 ? yes : sat_.new_var(); // a's copies go first: a1 b1 a2 b2 ...
         for (int i = 0; i < k_; ++i)
           for (int j = 0; j < k_; ++j) set(a, i, b, j, i < j ? yes : i > j ? -yes : first);
         continue;
       }
       for (int i = 0; i < k_; ++i)
-        for (int j = 0; j < k_; ++j) set(a, i, b, j, a == 0 && i == 0 ? yes : sat_.new_var());
+        for (int j = 0; j < k_; ++j)
+          set(a, i, b, j, shift_ && a == 0 && i == 0 ? yes : sat_.new_var());
     }
 }
 
@@ -116,8 +119,8 @@ std::optional<std::vector<int>> WordOrder::solve() {
 
 } // namespace
 
-std::optional<std::vector<int>> find_word(const Graph &g, int k) {
-  return WordOrder(g, k).solve();
+std::optional<std::vector<int>> find_word(const Graph &g, int k, bool shift) {
+  return WordOrder(g, k, shift).solve();
 }
 
 } // namespace census

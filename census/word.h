@@ -10,6 +10,8 @@ namespace census {
 
 // A word (0-based letters) in which every vertex occurs k times and two
 // vertices alternate exactly when they are adjacent; none when there is none.
-std::optional<std::vector<int>> find_word(const Graph &g, int k);
+// With shift, only words that begin with letter 0 are searched (there is one
+// among them whenever there is one at all).
+std::optional<std::vector<int>> find_word(const Graph &g, int k, bool shift = true);
 
 } // namespace census
