@@ -110,11 +110,27 @@ static void answer_graph(const Graph &g, const Settings &settings, Row &row, Col
   throw Error("no representing word with K up to " + std::to_string(bound));
 }
 
+std::string printable(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    auto u = static_cast<unsigned char>(c);
+    if (u >= 32 && u < 127) {
+      out += c;
+      continue;
+    }
+    const char *hex = "0123456789abcdef";
+    out += "\\x";
+    out += hex[u >> 4];
+    out += hex[u & 15];
+  }
+  return out;
+}
+
 Row Census::answer(std::string_view line) const {
   Row row;
   auto &f = row.fields;
   std::string_view text = graph6_text(line);
-  f[kGraph6] = std::string(text);
+  f[kGraph6] = printable(text);
   Graph6 decoded = decode_graph6(text);
   if (decoded.order >= 0) f[kVertices] = std::to_string(decoded.order);
   if (decoded.edges >= 0) f[kEdges] = std::to_string(decoded.edges);

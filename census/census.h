@@ -59,6 +59,10 @@ private:
   Settings settings_;
 };
 
+// The text with every byte outside printable ASCII written as \xNN, so that
+// a row shows any line safely (graph6 itself is printable ASCII).
+std::string printable(std::string_view text);
+
 // Whether a line holds no graph (blank, or a bare ">>graph6<<"): it gets no row.
 bool graph6_blank(std::string_view line);
 

@@ -74,7 +74,7 @@ static void answer_all(const Options &o, const std::vector<int> &fds, Output &ou
     while (in.next(line, cut)) {
       Row row;
       if (cut) {
-        row.fields[kGraph6] = line.substr(0, 64) + "...";
+        row.fields[kGraph6] = printable(line.substr(0, 64)) + "...";
         row.fields[kSemiTransitive] =
             "failed: line longer than " + std::to_string(LineReader::kMaxLine) + " bytes";
         row.failed = true;

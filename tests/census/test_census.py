@@ -219,6 +219,8 @@ class Lines(unittest.TestCase):
         ("~?", "~?,,,failed: truncated graph6 header,,,,"),
         (T21, T21 + ",21,0,failed: graph has 21 vertices; alterword and orientcheck accept at most 20,,,,"),
         ("C,", '"C,",,,"failed: invalid character \',\' in graph6 string",,,,'),
+        ("B\x00\x7f\u00e9",
+         "B\\x00\\x7f\\xc3\\xa9,,,failed: invalid character \'\\x00\' in graph6 string,,,,"),
         ("E}lw", "E}lw,6,12,yes,2,{w},{o},"),
     ]
 
@@ -235,7 +237,7 @@ class Lines(unittest.TestCase):
                 self.assertEqual(text, want.replace("{w}", row["word"]).replace("{o}", row["orientation"]))
                 if row["semi_transitive"] == "yes":
                     Certificates.assert_certified(self, row)
-        self.assertIn("  failures: 8\n", err)
+        self.assertIn("  failures: 9\n", err)
 
     def test_command_line_input_and_output_errors(self):
         with tempfile.TemporaryDirectory() as d:
