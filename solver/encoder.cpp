@@ -19,15 +19,12 @@ Encoder::Encoder(const Benchmark &bench, const IntAnalysis &ints, SatSolver &sat
       done_(s_.size(), 0), int_id_(s_.size(), UINT32_MAX) {}
 
 void Encoder::reserve(TermId at, uint64_t more) const {
-  if (more > kMaxLiterals - size_)
-    throw SmtError(bench_.where(at) + ": encoding too large (more than " +
-                   std::to_string(kMaxLiterals) + " literals)");
+  if (more > kMaxLiterals - size_) refuse(at);
 }
 
-void Encoder::add(const Lit *lits, size_t n) {
-  reserve(at_, n);
-  size_ += n;
-  sat_.add_clause(lits, n);
+void Encoder::refuse(TermId at) const {
+  throw SmtError(bench_.where(at) + ": encoding too large (more than " +
+                 std::to_string(kMaxLiterals) + " literals)");
 }
 
 void Encoder::encode_all(bool implied) {

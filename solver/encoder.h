@@ -60,7 +60,12 @@ private:
   void check_size(TermId at, Wide size) const;
   void check_bounds(TermId at, Wide lo, Wide hi) const;
   // Give a clause to the SAT solver, counted against the limit (refused at at_).
-  void add(const Lit *lits, size_t n);
+  void add(const Lit *lits, size_t n) {
+    size_ += n;
+    if (size_ > kMaxLiterals) refuse(at_);
+    sat_.add_clause(lits, n);
+  }
+  [[noreturn]] void refuse(TermId at) const;
   void add(std::initializer_list<Lit> lits) { add(lits.begin(), lits.size()); }
   void add(const std::vector<Lit> &lits) { add(lits.data(), lits.size()); }
 
