@@ -69,7 +69,8 @@ static std::vector<Arc> orientation_of_word(const Graph &g, const std::vector<in
 // Fill the answer fields of a decoded graph; step names the field a failure
 // goes to.  A 2-uniform word is sought first: when there is one (most graphs),
 // it settles word-representability and gives the orientation, so the
-// orientation search is left out.
+// orientation search is left out.  The orientation search is built for
+// subgraphs at once: when it fails, the witness is sought in the same instance.
 static void answer_graph(const Graph &g, const Settings &settings, Row &row, Column &step) {
   auto &f = row.fields;
   step = kSemiTransitive;
@@ -79,10 +80,10 @@ static void answer_graph(const Graph &g, const Settings &settings, Row &row, Col
   if (word2) {
     arcs = orientation_of_word(g, *word2);
   } else {
-    OrientationSearch search(g, false);
+    OrientationSearch search(g, true);
     const uint32_t all = all_vertices(g.n);
     if (!search.solve(all)) {
-      uint32_t w = OrientationSearch(g, true).minimal_witness(all);
+      uint32_t w = search.minimal_witness(all);
       f[kSemiTransitive] = "no";
       f[kWitness] = format_vertices(w);
       row.minimal = w == all;
