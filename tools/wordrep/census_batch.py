@@ -235,6 +235,7 @@ def run_parts(batch):
     old = {s: signal.signal(s, handler) for s in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)}
     try:
         batch.progress.show(force=True)
+        batch.store.emit_ready()        # parts a stopped batch finished but did not put out
         batch.start()
         batch.read()
         complete = batch.feed_error is None and batch.store.emitted + 1 == batch.source.parts
