@@ -105,12 +105,16 @@ def geng_parts(args, parts):
 class Parts(CensusCase):
     def test_lists_in_parts_give_the_rows_of_one_run_in_input_order(self):
         graphs = geng("-c", 6)[:40]
+        machines = os.path.join(self.dir, "machines")
+        with open(machines, "w") as f:
+            f.write("2/:\n")            # ":" is this machine in GNU parallel's sshlogin syntax
         # (input text, options, stand-in control)
         cases = [
             ("".join(g + "\n" for g in graphs), ["--chunk", "7", "-j", "3"],
              {"slow": {graphs[0]: 1.5}}),                 # the first part finishes last
             (">>graph6<<Bg\n\n  BW  \n\nBw\n", ["--chunk", "2"], {}),
             ("".join(g + "\n" for g in graphs[:5]), ["--chunk", "100"], {}),
+            ("".join(g + "\n" for g in graphs[:9]), ["--chunk", "2", "--sshloginfile", machines], {}),
             ("#wordrep-end 0 ok\nBg\n#wordrep-part 1\n", ["--chunk", "1"], {}),
             ("", [], {}),
         ]
