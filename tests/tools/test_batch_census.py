@@ -351,6 +351,12 @@ class CommandLine(CensusCase):
             (["--geng", "-c 5 0/3"],
              "--geng: leave out res/mod and output files; --parts does the splitting"),
             (["--geng", "-c 5", "--parts", "0"], "--parts must be at least 1"),
+            (["--geng", "-c 5 4:6 out.g6"], "--geng: give the vertex count and at most an edge "
+                                            "range (no output file: the census reads "
+                                            "nauty-geng's output)"),
+            (["--geng", "-cu 5"], "--geng: leave out -u, -s, -y and -h; the census reads graph6 lines"),
+            (["--geng", "-d1 -s 5"],
+             "--geng: leave out -u, -s, -y and -h; the census reads graph6 lines"),
             ([g6, "--chunk", "0"], "--chunk must be at least 1"),
             (["--geng", "-c 5 -Z"], "nauty-geng -c 5 -Z: Usage: geng [-cCmtfkbd#D#] "
                                     "[-uygsnh] [-lvq] [-x#X#] n [mine[:maxe]] [res/mod] [file]"),

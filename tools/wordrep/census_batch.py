@@ -158,7 +158,7 @@ class CensusBatch:
         if self.feed_error is None:
             self.failed[part.index] = reason
             if len(self.failed) <= self.SHOWN_FAILURES:
-                self.progress.finish()
+                self.progress.clear()
                 more = (" (further failed parts are not shown)"
                         if len(self.failed) == self.SHOWN_FAILURES else "")
                 self.warn("part %d failed: %s%s" % (part.index, reason, more))
@@ -235,6 +235,7 @@ def run_parts(batch):
     old = {s: signal.signal(s, handler) for s in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)}
     try:
         batch.progress.show(force=True)
+        batch.progress.tick()
         batch.store.emit_ready()        # parts a stopped batch finished but did not put out
         batch.start()
         batch.read()

@@ -70,6 +70,8 @@ class Progress:
         if not self.enabled:
             return
         with self.lock:
+            if not self.enabled:
+                return
             now = time.monotonic()
             end = self.total is not None and self.done >= self.total
             if not force and not end and now - self.last < 0.2:
@@ -78,8 +80,30 @@ class Progress:
             self.stream.write("\r" + self.line(now) + " \x1b[K")
             self.stream.flush()
 
+    def tick(self, interval=1.0):
+        """Redraws the bar every interval seconds (time passes between
+        parts too) until finish()."""
+        if not self.enabled:
+            return
+        self.stopped = threading.Event()
+
+        def loop():
+            while not self.stopped.wait(interval):
+                self.show(force=True)
+        threading.Thread(target=loop, daemon=True).start()
+
+    def clear(self):
+        """Clears the bar's line (before a message); the next show() draws it again."""
+        if self.enabled:
+            with self.lock:
+                self.stream.write("\r\x1b[K")
+                self.stream.flush()
+
     def finish(self):
         if self.enabled:
             with self.lock:
+                self.enabled = False
+                if getattr(self, "stopped", None):
+                    self.stopped.set()
                 self.stream.write("\r\x1b[K")
                 self.stream.flush()

@@ -28,6 +28,12 @@ class GengSource:
             raise Fatal("--parts must be at least 1")
         if any("/" in a for a in args):
             raise Fatal("--geng: leave out res/mod and output files; --parts does the splitting")
+        if len([a for a in args if not a.startswith("-")]) > 2:
+            raise Fatal("--geng: give the vertex count and at most an edge range (no output file: "
+                        "the census reads nauty-geng's output)")
+        flags = {c for a in args if a.startswith("-") for c in a[1:].split("#")[0] if c.isalpha()}
+        if flags & set("usyh"):
+            raise Fatal("--geng: leave out -u, -s, -y and -h; the census reads graph6 lines")
         self.args, self.parts = args, parts
         self.ident = {"geng": args, "parts": parts}
         self.total = parts
