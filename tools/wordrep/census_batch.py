@@ -40,7 +40,10 @@ class Part:
         self.f = open(path, "wb")
 
     def discard(self):
-        self.f.close()
+        try:
+            self.f.close()
+        except OSError:
+            pass          # a cut-off part: what it held does not matter
         os.unlink(self.path)
 
 
@@ -124,7 +127,11 @@ class CensusBatch:
                 if part:
                     part.discard()
                 index = int(line[len(begin):])
-                part = Part(index, self.store.part_path(index, ".tmp"))
+                path = self.store.part_path(index, ".tmp")
+                try:
+                    part = Part(index, path)
+                except OSError as e:
+                    raise WriteFailure(path, e)
             elif line.startswith(end):
                 fields = line[len(end):].rstrip(b"\n").decode("utf-8", "replace").split(" ", 2)
                 if part and part.index == int(fields[0]):
