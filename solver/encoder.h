@@ -21,7 +21,7 @@ class Encoder {
 public:
   // The most literals the encoding may hold, in its clauses and its tables
   // (order-encoding and pair variables) together; beyond it the term whose
-  // encoding would exceed it is refused.  About 2 GB of memory at the limit.
+  // encoding would exceed it is refused.  About 2.5 GB of memory at the limit.
   static constexpr uint64_t kMaxLiterals = uint64_t(1) << 26;
 
   Encoder(const Benchmark &bench, const IntAnalysis &ints, SatSolver &sat);
