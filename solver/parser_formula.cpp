@@ -32,14 +32,7 @@ TermId Parser::formula() {
   case Tok::Symbol: {
     if (tok.text == "true") return store_.mk_true();
     if (tok.text == "false") return store_.mk_false();
-    uint32_t sym = symbol(tok.text);
-    if (sym == UINT32_MAX) lex_.fail(tok, "unknown symbol " + describe(tok));
-    const Symbol &s = store_.symbol(sym);
-    if (s.result != Sort::Bool) unexpected(tok, "formula");
-    if (!s.args.empty())
-      lex_.fail(tok, "predicate " + describe(tok) + " needs " + std::to_string(s.args.size()) +
-                         " arguments");
-    return app(tok, sym, nullptr, 0);
+    return constant(tok, Sort::Bool, "predicate", "formula");
   }
   case Tok::FVar:
     for (size_t i = flets_.size(); i-- > 0;)
@@ -148,12 +141,24 @@ TermId Parser::chain(const Token &at, Kind kind, size_t base, bool swap) {
   return build(at, Kind::And, parts.data(), parts.size());
 }
 
+void Parser::refuse_symbol(const Token &tok, uint32_t sym, const char *expected) {
+  if (sym == UINT32_MAX) lex_.fail(tok, "unknown symbol " + describe(tok));
+  unexpected(tok, expected);
+}
+
+TermId Parser::constant(const Token &tok, Sort sort, const char *role, const char *expected) {
+  uint32_t sym = declared_symbol(tok, sort, expected);
+  size_t arity = store_.symbol(sym).args.size();
+  if (arity > 0)
+    lex_.fail(tok, std::string(role) + " " + describe(tok) + " needs " + std::to_string(arity) +
+                       " arguments");
+  return app(tok, sym, nullptr, 0);
+}
+
 TermId Parser::declared_app(const Token &head, Sort sort, const char *role, const char *expected,
                             size_t base) {
-  uint32_t sym = symbol(head.text);
-  if (sym == UINT32_MAX) lex_.fail(head, "unknown symbol " + describe(head));
+  uint32_t sym = declared_symbol(head, sort, expected);
   const Symbol &s = store_.symbol(sym);
-  if (s.result != sort) unexpected(head, expected);
   read_terms();
   size_t n = args_.size() - base;
   if (n != s.args.size())

@@ -74,6 +74,15 @@ private:
   TermId binding(Head h);
   // A chainable comparison of the terms on args_ from base: a < b < c.
   TermId chain(const Token &at, Kind kind, size_t base, bool swap);
+  // A declared symbol of result `sort` (`expected` names what is due in messages).
+  uint32_t declared_symbol(const Token &tok, Sort sort, const char *expected) {
+    uint32_t sym = symbol(tok.text);
+    if (sym == UINT32_MAX || store_.symbol(sym).result != sort) refuse_symbol(tok, sym, expected);
+    return sym;
+  }
+  [[noreturn]] void refuse_symbol(const Token &tok, uint32_t sym, const char *expected);
+  // A declared constant (`role`: "predicate" or "function" in messages).
+  TermId constant(const Token &tok, Sort sort, const char *role, const char *expected);
   // The application of a declared symbol of result `sort` (`role` names it in
   // messages) to the terms that follow; its arguments must be numerals.
   TermId declared_app(const Token &head, Sort sort, const char *role, const char *expected,

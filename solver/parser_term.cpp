@@ -24,14 +24,7 @@ TermId Parser::term() {
     lex_.fail(tok, "unbound term variable " + describe(tok));
   case Tok::Symbol: {
     if (tok.text[0] >= '0' && tok.text[0] <= '9') unexpected(tok, "integer numeral");
-    uint32_t sym = symbol(tok.text);
-    if (sym == UINT32_MAX) lex_.fail(tok, "unknown symbol " + describe(tok));
-    const Symbol &s = store_.symbol(sym);
-    if (s.result != Sort::Int) unexpected(tok, "integer term");
-    if (!s.args.empty())
-      lex_.fail(tok, "function " + describe(tok) + " needs " + std::to_string(s.args.size()) +
-                         " arguments");
-    return app(tok, sym, nullptr, 0);
+    return constant(tok, Sort::Int, "function", "integer term");
   }
   case Tok::LParen: {
     enter(tok);
