@@ -8,6 +8,7 @@ namespace smt {
 
 namespace {
 
+// The polarities of a negated formula's argument.
 uint8_t flip(uint8_t pol) {
   return static_cast<uint8_t>(((pol & 1) << 1) | ((pol & 2) >> 1));
 }
@@ -115,7 +116,7 @@ bool Encoder::collect(TermId t, bool pos, std::vector<Lit> &cl) {
   return false;
 }
 
-Lit Encoder::encode(TermId t, uint8_t pol) {
+Lit Encoder::encode(TermId t, Pol pol) {
   Kind k = s_.kind(t);
   switch (k) {
   case Kind::True:
@@ -123,7 +124,7 @@ Lit Encoder::encode(TermId t, uint8_t pol) {
   case Kind::False:
     return -sat_.lit_true();
   case Kind::Not:
-    return -encode(s_.child(t, 0), flip(pol));
+    return -encode(s_.child(t, 0), static_cast<Pol>(flip(pol)));
   case Kind::App:
     if (!lit_[t]) lit_[t] = sat_.new_var();
     return lit_[t];
@@ -137,14 +138,14 @@ Lit Encoder::encode(TermId t, uint8_t pol) {
   }
   if (!lit_[t]) lit_[t] = sat_.new_var();
   Lit L = lit_[t];
-  uint8_t need = pol & ~done_[t];
+  auto need = static_cast<Pol>(pol & ~done_[t]);
   if (!need) return L;
   done_[t] |= need;
   return connective(t, k, L, need);
 }
 
 // The clauses defining L as the connective t, in the directions needed.
-Lit Encoder::connective(TermId t, Kind k, Lit L, uint8_t need) {
+Lit Encoder::connective(TermId t, Kind k, Lit L, Pol need) {
   uint32_t n = s_.num_children(t);
   const TermId *c = s_.children(t);
   bool pos = need & kPos, neg = need & kNeg;
@@ -204,7 +205,7 @@ Lit Encoder::connective(TermId t, Kind k, Lit L, uint8_t need) {
   return L;
 }
 
-Lit Encoder::encode_atom(TermId t, uint8_t pol) {
+Lit Encoder::encode_atom(TermId t, Pol pol) {
   uint32_t n = s_.num_children(t);
   for (uint32_t i = 0; i < n; ++i) {
     TermId x = s_.child(t, i);
@@ -215,7 +216,7 @@ Lit Encoder::encode_atom(TermId t, uint8_t pol) {
   }
   if (!lit_[t]) lit_[t] = sat_.new_var();
   Lit L = lit_[t];
-  uint8_t need = pol & ~done_[t];
+  auto need = static_cast<Pol>(pol & ~done_[t]);
   if (!need) return L;
   done_[t] |= need;
   Kind k = s_.kind(t);

@@ -50,6 +50,7 @@ private:
     int64_t lo = 0, hi = 0;
     std::vector<Lit> ge; // ge[k] <=> (t >= lo + 1 + k)
   };
+  // Polarities a formula is needed in, as a set: positive, negative or both.
   enum Pol : uint8_t { kPos = 1, kNeg = 2, kBoth = 3 };
   using Wide = __int128; // values and widths computed without overflow
 
@@ -74,10 +75,10 @@ private:
   void assert_implies(TermId a, bool apos, TermId b, bool bpos);
   // Collect literals of a clause equivalent to the signed term; false when satisfied.
   bool collect(TermId t, bool positive, std::vector<Lit> &clause);
-  Lit encode(TermId t, uint8_t pol);
-  Lit connective(TermId t, Kind k, Lit L, uint8_t need);
-  Lit encode_atom(TermId t, uint8_t pol);
-  Lit encode_equalities(TermId t, Lit L, uint8_t need);
+  Lit encode(TermId t, Pol pol);
+  Lit connective(TermId t, Kind k, Lit L, Pol need);
+  Lit encode_atom(TermId t, Pol pol);
+  Lit encode_equalities(TermId t, Lit L, Pol need);
   // Atoms over permutation-class members.
   Lit class_atom(TermId t);
   // "Member i of class k is the minimum" (or with max, the maximum).
@@ -87,7 +88,7 @@ private:
   void add_implied_orders();
 
   // Integer terms (order encoding): the index into order_ of a term's encoding.
-  void le_clauses(TermId at, Lit L, uint32_t a, uint32_t b, int64_t d, uint8_t need);
+  void le_clauses(TermId at, Lit L, uint32_t a, uint32_t b, int64_t d, Pol need);
   uint32_t int_of(TermId t);
   uint32_t scaled_int(TermId t, int64_t factor, TermId x);
   uint32_t sum_int(TermId t);
@@ -103,7 +104,7 @@ private:
   const IntAnalysis &ints_;
   SatSolver &sat_;
   std::vector<Lit> lit_;         // per term: its literal, 0 when none yet
-  std::vector<uint8_t> done_;    // per term: directions already constrained
+  std::vector<uint8_t> done_;    // per term: polarities already constrained (a Pol)
   std::vector<uint32_t> int_id_; // per term: index into order_ of its encoding
   std::vector<OrderInt> order_;
   std::vector<std::vector<Lit>> pairs_;     // per class: n*n table, pairs_[k][i*n+j] for i<j

@@ -6,6 +6,7 @@
 #include "error.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace smt {
 
@@ -158,17 +159,27 @@ void Encoder::add_implied_orders() {
 }
 
 std::vector<Lit> Encoder::preferred_orders() const {
-  std::vector<Lit> out;
-  std::vector<std::pair<std::pair<uint32_t, int64_t>, std::pair<int64_t, TermId>>> apps;
+  // f(i, j) of a class symbol f: copy j of letter i.
+  struct Copy {
+    uint32_t sym;
+    int64_t letter, index;
+    TermId app;
+    bool operator<(const Copy &o) const {
+      return std::tie(sym, letter, index, app) < std::tie(o.sym, o.letter, o.index, o.app);
+    }
+  };
+  std::vector<Copy> copies;
   for (TermId t : s_.ground_apps()) {
     if (s_.sort(t) != Sort::Int || s_.num_children(t) != 2 || ints_.class_of[t] < 0) continue;
-    apps.push_back({{s_.node(t).sym, s_.value(s_.child(t, 0))}, {s_.value(s_.child(t, 1)), t}});
+    copies.push_back({s_.node(t).sym, s_.value(s_.child(t, 0)), s_.value(s_.child(t, 1)), t});
   }
-  std::sort(apps.begin(), apps.end());
-  for (size_t i = 0; i + 1 < apps.size(); ++i) {
-    TermId a = apps[i].second.second, b = apps[i + 1].second.second;
-    if (apps[i].first != apps[i + 1].first || ints_.class_of[a] != ints_.class_of[b]) continue;
-    out.push_back(before(ints_.class_of[a], ints_.index_in[a], ints_.index_in[b]));
+  std::sort(copies.begin(), copies.end());
+  std::vector<Lit> out;
+  for (size_t i = 0; i + 1 < copies.size(); ++i) {
+    const Copy &a = copies[i], &b = copies[i + 1];
+    if (a.sym != b.sym || a.letter != b.letter) continue;
+    if (ints_.class_of[a.app] != ints_.class_of[b.app]) continue;
+    out.push_back(before(ints_.class_of[a.app], ints_.index_in[a.app], ints_.index_in[b.app]));
   }
   return out;
 }

@@ -32,7 +32,7 @@ void Encoder::check_bounds(TermId at, Wide lo, Wide hi) const {
 }
 
 // Eq and Distinct through pairwise equalities e <-> (a <= b and b <= a).
-Lit Encoder::encode_equalities(TermId t, Lit L, uint8_t need) {
+Lit Encoder::encode_equalities(TermId t, Lit L, Pol need) {
   Kind k = s_.kind(t);
   uint32_t n = s_.num_children(t);
   // At least 8 literals a pair, more for wider terms: refused before the
@@ -45,7 +45,7 @@ Lit Encoder::encode_equalities(TermId t, Lit L, uint8_t need) {
     for (uint32_t j = i + 1; j < n; ++j) {
       uint32_t a = int_of(s_.child(t, i)), b = int_of(s_.child(t, j));
       Lit e = k == Kind::Eq ? L : sat_.new_var();
-      uint8_t dirs = k == Kind::Eq ? need : uint8_t(kBoth);
+      Pol dirs = k == Kind::Eq ? need : kBoth;
       Lit l1 = sat_.new_var(), l2 = sat_.new_var();
       le_clauses(t, l1, a, b, 0, dirs);
       le_clauses(t, l2, b, a, 0, dirs);
@@ -74,7 +74,7 @@ Lit Encoder::ge(const OrderInt &x, Wide v) const {
 }
 
 // L -> a + d <= b (pos) and !L -> b + 1 - d <= a (neg).
-void Encoder::le_clauses(TermId at, Lit L, uint32_t a, uint32_t b, int64_t d, uint8_t need) {
+void Encoder::le_clauses(TermId at, Lit L, uint32_t a, uint32_t b, int64_t d, Pol need) {
   const OrderInt &X = order_[a], &Y = order_[b];
   reserve(at, ((need & kPos) ? 3 * uint64_t(X.hi - X.lo + 1) : 0) +
                   ((need & kNeg) ? 3 * uint64_t(Y.hi - Y.lo + 1) : 0));
