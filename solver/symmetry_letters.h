@@ -15,12 +15,6 @@
 
 namespace smt {
 
-// One step of the hash that colours letters, shapes and edges.
-inline uint64_t mix(uint64_t h, uint64_t v) {
-  h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
-  return h * 0xBF58476D1CE4E5B9ull;
-}
-
 class LetterSymmetry {
 public:
   // store: a copy of the benchmark's terms that the canonical form may extend.

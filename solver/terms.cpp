@@ -85,9 +85,7 @@ uint64_t TermStore::hash(Kind kind, uint32_t sym, int64_t value, const TermId *a
   uint64_t h = static_cast<uint64_t>(kind) * 0x9E3779B97F4A7C15ull;
   h ^= (sym + 0x51ull) * 0xC2B2AE3D27D4EB4Full;
   h ^= static_cast<uint64_t>(value) * 0x165667B19E3779F9ull;
-  for (size_t i = 0; i < n; ++i) {
-    h ^= args[i] + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
-  }
+  for (size_t i = 0; i < n; ++i) h = mix(h, args[i]);
   h ^= h >> 29;
   h *= 0xBF58476D1CE4E5B9ull;
   h ^= h >> 32;

@@ -41,6 +41,13 @@ enum class Kind : uint8_t {
   Mul,      // numeral (value) times one child
 };
 
+// One step of a hash over a sequence: the term store's keys, symmetry's
+// shapes and colours.
+inline uint64_t mix(uint64_t h, uint64_t v) {
+  h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
+  return h * 0xBF58476D1CE4E5B9ull;
+}
+
 // True for kinds whose children may be reordered without changing meaning.
 bool is_commutative(Kind kind);
 
