@@ -7,9 +7,11 @@
 #include "model.h"
 #include "parser.h"
 #include "sat.h"
+#include "symmetry.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -67,6 +69,20 @@ TEST(TermStore, HashConsingAndFolding) {
   };
   for (const Case &k : cases) EXPECT_EQ(k.got, k.want) << k.name;
   EXPECT_THROW(s.mk(Kind::Add, {s.mk_num(INT64_MAX), one}), SmtError);
+}
+
+TEST(TermStore, CopyOutlivesTheOriginal) {
+  auto original = std::make_unique<TermStore>();
+  uint32_t f = original->declare("f", {Sort::Int}, Sort::Int);
+  TermId one = original->mk_num(1);
+  TermId a = original->mk_app(f, &one, 1);
+  TermStore copy(*original);
+  original.reset(); // the copy's symbol index must not refer to the original's names
+  EXPECT_EQ(copy.find_symbol("f"), f);
+  EXPECT_EQ(copy.find(Kind::App, f, 0, &one, 1), a);
+  EXPECT_EQ(copy.mk_app(f, &one, 1), a);
+  uint32_t g = copy.declare("g", {}, Sort::Bool);
+  EXPECT_EQ(copy.find_symbol("g"), g);
 }
 
 Benchmark parse(const std::string &text) {
@@ -180,6 +196,25 @@ TEST(RankFact, Table) {
   for (const Case &k : cases)
     EXPECT_EQ(rank_fact(k.kind, k.member_first, k.c, 1, 5), k.want)
         << static_cast<int>(k.kind) << " " << k.member_first << " " << k.c;
+}
+
+TEST(Symmetry, ChainsOfInterchangeableLettersLeaveTheBenchmarkAsParsed) {
+  // Three letters with two copies each and nothing but the permutation: any
+  // two letters can be swapped, so the first copies form one chain.
+  Benchmark b = parse("(benchmark t :extrafuns ((A Int Int Int))\n:formula (and"
+                      " (<= 1 (A 1 1)) (<= (A 1 1) 6) (<= 1 (A 1 2)) (<= (A 1 2) 6)"
+                      " (<= 1 (A 2 1)) (<= (A 2 1) 6) (<= 1 (A 2 2)) (<= (A 2 2) 6)"
+                      " (<= 1 (A 3 1)) (<= (A 3 1) 6) (<= 1 (A 3 2)) (<= (A 3 2) 6)"
+                      " (distinct (A 1 1) (A 1 2) (A 2 1) (A 2 2) (A 3 1) (A 3 2))))");
+  IntAnalysis ints;
+  analyse(b, ints);
+  size_t terms = b.store.size();
+  std::vector<SymmetryChain> chains = symmetry_chains(b, ints);
+  EXPECT_EQ(b.store.size(), terms);
+  const auto &apps = b.store.ground_apps(); // A11 A12 A21 A22 A31 A32
+  ASSERT_EQ(chains.size(), 1u);
+  EXPECT_EQ(chains[0].cls, 0u);
+  EXPECT_EQ(chains[0].members, (std::vector<TermId>{apps[0], apps[2], apps[4]}));
 }
 
 // Solve a benchmark; returns "unsat" or the model text after "sat".
