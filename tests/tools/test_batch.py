@@ -112,9 +112,11 @@ class Output(BatchCase):
 
     def test_rows_keep_input_order_whatever_finishes_first(self):
         graphs = geng("-c", 6)[:48]
-        # Later graphs finish first: sleeps fall along the input.
-        self.control({"orientcheck": {g: {"sleep": 0.2 * (1 - k / len(graphs))}
-                                      for k, g in enumerate(graphs)}})
+        # Later graphs finish first: sleeps fall along the input, and the
+        # first graph takes long enough to finish after others however busy
+        # the machine is.
+        sleeps = [1.5] + [0.2 * (1 - k / len(graphs)) for k in range(1, len(graphs))]
+        self.control({"orientcheck": {g: {"sleep": s} for g, s in zip(graphs, sleeps)}})
         p = self.batch(graphs, "-j", "6", "-o", os.path.join(self.dir, "out.csv"))
         self.assertEqual(p.returncode, 0, p.stderr)
         with open(os.path.join(self.dir, "out.csv")) as f:
