@@ -12,7 +12,9 @@ SatSolver::SatSolver() : engine_(new CaDiCaL::Solver) {
 
 SatSolver::~SatSolver() = default;
 
-void SatSolver::reserve(int vars) { engine_->reserve(vars); }
+void SatSolver::reserve(int vars) {
+  engine_->reserve(vars);
+}
 
 int8_t SatSolver::fixed(Lit lit) const {
   if (lit == 1) return 1;
