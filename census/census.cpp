@@ -3,6 +3,7 @@
 #include "checks.h"
 #include "error.h"
 #include "graph6.h"
+#include "obstruction.h"
 #include "orientation.h"
 #include "word.h"
 
@@ -67,13 +68,19 @@ static std::vector<Arc> orientation_of_word(const Graph &g, const std::vector<in
 }
 
 // Fill the answer fields of a decoded graph; step names the field a failure
-// goes to.  A 2-uniform word is sought first: when there is one (most graphs),
-// it settles word-representability and gives the orientation, so the
+// goes to.  An induced wheel W5 settles the graph at once.  A 2-uniform word is sought first: when
+// there is one (most graphs), it settles word-representability and gives the orientation, so the
 // orientation search is left out.  The orientation search is built for
 // subgraphs at once: when it fails, the witness is sought in the same instance.
 static void answer_graph(const Graph &g, const Settings &settings, Row &row, Column &step) {
   auto &f = row.fields;
   step = kSemiTransitive;
+  if (uint32_t wheel = settings.shortcuts ? find_wheel5(g) : 0) {
+    f[kSemiTransitive] = "no";
+    f[kWitness] = format_vertices(wheel);
+    row.minimal = wheel == all_vertices(g.n);
+    return;
+  }
   std::optional<std::vector<int>> word2;
   if (settings.words && settings.shortcuts) word2 = find_word(g, 2);
   std::vector<Arc> arcs;
@@ -125,6 +132,10 @@ std::string printable(std::string_view text) {
     out += hex[u & 15];
   }
   return out;
+}
+
+Census::Census(Settings settings) : settings_(settings) {
+  if (settings.shortcuts) certify_wheel5();
 }
 
 Row Census::answer(std::string_view line) const {

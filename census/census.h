@@ -23,7 +23,8 @@ namespace census {
 // What the census computes.
 struct Settings {
   bool words = true;     // representation numbers and words (else only orientations and witnesses)
-  bool shortcuts = true; // words begin with vertex 1; a 2-uniform word stands for the orientation
+  bool shortcuts = true; // an induced W5 settles a graph; words begin with vertex 1; a
+                         // 2-uniform word stands for the orientation
 };
 
 // The CSV columns, in order.
@@ -51,7 +52,8 @@ struct Counts {
 
 class Census {
 public:
-  explicit Census(Settings settings) : settings_(settings) {}
+  // With shortcuts, first checks the wheel W5 as an obstruction (Error if not).
+  explicit Census(Settings settings);
   // The row for one non-blank graph6 line (with or without ">>graph6<<").
   Row answer(std::string_view line) const;
 
