@@ -115,7 +115,7 @@ class ToDigraph6Rows(unittest.TestCase):
                 + "Bg,3,2,yes,2,121323,1>2,\n"                       # an edge left out
                 + "Bg,3,2,yes,2,121323,1>2 2>3 3>1,\n"               # a non-edge oriented
                 + "Bg,3,2,failed: timeout,,,,\n"
-                + "E~~w,6,15,no,,,,1 2 3 4 5 6\n"
+                + "E|fG,6,10,no,,,,1 2 3 4 5 6\n"
                 + "Bg,3,2,yes,2,121323,2>1 3>2,\n")
         p = run([CONVERT, "to-digraph6"], text)
         self.assertEqual(p.returncode, 1)

@@ -1,3 +1,6 @@
 """Shared pieces of the word-representability tools: graph6, the programs'
 input format, the output formats of alterword and orientcheck, and checkers
-of words and orientations written from the mathematical definitions."""
+of words and orientations written from the mathematical definitions, digraph6
+for orientations, and census(), the census from Python (see interface)."""
+
+from .interface import CensusError, Result, census  # noqa: F401
