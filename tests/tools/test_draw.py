@@ -1,0 +1,179 @@
+#!/usr/bin/python3
+"""wordrep-draw: the SVG read back as XML holds exactly the graph's
+vertices and edges, every arc in the direction of the census orientation
+and pointing down (its head drawn lower, its arrowhead at the head), the
+witness marked (exactly its vertices and the edges among them), and the
+caption with the representation number and the word.  Graphs: a slice of
+the connected 7-vertex graphs with every one that is not word-representable
+(--batch), the example graphs (census run on the spot), and --csv.  The
+census comes from $WORDREP_CENSUS (set by CMake); Graphviz is needed."""
+
+import csv
+import io
+import math
+import os
+import shutil
+import subprocess
+import tempfile
+import unittest
+import xml.etree.ElementTree as ET
+
+from helpers import EXAMPLES, geng, run, tool
+from wordrep.formats import parse_orientation_field
+from wordrep.graph import from_graph6, read_input_file, to_graph6
+
+DRAW = tool("wordrep-draw")
+CENSUS = os.environ.get("WORDREP_CENSUS")
+SVG = "{http://www.w3.org/2000/svg}"
+
+
+def read_svg(path):
+    """(vertices {v: (x, y, classes)}, edges {(a, b, op): (classes, arrowhead centre)},
+    caption lines) of a drawing."""
+    root = ET.parse(path).getroot()
+    vertices, edges, caption = {}, {}, []
+    graph = root.find(SVG + "g")
+    for g in graph.findall(SVG + "g"):
+        title = g.find(SVG + "title").text
+        cls = set(g.get("class", "").split())
+        if "node" in cls:
+            e = g.find(SVG + "ellipse")
+            vertices[int(title)] = (float(e.get("cx")), float(e.get("cy")), cls)
+        elif "edge" in cls:
+            op = "->" if "->" in title else "--"
+            a, b = map(int, title.split(op))
+            head = g.find(SVG + "polygon")
+            centre = None
+            if head is not None:
+                pts = [tuple(map(float, p.split(","))) for p in head.get("points").split()]
+                centre = (sum(p[0] for p in pts) / len(pts), sum(p[1] for p in pts) / len(pts))
+            edges[(a, b, op)] = (cls, centre)
+    caption = [t.text for t in graph.findall(SVG + "text")]
+    return vertices, edges, caption
+
+
+class Drawings(unittest.TestCase):
+    def check(self, path, row):
+        """The drawing at path shows the census row."""
+        n, edges = from_graph6(row["graph6"])
+        vertices, lines, caption = read_svg(path)
+        self.assertEqual(sorted(vertices), list(range(1, n + 1)))
+        if row["semi_transitive"] == "yes":
+            arcs = parse_orientation_field(row["orientation"])
+            self.assertEqual(sorted(lines), sorted((a, b, "->") for a, b in arcs))
+            for a, b in arcs:
+                (xa, ya, _), (xb, yb, _) = vertices[a], vertices[b]
+                self.assertLess(ya, yb, "arc %d->%d does not point down" % (a, b))
+                centre = lines[(a, b, "->")][1]
+                self.assertLess(math.dist(centre, (xb, yb)), math.dist(centre, (xa, ya)))
+            self.assertEqual(caption[0], "semi-transitive; representation number "
+                             + row["representation_number"])
+            self.assertEqual(caption[1], "word:")
+            self.assertEqual("".join(caption[2:]), row["word"])
+            self.assertFalse(any("witness" in c for _, _, c in vertices.values()))
+        else:
+            witness = set(map(int, row["witness"].split()))
+            self.assertEqual(sorted(lines), sorted((a, b, "--") for a, b in edges))
+            self.assertEqual({v for v, (_, _, c) in vertices.items() if "witness" in c},
+                             witness)
+            self.assertEqual({(a, b) for (a, b, _), (c, _) in lines.items() if "witness" in c},
+                             {(a, b) for a, b in edges if a in witness and b in witness})
+            self.assertTrue(caption[0].startswith("not word-representable"), caption)
+            self.assertEqual(caption[-1], "vertices " + row["witness"])
+
+
+@unittest.skipUnless(CENSUS and shutil.which("dot"), "WORDREP_CENSUS not set or no Graphviz")
+class WithCensus(Drawings):
+    @classmethod
+    def setUpClass(cls):
+        graphs = geng("-c", 7)
+        p = subprocess.run([CENSUS, "--no-summary"], input="\n".join(graphs) + "\n",
+                           capture_output=True, text=True, check=True)
+        rows = list(csv.DictReader(io.StringIO(p.stdout)))
+        cls.rows = [r for k, r in enumerate(rows) if k % 25 == 0 or r["semi_transitive"] == "no"]
+        out = io.StringIO()
+        w = csv.DictWriter(out, list(rows[0]), lineterminator="\n")
+        w.writeheader()
+        w.writerows(cls.rows)
+        cls.csv = out.getvalue()
+        cls.env = dict(os.environ, WORDREP_BIN=os.path.dirname(CENSUS))
+
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.addCleanup(self.tmp.cleanup)
+        self.dir = self.tmp.name
+
+    def test_batch_draws_every_row(self):
+        self.assertEqual(sum(r["semi_transitive"] == "no" for r in self.rows), 25)  # A290814
+        src = os.path.join(self.dir, "rows.csv")
+        with open(src, "w") as f:
+            f.write(self.csv)
+        p = run([DRAW, "--batch", src, "--dir", os.path.join(self.dir, "out")])
+        self.assertEqual((p.returncode, p.stdout, p.stderr), (0, "", ""))
+        for k, row in enumerate(self.rows, 1):
+            with self.subTest(graph6=row["graph6"]):
+                self.check(os.path.join(self.dir, "out", "%d.svg" % k), row)
+
+    def test_examples_answered_on_the_spot(self):
+        for name in ("petersen", "wheel6", "prism3", "empty20"):
+            with self.subTest(example=name):
+                out = os.path.join(self.dir, name + ".svg")
+                graph = os.path.join(EXAMPLES, name + ".graph")
+                p = run([DRAW, graph, "-o", out], env=self.env)
+                self.assertEqual((p.returncode, p.stderr), (0, ""))
+                g6 = to_graph6(*read_input_file(graph))
+                row = next(csv.DictReader(io.StringIO(subprocess.run(
+                    [CENSUS, "--no-summary"], input=g6 + "\n", capture_output=True,
+                    text=True).stdout)))
+                self.check(out, row)
+
+    def test_answer_from_a_csv(self):
+        src = os.path.join(self.dir, "rows.csv")
+        with open(src, "w") as f:
+            f.write(self.csv)
+        row = self.rows[-1]
+        out = os.path.join(self.dir, "one.svg")
+        p = run([DRAW, "-g", row["graph6"], "--csv", src, "-o", out])
+        self.assertEqual((p.returncode, p.stderr), (0, ""))
+        self.check(out, row)
+        p = run([DRAW, "-g", "Bw", "--csv", src, "-o", out])
+        self.assertEqual((p.returncode, p.stderr), (1, "wordrep-draw: no row for Bw in %s\n"
+                                                   % src))
+
+
+class Errors(unittest.TestCase):
+    CASES = [
+        (["-g", "T" + "?" * 35, "-o", "x.svg"],
+         "wordrep-draw: graph has 21 vertices; alterword and orientcheck accept at most 20\n"),
+        (["-g", "Bw", "-o", "x.gif", "--census", "/nonexistent/census"],
+         "wordrep-draw: census program /nonexistent/census not found or not executable "
+         "(build it, pass program=PATH or set WORDREP_BIN)\n"),
+    ]
+
+    def test_errors_are_one_line_with_status_1(self):
+        for args, message in self.CASES:
+            with self.subTest(args=args):
+                p = run([DRAW] + args)
+                self.assertEqual((p.returncode, p.stdout, p.stderr), (1, "", message))
+
+    @unittest.skipUnless(shutil.which("dot"), "no Graphviz")
+    def test_a_failed_row_is_named_and_the_batch_goes_on(self):
+        with tempfile.TemporaryDirectory() as d:
+            src = os.path.join(d, "rows.csv")
+            with open(src, "w") as f:
+                f.write("graph6,vertices,edges,semi_transitive,representation_number,word,"
+                        "orientation,witness\nBg,3,2,failed: timeout,,,,\n"
+                        "Bg,3,2,yes,2,121323,1>2 2>3,\n")
+            p = run([DRAW, "--batch", src, "--dir", d])
+            self.assertEqual((p.returncode, p.stderr), (1, "wordrep-draw: row 1: row of Bg: "
+                                                           "failed: timeout\n"))
+            self.assertEqual(sorted(os.listdir(d)), ["2.svg", "rows.csv"])
+
+    def test_usage(self):
+        p = run([DRAW, "--batch", "x.csv"])
+        self.assertEqual(p.returncode, 2)
+        self.assertIn("--batch CSV and --dir DIR go together", p.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,90 @@
+"""Drawings of a graph with its answer, through Graphviz.
+
+A semi-transitive graph is drawn by `dot` with its orientation as arrows in
+layers: dot ranks an acyclic digraph so that every arc points down, so the
+sources are on top.  The caption gives the representation number and the
+word (wrapped).  A graph that is not word-representable is drawn without
+directions by `neato`, its witness (a minimal non-word-representable
+induced subgraph) highlighted: those vertices filled, the edges among them
+thick and red, and the caption says so.
+
+In the SVG, vertex k is the group with id "vK" and class "node" (plus
+"witness" when marked), arc i -> j the group "aI_J" and edge i j (i < j)
+"eI_J", class "edge" (plus "witness")."""
+
+import os
+import subprocess
+
+from .formats import format_word
+
+WRAP = 60                       # caption characters per line
+FORMATS = ("svg", "pdf", "png")
+MARK = 'style=filled fillcolor="#f6b0a8" color="#c0392b" penwidth=2'
+MARK_EDGE = 'color="#c0392b" penwidth=3'
+
+
+class DrawError(Exception):
+    """The drawing could not be made (Graphviz missing or failing, an
+    unknown format, an answer that is not one)."""
+
+
+def _wrap(text, width=WRAP):
+    return [text[k:k + width] for k in range(0, len(text), width)] or [""]
+
+
+def _caption(lines):
+    # A DOT string: backslash and quote escaped, "\l" ends a left-aligned line.
+    return "".join(l.replace("\\", "\\\\").replace('"', '\\"') + "\\l" for l in lines)
+
+
+def caption_lines(result):
+    if result.semi_transitive:
+        return (["semi-transitive; representation number %d" % result.representation_number,
+                 "word:"] + _wrap(format_word(result.word)))
+    witness = " ".join(map(str, result.witness))
+    whole = len(result.witness) == result.n
+    return (["not word-representable"
+             + ("; minimal: every vertex is in the witness" if whole else ""),
+             "witness (minimal non-word-representable induced subgraph):"]
+            + _wrap("vertices " + witness))
+
+
+def dot_source(result):
+    """The DOT text of a result of wordrep.census() (or make_result)."""
+    n = result.n
+    head = ['  graph [label="%s" labelloc=b labeljust=l fontsize=12];' % _caption(
+                caption_lines(result)),
+            '  node [shape=circle fontsize=14];']
+    if result.semi_transitive:
+        arcs = result.orientation
+        if sorted(tuple(sorted(a)) for a in arcs) != sorted(result.edges):
+            raise DrawError("the orientation does not orient exactly the graph's edges")
+        body = ['  %d [id="v%d"];' % (v, v) for v in range(1, n + 1)]
+        body += ['  %d -> %d [id="a%d_%d"];' % (a, b, a, b) for a, b in arcs]
+        return "digraph wordrep {\n" + "\n".join(head + body) + "\n}\n"
+    mark = set(result.witness)
+    if not mark or not mark <= set(range(1, n + 1)):
+        raise DrawError("the witness %r is not a set of vertices of the graph" % (result.witness,))
+    body = ['  %d [id="v%d"%s];' % (v, v, ' class="witness" ' + MARK if v in mark else "")
+            for v in range(1, n + 1)]
+    body += ['  %d -- %d [id="e%d_%d"%s];' % (a, b, a, b, ' class="witness" ' + MARK_EDGE
+                                              if a in mark and b in mark else "")
+             for a, b in result.edges]
+    return "graph wordrep {\n  overlap=false;\n" + "\n".join(head + body) + "\n}\n"
+
+
+def draw(result, path, fmt=None):
+    """Write the drawing of the result to path; the format (svg, pdf, png)
+    from fmt or the file's extension."""
+    fmt = fmt or os.path.splitext(path)[1].lstrip(".").lower()
+    if fmt not in FORMATS:
+        raise DrawError("unknown format %r: use one of %s" % (fmt, ", ".join(FORMATS)))
+    layout = "dot" if result.semi_transitive else "neato"
+    try:
+        p = subprocess.run([layout, "-T" + fmt, "-o", path], input=dot_source(result),
+                           capture_output=True, text=True)
+    except OSError as e:
+        raise DrawError("cannot run Graphviz %s (Debian package graphviz): %s" % (layout, e))
+    if p.returncode != 0:
+        raise DrawError("Graphviz %s failed (exit status %d): %s"
+                        % (layout, p.returncode, " ".join(p.stderr.split())[:300]))
