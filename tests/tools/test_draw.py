@@ -19,7 +19,7 @@ import unittest
 import xml.etree.ElementTree as ET
 
 from helpers import EXAMPLES, geng, run, tool
-from wordrep.formats import parse_orientation_field
+from wordrep.formats import parse_orientation_field, parse_word
 from wordrep.graph import from_graph6, read_input_file, to_graph6
 
 DRAW = tool("wordrep-draw")
@@ -70,6 +70,8 @@ class Drawings(unittest.TestCase):
                              + row["representation_number"])
             self.assertEqual(caption[1], "word:")
             self.assertEqual("".join(caption[2:]), row["word"])
+            for line in caption[2:]:      # wrapped between letters, never inside "(12)"
+                parse_word(line)
             self.assertFalse(any("witness" in c for _, _, c in vertices.values()))
         else:
             witness = set(map(int, row["witness"].split()))
@@ -79,7 +81,7 @@ class Drawings(unittest.TestCase):
             self.assertEqual({(a, b) for (a, b, _), (c, _) in lines.items() if "witness" in c},
                              {(a, b) for a, b in edges if a in witness and b in witness})
             self.assertTrue(caption[0].startswith("not word-representable"), caption)
-            self.assertEqual(caption[-1], "vertices " + row["witness"])
+            self.assertEqual(" ".join(caption[2:]), "vertices " + row["witness"])
 
 
 @unittest.skipUnless(CENSUS and shutil.which("dot"), "WORDREP_CENSUS not set or no Graphviz")

@@ -28,8 +28,15 @@ class DrawError(Exception):
     unknown format, an answer that is not one)."""
 
 
-def _wrap(text, width=WRAP):
-    return [text[k:k + width] for k in range(0, len(text), width)] or [""]
+def _wrap(tokens, width=WRAP, sep=""):
+    """Lines of at most width characters (unless one token is longer),
+    never breaking a token: a letter "(12)" or a vertex number."""
+    lines = [""]
+    for t in tokens:
+        if lines[-1] and len(lines[-1]) + len(sep) + len(t) > width:
+            lines.append("")
+        lines[-1] += (sep if lines[-1] else "") + t
+    return lines
 
 
 def _caption(lines):
@@ -40,13 +47,12 @@ def _caption(lines):
 def caption_lines(result):
     if result.semi_transitive:
         return (["semi-transitive; representation number %d" % result.representation_number,
-                 "word:"] + _wrap(format_word(result.word)))
-    witness = " ".join(map(str, result.witness))
+                 "word:"] + _wrap(format_word([a]) for a in result.word))
     whole = len(result.witness) == result.n
     return (["not word-representable"
              + ("; minimal: every vertex is in the witness" if whole else ""),
              "witness (minimal non-word-representable induced subgraph):"]
-            + _wrap("vertices " + witness))
+            + _wrap(["vertices"] + [str(v) for v in result.witness], sep=" "))
 
 
 def dot_source(result):
