@@ -18,7 +18,9 @@ import tempfile
 import unittest
 import xml.etree.ElementTree as ET
 
-from helpers import EXAMPLES, geng, run, tool
+from helpers import EXAMPLES, ROOT, geng, run, tool
+from semitransitive import find_semi_transitive
+from wordrep.checks import check_orientation, check_word
 from wordrep.formats import parse_orientation_field, parse_word
 from wordrep.graph import from_graph6, read_input_file, to_graph6
 
@@ -141,6 +143,68 @@ class WithCensus(Drawings):
         p = run([DRAW, "-g", "Bw", "--csv", src, "-o", out])
         self.assertEqual((p.returncode, p.stderr), (1, "wordrep-draw: no row for Bw in %s\n"
                                                    % src))
+
+
+def induced(edges, vertices):
+    """The subgraph induced on vertices, renumbered 1..len(vertices)."""
+    number = {v: k + 1 for k, v in enumerate(sorted(vertices))}
+    return len(number), [(number[a], number[b]) for a, b in edges
+                         if a in number and b in number]
+
+
+def content(path):
+    """What a drawing shows apart from positions and the orientation chosen:
+    vertices with their marks, edges as pairs with their marks."""
+    vertices, edges, _ = read_svg(path)
+    return ({v: sorted(c) for v, (_, _, c) in vertices.items()},
+            sorted((min(a, b), max(a, b), sorted(c)) for (a, b, _), (c, _) in edges.items()))
+
+
+class ReadmePictures(unittest.TestCase):
+    """The drawings in docs/ shown in the README: right by the checkers and
+    the independent search, and made again by the tool with the same content.
+    To make them again: tools/wordrep-draw examples/petersen.graph -o
+    docs/petersen.svg; tools/wordrep-draw -g 'F|fJ?' -o docs/not-word-representable.svg"""
+
+    PETERSEN = os.path.join(ROOT, "docs", "petersen.svg")
+    NOT_WR = os.path.join(ROOT, "docs", "not-word-representable.svg")
+    NOT_WR_GRAPH = "F|fJ?"     # the wheel W5 on 1..6 and a vertex 7 adjacent to 2 and 3
+
+    def test_petersen_orientation_and_word_are_right(self):
+        n, edges = read_input_file(os.path.join(EXAMPLES, "petersen.graph"))
+        vertices, lines, caption = read_svg(self.PETERSEN)
+        self.assertEqual(sorted(vertices), list(range(1, n + 1)))
+        arcs = [(a, b) for a, b, op in lines if op == "->"]
+        self.assertEqual(len(arcs), len(lines))
+        self.assertEqual(check_orientation(n, edges, arcs), [])
+        for a, b in arcs:
+            self.assertLess(vertices[a][1], vertices[b][1], "arc %d->%d points up" % (a, b))
+        self.assertEqual(caption[0], "semi-transitive; representation number 3")
+        self.assertEqual(check_word(n, edges, 3, parse_word("".join(caption[2:]))), [])
+
+    def test_witness_is_a_minimal_non_word_representable_subgraph(self):
+        n, edges = from_graph6(self.NOT_WR_GRAPH)
+        marks, drawn = content(self.NOT_WR)
+        self.assertEqual(sorted(marks), list(range(1, n + 1)))
+        witness = {v for v, c in marks.items() if "witness" in c}
+        self.assertEqual(drawn, sorted((a, b, ["edge", "witness"] if a in witness and b in witness
+                                        else ["edge"]) for a, b in edges))
+        self.assertIsNone(find_semi_transitive(*induced(edges, witness)))
+        for v in witness:
+            self.assertIsNotNone(find_semi_transitive(*induced(edges, witness - {v})), v)
+
+    @unittest.skipUnless(CENSUS and shutil.which("dot"), "WORDREP_CENSUS not set or no Graphviz")
+    def test_the_tool_makes_them_again(self):
+        env = dict(os.environ, WORDREP_BIN=os.path.dirname(CENSUS))
+        with tempfile.TemporaryDirectory() as d:
+            for committed, args in [(self.PETERSEN, [os.path.join(EXAMPLES, "petersen.graph")]),
+                                    (self.NOT_WR, ["-g", self.NOT_WR_GRAPH])]:
+                with self.subTest(picture=os.path.basename(committed)):
+                    out = os.path.join(d, "again.svg")
+                    p = run([DRAW] + args + ["-o", out], env=env)
+                    self.assertEqual((p.returncode, p.stderr), (0, ""))
+                    self.assertEqual(content(out), content(committed))
+                    self.assertEqual(read_svg(out)[2][0], read_svg(committed)[2][0])
 
 
 class Errors(unittest.TestCase):
