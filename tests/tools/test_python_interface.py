@@ -95,6 +95,10 @@ class Records(unittest.TestCase):
         self.assertEqual([fields(r) for r in results], self.want[::7])
         for r, g in zip(results, inputs):
             self.assertEqual(r.labels, tuple(g.nodes()))
+        with self.assertRaises(wordrep.CensusError) as cm:
+            list(wordrep.census([networkx.complete_graph(21)], program=CENSUS))
+        self.assertEqual(str(cm.exception), "graph 1 (Graph with 21 nodes and 210 edges): "
+                                            "graph has 21 vertices; the census takes at most 20")
 
     def test_program_found_through_wordrep_bin(self):
         env = dict(os.environ, WORDREP_BIN=os.path.dirname(CENSUS))

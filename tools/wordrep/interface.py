@@ -73,7 +73,7 @@ def _name(position, graph):
         text = graph.decode("ascii", "replace") if isinstance(graph, bytes) else graph
         text = text.strip()
         return "graph %d (%r)" % (position, text[:40] + ("..." if len(text) > 40 else ""))
-    text = repr(graph)
+    text = str(graph)
     return "graph %d (%s)" % (position, text[:60] + ("..." if len(text) > 60 else ""))
 
 
