@@ -70,8 +70,8 @@ static std::vector<Arc> orientation_of_word(const Graph &g, const std::vector<in
 // Fill the answer fields of a decoded graph; step names the field a failure
 // goes to.  An induced wheel W5 settles the graph at once.  A 2-uniform word is sought first: when
 // there is one (most graphs), it settles word-representability and gives the orientation, so the
-// orientation search is left out.  The orientation search is built for
-// subgraphs at once: when it fails, the witness is sought in the same instance.
+// orientation search is left out.  When the orientation search fails, the
+// witness is sought in the same instance.
 static void answer_graph(const Graph &g, const Settings &settings, Row &row, Column &step) {
   auto &f = row.fields;
   step = kSemiTransitive;
@@ -87,7 +87,7 @@ static void answer_graph(const Graph &g, const Settings &settings, Row &row, Col
   if (word2) {
     arcs = orientation_of_word(g, *word2);
   } else {
-    OrientationSearch search(g, true);
+    OrientationSearch search(g);
     const uint32_t all = all_vertices(g.n);
     if (!search.solve(all)) {
       uint32_t w = search.minimal_witness(all);

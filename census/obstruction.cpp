@@ -45,7 +45,7 @@ void certify_wheel5() {
     w.add_edge(v, v % 5 + 1);
   }
   const uint32_t all = all_vertices(6);
-  OrientationSearch search(w, true);
+  OrientationSearch search(w);
   if (find_wheel5(w) != all || search.solve(all) || search.minimal_witness(all) != all)
     throw Error("internal: the wheel on six vertices is not a minimal obstruction here");
 }

@@ -6,12 +6,10 @@ namespace census {
 
 using smt::Lit;
 
-OrientationSearch::OrientationSearch(const Graph &g, bool subgraphs)
-    : g_(g), subgraphs_(subgraphs) {
+OrientationSearch::OrientationSearch(const Graph &g) : g_(g) {
   const int n = g.n;
   sat_.reserve(n + 3 * n * n);
-  if (subgraphs)
-    for (int v = 0; v < n; ++v) select_.push_back(sat_.new_var());
+  for (int v = 0; v < n; ++v) select_.push_back(sat_.new_var());
   arc_.assign(n * n, 0);
   for (int u = 0; u < n; ++u)
     for (int v = u + 1; v < n; ++v)
@@ -33,8 +31,7 @@ void OrientationSearch::add(std::initializer_list<Lit> lits, uint32_t vertices) 
   clause_.clear();
   for (Lit l : lits)
     if (l != 0) clause_.push_back(l);
-  if (subgraphs_)
-    for (uint32_t m = vertices; m; m &= m - 1) clause_.push_back(-select_[__builtin_ctz(m)]);
+  for (uint32_t m = vertices; m; m &= m - 1) clause_.push_back(-select_[__builtin_ctz(m)]);
   sat_.add_clause(clause_);
 }
 
@@ -76,17 +73,14 @@ void OrientationSearch::encode() {
 }
 
 bool OrientationSearch::solve(uint32_t mask) {
-  if (!subgraphs_ && mask != all_vertices(g_.n))
-    throw Error("internal: a subgraph asked of a search built for the whole graph");
   std::vector<Lit> assume;
-  if (subgraphs_)
-    for (int v = 0; v < g_.n; ++v)
-      if ((mask >> v) & 1u) assume.push_back(select_[v]);
+  for (int v = 0; v < g_.n; ++v)
+    if ((mask >> v) & 1u) assume.push_back(select_[v]);
   last_arcs_.clear();
   core_ = 0;
   if (!sat_.solve(assume)) {
     for (int v = 0; v < g_.n; ++v)
-      if (((mask >> v) & 1u) && (!subgraphs_ || sat_.failed(select_[v]))) core_ |= 1u << v;
+      if (((mask >> v) & 1u) && sat_.failed(select_[v])) core_ |= 1u << v;
     return false;
   }
   for (int u = 0; u < g_.n; ++u)

@@ -1,14 +1,14 @@
 // Semi-transitive orientations through SAT, for a graph and every induced
 // subgraph of it.
 //
-// One SAT instance holds the graph's constraints.  Built for subgraphs, each
-// constraint carries the negated selectors of the vertices it mentions, so
-// that solving under the selectors of a vertex set S asks exactly for a
-// semi-transitive orientation of the subgraph induced by S.  Usage:
+// One SAT instance holds the graph's constraints.  Each constraint carries
+// the negated selectors of the vertices it mentions, so that solving under
+// the selectors of a vertex set S asks exactly for a semi-transitive
+// orientation of the subgraph induced by S.  Usage:
 //
-//   if (OrientationSearch(g, false).solve(all_vertices(g.n))) ...
-//   OrientationSearch search(g, true);
-//   uint32_t w = search.minimal_witness(all_vertices(g.n)); // minimal obstruction
+//   OrientationSearch search(g);
+//   if (search.solve(all_vertices(g.n))) use(search.arcs());
+//   else w = search.minimal_witness(all_vertices(g.n)); // minimal obstruction
 #pragma once
 
 #include "checks.h"
@@ -23,8 +23,7 @@ namespace census {
 
 class OrientationSearch {
 public:
-  // With subgraphs false, solve() only takes the mask of all vertices.
-  OrientationSearch(const Graph &g, bool subgraphs);
+  explicit OrientationSearch(const Graph &g);
 
   // Whether the subgraph induced by mask has a semi-transitive orientation.
   bool solve(uint32_t mask);
@@ -34,7 +33,7 @@ public:
   // (an induced subgraph without a semi-transitive orientation).
   uint32_t core() const { return core_; }
 
-  // Precondition: built for subgraphs, solve(mask) is false.  A set W inside mask whose induced
+  // Precondition: solve(mask) is false.  A set W inside mask whose induced
   // subgraph has no semi-transitive orientation while W minus any one vertex
   // has one; each of those orientations is checked before W is returned.
   // Throws Error when a check fails.
@@ -49,8 +48,7 @@ private:
 
   const Graph &g_;
   smt::SatSolver sat_;
-  bool subgraphs_;
-  std::vector<smt::Lit> select_;  // per vertex, when built for subgraphs
+  std::vector<smt::Lit> select_;  // per vertex
   std::vector<smt::Lit> clause_;  // scratch
   std::vector<smt::Lit> arc_;     // per ordered pair u < v: "u -> v", 0 for non-edges
   std::vector<smt::Lit> reach_;   // per ordered pair: "v is reachable from u"
