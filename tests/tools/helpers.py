@@ -1,6 +1,8 @@
 """Paths and small helpers shared by the tools' tests."""
 
 import os
+import pty
+import select
 import subprocess
 import sys
 
@@ -31,3 +33,29 @@ def geng(*args):
     p = subprocess.run([GENG, "-q"] + [str(a) for a in args], capture_output=True, text=True,
                        check=True)
     return p.stdout.split()
+
+
+def run_on_terminal(cmd, env, stdin_text=None):
+    """Runs cmd with standard error on a pseudo-terminal (standard input from
+    stdin_text, or none); returns (status, standard output, what the terminal showed)."""
+    master, slave = pty.openpty()
+    p = subprocess.Popen(cmd, stdin=subprocess.DEVNULL if stdin_text is None else subprocess.PIPE,
+                         stdout=subprocess.PIPE, stderr=slave, env=env, text=True)
+    os.close(slave)
+    if stdin_text is not None:
+        p.stdin.write(stdin_text)
+        p.stdin.close()
+    screen = b""
+    while select.select([master], [], [], 60)[0]:
+        try:
+            chunk = os.read(master, 4096)
+        except OSError:
+            break
+        if not chunk:
+            break
+        screen += chunk
+    out = p.stdout.read()
+    p.stdout.close()
+    p.wait()
+    os.close(master)
+    return p.returncode, out, screen.decode()

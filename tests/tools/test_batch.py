@@ -8,16 +8,14 @@ import csv
 import io
 import json
 import os
-import pty
 import re
-import select
 import signal
 import subprocess
 import tempfile
 import time
 import unittest
 
-from helpers import STUB, geng, tool
+from helpers import STUB, geng, run_on_terminal, tool
 from wordrep.graph import from_graph6
 
 BATCH = tool("wordrep-batch")
@@ -334,30 +332,10 @@ class Resume(BatchCase):
 class Progress(BatchCase):
     def test_bar_on_a_terminal_only(self):
         graphs = geng("-c", 5)
-        master, slave = pty.openpty()
-        p = subprocess.Popen(self.cmd(), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                             stderr=slave, env=self.env(), text=True)
-        os.close(slave)
-        p.stdin.write("".join(g + "\n" for g in graphs))
-        p.stdin.close()
-        screen = b""
-        while True:
-            r, _, _ = select.select([master], [], [], 60)
-            if not r:
-                break
-            try:
-                chunk = os.read(master, 4096)
-            except OSError:
-                break
-            if not chunk:
-                break
-            screen += chunk
-        out = p.stdout.read()
-        p.wait()
-        os.close(master)
-        self.assertEqual(p.returncode, 0)
+        status, out, text = run_on_terminal(self.cmd(), self.env(),
+                                            "".join(g + "\n" for g in graphs))
+        self.assertEqual(status, 0)
         self.assertEqual(out, HEADER + "".join(stub_row(g) for g in graphs))
-        text = screen.decode()
         self.assertRegex(text, r"\r\[#{30}\] 21/21 100% [0-9.]+ graphs/s ETA 0:00")
         self.assertRegex(text, r"\r\[\.{30}\] 0/21   0% ")
         self.assertIn("wordrep-batch: 21 graphs", text)

@@ -7,10 +7,8 @@ mathematics is tested with the real census in test_batch_families.py."""
 
 import json
 import os
-import pty
 import re
 import resource
-import select
 import shutil
 import signal
 import subprocess
@@ -18,7 +16,7 @@ import tempfile
 import time
 import unittest
 
-from helpers import GENG, STUB_CENSUS, geng, tool
+from helpers import GENG, STUB_CENSUS, geng, run_on_terminal, tool
 
 BATCH = tool("wordrep-batch")
 HEADER = "graph6,vertices,edges,semi_transitive,representation_number,word,orientation,witness\n"
@@ -381,25 +379,7 @@ class CommandLine(CensusCase):
 
 class ProgressBar(CensusCase):
     def on_terminal(self, *args):
-        master, slave = pty.openpty()
-        cmd = [a for a in self.cmd(*args) if a != "--no-progress"]
-        p = subprocess.Popen(cmd, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=slave,
-                             env=self.env(), text=True)
-        os.close(slave)
-        screen = b""
-        while select.select([master], [], [], 60)[0]:
-            try:
-                chunk = os.read(master, 4096)
-            except OSError:
-                break
-            if not chunk:
-                break
-            screen += chunk
-        out = p.stdout.read()
-        p.stdout.close()
-        p.wait()
-        os.close(master)
-        return p.returncode, out, screen.decode()
+        return run_on_terminal([a for a in self.cmd(*args) if a != "--no-progress"], self.env())
 
     def test_bar_with_rate_and_time_left_on_a_terminal_only(self):
         g6 = self.write_input(geng("-c", 5))
