@@ -57,15 +57,8 @@ class Journal:
 
     def _read(self, source):
         """Reads the whole lines; returns (header or None, their length)."""
-        self.f.seek(0)
-        good, header = 0, None
-        for line in self.f:
-            if not line.endswith("\n"):
-                break
-            try:
-                rec = json.loads(line)
-            except ValueError:
-                break
+        header, good = None, 0
+        for rec, good in whole_records(self.f):
             if header is None:
                 header = rec
                 if rec != {"journal": JOURNAL_VERSION, "engine": "census", "source": source}:
@@ -73,7 +66,6 @@ class Journal:
                                 "the input it was made from" % (self.path, describe(rec)))
             else:
                 self.records.append(rec)
-            good += len(line.encode())
         return header, good
 
     def add(self, rec):
@@ -90,6 +82,23 @@ class Journal:
             pass
         if remove:
             os.unlink(self.path)
+
+
+def whole_records(f):
+    """The JSON records of a journal's whole lines from its start, each with
+    the length in bytes of the lines up to and including it.  Stops at a line
+    cut off by an interruption or one that is not JSON: what follows is redone."""
+    f.seek(0)
+    good = 0
+    for line in f:
+        if not line.endswith("\n"):
+            return
+        try:
+            rec = json.loads(line)
+        except ValueError:
+            return
+        good += len(line.encode())
+        yield rec, good
 
 
 def describe(header):

@@ -23,6 +23,7 @@ from .errors import EXIT_FAILED_ROWS, EXIT_INTERRUPTED, EXIT_OK, Fatal
 from .formats import (OutputError, format_orientation, format_word, parse_alterword,
                       parse_orientcheck)
 from .graph import MAX_VERTICES, GraphError, from_graph6, graph6_order
+from .partstore import whole_records
 from .progress import Progress
 from .rows import PROGRAM_FIELDS, Counts
 
@@ -188,15 +189,9 @@ class Journal:
             self.write({"journal": JOURNAL_VERSION, "input_sha256": digest, "graphs": count})
 
     def _read(self, digest, count):
-        self.f.seek(0)
-        good, header = 0, None     # good: length of the part made of whole lines
-        for line in self.f.read().splitlines(keepends=True):
-            if not line.endswith("\n"):
-                break      # a line cut off by the interruption: that graph runs again
-            try:
-                rec = json.loads(line)
-            except ValueError:
-                break
+        """Reads the whole lines; returns (header or None, their length)."""
+        header, good = None, 0
+        for rec, good in whole_records(self.f):
             if header is None:
                 header = rec
                 if (rec.get("journal") != JOURNAL_VERSION or rec.get("input_sha256") != digest
@@ -205,8 +200,7 @@ class Journal:
                                 "the input it was made from" % self.path)
             else:
                 self.done[rec["i"]] = rec["row"]
-            good += len(line)
-        return header, (good if header is not None else 0)
+        return header, good
 
     def write(self, rec):
         self.f.write(json.dumps(rec, separators=(",", ":")) + "\n")
