@@ -101,7 +101,7 @@ static void answer_graph(const Graph &g, const Settings &settings, Row &row, Col
   std::string error = check_orientation(g, arcs);
   if (!error.empty()) throw Error("orientation check: " + error);
   f[kSemiTransitive] = "yes";
-  f[kOrientation] = format_arcs(arcs);
+  f[kOrientation] = settings.digraph6 ? encode_digraph6(g.n, arcs) : format_arcs(arcs);
   if (!settings.words) return;
   step = kNumber;
   const int bound = word_bound(g);

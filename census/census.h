@@ -25,6 +25,7 @@ struct Settings {
   bool words = true;     // representation numbers and words (else only orientations and witnesses)
   bool shortcuts = true; // an induced W5 settles a graph; words begin with vertex 1; a
                          // 2-uniform word stands for the orientation
+  bool digraph6 = false; // the orientation column in digraph6 (nauty's format), not i>j arcs
 };
 
 // The CSV columns, in order.

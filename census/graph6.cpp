@@ -97,4 +97,17 @@ Graph6 decode_graph6(std::string_view s) {
   return out;
 }
 
+std::string encode_digraph6(int n, const std::vector<std::pair<int, int>> &arcs) {
+  std::vector<bool> bit(static_cast<size_t>(n) * n);
+  for (const auto &[u, v] : arcs) bit[static_cast<size_t>(u) * n + v] = true;
+  std::string out = "&";
+  out += static_cast<char>(n + 63); // n <= kMaxVertices: the one-byte size
+  for (size_t start = 0; start < bit.size(); start += 6) {
+    int byte = 0;
+    for (size_t k = start; k < start + 6; ++k) byte = byte << 1 | (k < bit.size() && bit[k]);
+    out += static_cast<char>(byte + 63);
+  }
+  return out;
+}
+
 } // namespace census

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace census {
 
@@ -25,5 +27,10 @@ std::string_view graph6_text(std::string_view line);
 // Decode one graph6 string (after graph6_text).  Graphs on more than
 // kMaxVertices vertices are refused with order and edges filled in.
 Graph6 decode_graph6(std::string_view text);
+
+// The digraph6 string (nauty's format for directed graphs) of arcs u -> v on
+// vertices 0..n-1: "&", the size byte n + 63, then the n x n adjacency matrix
+// row by row, six bits to a byte plus 63, the last byte padded with zeros.
+std::string encode_digraph6(int n, const std::vector<std::pair<int, int>> &arcs);
 
 } // namespace census

@@ -12,8 +12,8 @@
 
 namespace census {
 
-static const char *kUsage =
-    "usage: wordrep-census [--no-words] [--no-shortcuts] [--no-summary] [FILE...]";
+static const char *kUsage = "usage: wordrep-census [--no-words] [--no-shortcuts] [--no-summary]\n"
+                            "                      [--orientation-format arcs|digraph6] [FILE...]";
 
 struct Options {
   Settings settings;
@@ -31,7 +31,13 @@ static Options parse_options(int argc, char **argv) {
       o.settings.words = false;
     else if (a == "--no-shortcuts")
       o.settings.shortcuts = false;
-    else if (a == "-h" || a == "--help")
+    else if (a == "--orientation-format") {
+      std::string format = i + 1 < argc ? argv[++i] : "";
+      if (format != "arcs" && format != "digraph6")
+        throw Error("--orientation-format takes arcs or digraph6; " + std::string(kUsage),
+                    kExitUsage);
+      o.settings.digraph6 = format == "digraph6";
+    } else if (a == "-h" || a == "--help")
       throw Error(kUsage, 0);
     else if (a.size() > 1 && a[0] == '-')
       throw Error("unknown option '" + a + "'; " + kUsage, kExitUsage);

@@ -43,10 +43,9 @@ constexpr CharTable kChars;
 
 } // namespace
 
-void Lexer::scan() {
+size_t Lexer::skip_blanks(size_t p) {
   const char *s = text_.data();
   size_t n = text_.size();
-  size_t p = pos_;
   for (;;) {
     while (p < n && (s[p] == ' ' || s[p] == '\t' || s[p] == '\r' || s[p] == '\f' || s[p] == '\v'))
       ++p;
@@ -60,8 +59,14 @@ void Lexer::scan() {
       while (p < n && s[p] != '\n') ++p;
       continue;
     }
-    break;
+    return p;
   }
+}
+
+void Lexer::scan() {
+  const char *s = text_.data();
+  size_t n = text_.size();
+  size_t p = skip_blanks(pos_);
   Token t;
   t.line = line_;
   t.col = static_cast<uint32_t>(p - line_start_ + 1);

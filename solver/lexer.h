@@ -53,6 +53,7 @@ public:
 
 private:
   void scan();
+  size_t skip_blanks(size_t p); // past white space and comments, counting lines
 
   std::string_view text_;
   std::string file_;

@@ -161,6 +161,31 @@ class CensusOrientations(unittest.TestCase):
                for r in csv.DictReader(io.StringIO(back.stdout))]
         self.assertEqual(got, [(r["graph6"], r["vertices"], w[1]) for r, w in zip(rows, want)])
 
+    def test_the_census_writes_the_same_orientations_in_digraph6(self):
+        graphs = "\n".join(geng("-c", 7)) + "\n"
+        p = run([CENSUS, "--no-summary", "--orientation-format", "digraph6"], graphs)
+        self.assertEqual((p.returncode, p.stderr), (0, ""))
+        rows = list(csv.DictReader(io.StringIO(p.stdout)))
+        self.assertEqual(len(rows), len(self.rows))
+        for got, plain in zip(rows, self.rows):
+            self.assertEqual({f: v for f, v in got.items() if f != "orientation"},
+                             {f: v for f, v in plain.items() if f != "orientation"})
+        self.assertEqual([r["orientation"] for r in rows if r["semi_transitive"] == "no"],
+                         [""] * 25)
+        yes = [r for r in rows if r["semi_transitive"] == "yes"]
+        self.assertEqual(listg_arcs([r["orientation"] for r in yes]),
+                         [(7, sorted(parse_orientation_field(r["orientation"])))
+                          for r in self.rows if r["semi_transitive"] == "yes"])
+
+    def test_orientation_format_is_checked(self):
+        for args in (["--orientation-format", "dot"], ["--orientation-format"]):
+            with self.subTest(args=args):
+                p = run([CENSUS] + args, "Bw\n")
+                self.assertEqual((p.returncode, p.stdout), (2, ""))
+                self.assertTrue(p.stderr.startswith(
+                    "wordrep-census: --orientation-format takes arcs or digraph6; usage:"),
+                    p.stderr)
+
 
 if __name__ == "__main__":
     unittest.main()
