@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the two benchmark kinds exactly as alterword and orientcheck write them,
-plus graph helpers (crown, Petersen, seeded random, 3-colourable) and checkers.
+plus graph helpers (crown, Petersen, seeded random, 3-colourable).  Graph files
+are read, and words and orientations checked, by tools/wordrep.
 
     benchgen.py word GRAPHFILE K      uniform-word benchmark on stdout
     benchgen.py orient GRAPHFILE      orientation benchmark on stdout
@@ -8,6 +9,9 @@ plus graph helpers (crown, Petersen, seeded random, 3-colourable) and checkers.
 """
 import random
 import sys
+
+import solvercheck  # noqa: F401  (puts tools/ on sys.path)
+from wordrep.graph import format_input, read_input_file
 
 
 def uniform_word(n, adj, k):
@@ -78,18 +82,9 @@ def symmetric(edges):
     return adj
 
 
-def read_graph(text):
-    """Vertex count and edge list from graph text (count, pairs, end pair 0 0)."""
-    nums = [int(x) for x in text.split()]
-    n, edges, pos = nums[0], [], 1
-    while pos + 1 < len(nums) and nums[pos] > 0:
-        edges.append((nums[pos], nums[pos + 1]))
-        pos += 2
-    return n, edges
-
-
 def graph_text(n, edges):
-    return "%d\n" % n + "".join("%d %d\n" % e for e in edges) + "0 0\n"
+    """The programs' input text of the graph."""
+    return format_input(n, edges)
 
 
 def crown(n):
@@ -117,42 +112,12 @@ def three_colourable(n, p, seed):
                if colour[i] != colour[j] and rng.random() < p]
 
 
-def word_represents(word, n, adj, k):
-    """Checks from the definition: word is k-uniform over 1..n and letters x != y
-    alternate in it exactly when x and y are adjacent.  Returns an error or None."""
-    if sorted(word) != sorted(v for v in range(1, n + 1) for _ in range(k)):
-        return "word is not %d-uniform over 1..%d" % (k, n)
-    for x in range(1, n + 1):
-        for y in range(x + 1, n + 1):
-            sub = [c for c in word if c in (x, y)]
-            alternates = all(sub[i] != sub[i + 1] for i in range(len(sub) - 1))
-            if alternates != ((x, y) in adj):
-                return "letters %d and %d %s but are %sadjacent" % (
-                    x, y, "alternate" if alternates else "do not alternate",
-                    "" if (x, y) in adj else "not ")
-    return None
-
-
-def parse_word(line):
-    """Letters of a printed word: digits, or (12) for letters of two digits."""
-    out, i = [], 0
-    while i < len(line):
-        if line[i] == "(":
-            j = line.index(")", i)
-            out.append(int(line[i + 1:j]))
-            i = j + 1
-        else:
-            out.append(int(line[i]))
-            i += 1
-    return out
-
-
 def main(argv):
     if argv[1] == "word":
-        n, edges = read_graph(open(argv[2]).read())
+        n, edges = read_input_file(argv[2])
         sys.stdout.write(uniform_word(n, symmetric(edges), int(argv[3])))
     elif argv[1] == "orient":
-        n, edges = read_graph(open(argv[2]).read())
+        n, edges = read_input_file(argv[2])
         sys.stdout.write(orientation(n, symmetric(edges)))
     elif argv[1] == "graph":
         kind = argv[2]

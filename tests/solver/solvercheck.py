@@ -1,12 +1,16 @@
-"""Shared helpers of the solver tests: running yices and z3, reading models,
-and checkers written from the definitions."""
+"""Shared helpers of the solver tests: running yices and z3 and reading models.
+Importing it puts tools/ on sys.path, for the checkers, formats and graph
+reader of tools/wordrep."""
 import os
 import re
 import resource
 import subprocess
+import sys
 import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+TOOLS = os.path.join(os.path.dirname(os.path.dirname(HERE)), "tools")
+sys.path.insert(0, TOOLS)
 BIN = os.environ.get("WORDREP_BIN", os.path.join(HERE, "..", "..", "build", "bin"))
 YICES = os.path.join(BIN, "yices")
 Z3 = os.environ.get("Z3", "/usr/bin/z3")
@@ -93,40 +97,3 @@ def z3_check(text, model=None):
         body[checks[0]:checks[0]] = eqs
     code, out, err = run([Z3, "-in"], stdin="\n".join(body) + "\n")
     return out.split("\n")[0].strip()
-
-
-def semi_transitive(n, adj, arcs):
-    """Definition: every edge oriented exactly one way, no directed cycle, and for
-    every directed path v0 -> ... -> vk with an arc v0 -> vk, all arcs vi -> vj (i < j)."""
-    for a in range(1, n + 1):
-        for b in range(1, n + 1):
-            if ((a, b) in arcs or (b, a) in arcs) != ((a, b) in adj):
-                return "arcs do not match the edge %d %d" % (a, b)
-            if (a, b) in arcs and (b, a) in arcs:
-                return "edge %d %d oriented both ways" % (a, b)
-    succ = {v: [w for w in range(1, n + 1) if (v, w) in arcs] for v in range(1, n + 1)}
-    state = {}
-
-    def cyclic(v):
-        state[v] = 1
-        for w in succ[v]:
-            if state.get(w) == 1 or (w not in state and cyclic(w)):
-                return True
-        state[v] = 2
-        return False
-
-    if any(v not in state and cyclic(v) for v in range(1, n + 1)):
-        return "directed cycle"
-    for a, b in arcs:
-        stack = [[a]]
-        while stack:
-            path = stack.pop()
-            if path[-1] == b:
-                for i in range(len(path)):
-                    for j in range(i + 1, len(path)):
-                        if (path[i], path[j]) not in arcs:
-                            return "shortcut %s without arc %d %d" % (path, path[i], path[j])
-                continue
-            for w in succ[path[-1]]:
-                stack.append(path + [w])
-    return None

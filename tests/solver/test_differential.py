@@ -10,7 +10,8 @@ import random
 import unittest
 
 import benchgen
-from solvercheck import parse_model, semi_transitive, solve, z3_check
+from solvercheck import parse_model, solve, z3_check
+from wordrep.checks import check_orientation, check_word
 
 WORKERS = 2
 # Seeds per suite are multiplied by this for deeper runs on demand.
@@ -29,7 +30,7 @@ def word_case(seed):
         n, edges = benchgen.three_colourable(n, rng.random(), seed)
     else:
         n, edges = benchgen.random_graph(n, rng.random(), seed)
-    return n, benchgen.symmetric(edges), k
+    return n, edges, k
 
 
 def orient_case(seed):
@@ -39,7 +40,7 @@ def orient_case(seed):
         n, edges = benchgen.three_colourable(n, rng.random(), seed)
     else:
         n, edges = benchgen.random_graph(n, rng.random(), seed)
-    return n, benchgen.symmetric(edges)
+    return n, edges
 
 
 class Fragment:
@@ -170,7 +171,8 @@ class Differential(unittest.TestCase):
 
     def test_uniform_word(self):
         def case(seed):
-            n, adj, k = word_case(seed)
+            n, edges, k = word_case(seed)
+            adj = benchgen.symmetric(edges)
 
             def check(model):
                 self.assertEqual(len(model), max(n, 1) * k if n > 0 else 1)
@@ -178,8 +180,8 @@ class Differential(unittest.TestCase):
                 word = [letter for _, letter in sorted((pos[(i, j)], i)
                                                         for i in range(1, n + 1)
                                                         for j in range(1, k + 1))]
-                problem = benchgen.word_represents(word, n, adj, k)
-                self.assertIsNone(problem, "seed %d: %s" % (seed, problem))
+                problems = check_word(n, edges, k, word)
+                self.assertEqual(problems, [], "seed %d: %s" % (seed, problems))
             return lambda: self.check_verdict("word seed %d" % seed,
                                               benchgen.uniform_word(n, adj, k), check)
         verdicts = self.run_cases([case(s) for s in range(160 * SCALE)])
@@ -194,7 +196,7 @@ class Differential(unittest.TestCase):
                 pos = {(a[0], a[1]): v for _, _, a, v in model}
                 word = [i for _, i in sorted((pos[(i, j)], i) for i in range(1, n + 1)
                                              for j in range(1, k + 1))]
-                self.assertIsNone(benchgen.word_represents(word, n, adj, k), name)
+                self.assertEqual(check_word(n, edges, k, word), [], name)
             return lambda: self.check_verdict("%s K=%d" % (name, k),
                                               benchgen.uniform_word(n, adj, k), check)
         cases = [case(name, g[0], g[1], k) for name, g in SYMMETRIC
@@ -205,14 +207,15 @@ class Differential(unittest.TestCase):
 
     def test_orientation(self):
         def case(seed):
-            n, adj = orient_case(seed)
+            n, edges = orient_case(seed)
+            adj = benchgen.symmetric(edges)
 
             def check(model):
                 fs = [(a, v) for _, name, a, v in model if name == "F"]
                 self.assertEqual(len(fs), n * n)
                 arcs = {a for a, v in fs if v}
-                problem = semi_transitive(n, adj, arcs)
-                self.assertIsNone(problem, "seed %d: %s" % (seed, problem))
+                problems = check_orientation(n, edges, arcs)
+                self.assertEqual(problems, [], "seed %d: %s" % (seed, problems))
             return lambda: self.check_verdict("orient seed %d" % seed,
                                               benchgen.orientation(n, adj), check)
         verdicts = self.run_cases([case(1000 + s) for s in range(100 * SCALE)])

@@ -2,7 +2,7 @@
 """The example graphs are the graphs their names say (compared with nauty's
 own constructions up to isomorphism, or by their defining properties), and
 the independent search of semitransitive.py gives the word-representability
-stated for them in the README."""
+stated for them in tools/wordrep/examples.py (and in the README)."""
 
 import itertools
 import os
@@ -12,29 +12,15 @@ import unittest
 from helpers import EXAMPLES, run, tool
 from semitransitive import find_semi_transitive
 from wordrep.checks import check_orientation
+from wordrep.examples import TABLE
 from wordrep.graph import from_graph6, read_input_file, to_graph6
 
 GENSPECIAL = "/usr/bin/nauty-genspecialg"
 LABELG = "/usr/bin/nauty-labelg"
 
 # file, nauty-genspecialg construction (None: checked by properties below),
-# word-representable
-EXAMPLES_TABLE = [
-    ("path3", "-p3", True),
-    ("petersen", "-P5,2", True),
-    ("prism3", "-P3,1", True),
-    ("wheel6", None, False),
-    ("crown5", "-b5,5,5", True),
-    ("crown6", "-b6,6,6", True),
-    ("crown7", "-b7,7,7", True),
-    ("crown8", "-b8,8,8", True),
-    ("crown9", "-b9,9,9", True),
-    ("crown10", "-b10,10,10", True),
-    ("shrikhande", None, False),
-    ("clebsch", None, False),
-    ("complete20", "-k20", True),
-    ("empty20", "-e20", True),
-]
+# word-representable: from the one table of the examples, tools/wordrep/examples.py
+EXAMPLES_TABLE = [(e.name, e.construction, e.representation_number is not None) for e in TABLE]
 
 
 def load(name):

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""alterword and orientcheck on the example graphs give the answers the
-README states, each run in a fresh directory holding ./yices:
+"""alterword and orientcheck on the example graphs give the answers of
+tools/wordrep/examples.py (which the README states), each run in a fresh
+directory holding ./yices:
 
   orientcheck: "Not semi-transitive" for wheel6, shrikhande and clebsch
   (confirmed by the independent search in test_examples.py), an orientation
@@ -21,17 +22,12 @@ import unittest
 
 from helpers import EXAMPLES
 from wordrep.checks import check_orientation, check_word
+from wordrep.examples import ANSWERS
 from wordrep.formats import parse_alterword, parse_orientcheck
 from wordrep.graph import read_input_file
 
 PROGRAMS = {p: os.environ.get("WORDREP_" + p.upper()) for p in ("alterword", "orientcheck", "yices")}
 
-# name: representation number alterword reports (None: not word-representable)
-ANSWERS = {
-    "path3": 2, "petersen": 3, "prism3": 3, "wheel6": None,
-    "crown5": 3, "crown6": 3, "crown7": 4, "crown8": 4, "crown9": 5, "crown10": 5,
-    "shrikhande": None, "clebsch": None, "complete20": 2, "empty20": 2,
-}
 SELECTED = sys.argv[1:] or sorted(ANSWERS)
 
 
