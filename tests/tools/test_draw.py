@@ -21,7 +21,8 @@ import xml.etree.ElementTree as ET
 from helpers import EXAMPLES, ROOT, geng, run, tool
 from semitransitive import find_semi_transitive
 from wordrep.checks import check_orientation, check_word
-from wordrep.formats import parse_orientation_field, parse_word
+from wordrep.formats import (format_orientation, format_word, parse_alterword,
+                             parse_orientation_field, parse_orientcheck, parse_word)
 from wordrep.graph import from_graph6, read_input_file, to_graph6
 
 DRAW = tool("wordrep-draw")
@@ -143,6 +144,111 @@ class WithCensus(Drawings):
         p = run([DRAW, "-g", "Bw", "--csv", src, "-o", out])
         self.assertEqual((p.returncode, p.stderr), (1, "wordrep-draw: no row for Bw in %s\n"
                                                    % src))
+
+
+PROGRAMS = {p: os.environ.get("WORDREP_" + p.upper()) for p in ("alterword", "orientcheck", "yices")}
+
+
+def program_output(name, graph_file):
+    """What a program prints for the graph, run in a directory holding ./yices."""
+    with tempfile.TemporaryDirectory() as d, open(graph_file) as f:
+        os.symlink(PROGRAMS["yices"], os.path.join(d, "yices"))
+        p = subprocess.run([PROGRAMS[name]], stdin=f, capture_output=True, text=True, cwd=d)
+    assert p.returncode == 0, (name, graph_file, p.stderr)
+    return p.stdout
+
+
+@unittest.skipUnless(CENSUS and all(PROGRAMS.values()) and shutil.which("dot"),
+                     "WORDREP_CENSUS, _ALTERWORD, _ORIENTCHECK, _YICES not set or no Graphviz")
+class FromProgramOutput(Drawings):
+    """The answer taken from what alterword and orientcheck printed: the
+    arcs drawn are orientcheck's (or, from alterword alone, those of the
+    word's first occurrences), the caption has alterword's K and word, and
+    a graph orientcheck finds not semi-transitive gets the census's witness."""
+
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.addCleanup(self.tmp.cleanup)
+        self.dir = self.tmp.name
+
+    def saved(self, text):
+        fd, path = tempfile.mkstemp(dir=self.dir)
+        with os.fdopen(fd, "w") as f:
+            f.write(text)
+        return path
+
+    def test_answers_from_the_programs(self):
+        for example in ("path3", "petersen", "prism3", "wheel6"):
+            graph = os.path.join(EXAMPLES, example + ".graph")
+            n, edges = read_input_file(graph)
+            ocheck = program_output("orientcheck", graph)
+            arcs = parse_orientcheck(ocheck)
+            alter = program_output("alterword", graph) if arcs is not None else None
+            for given in ("orientcheck", "alterword", "both"):
+                if arcs is None and given != "orientcheck":
+                    continue
+                with self.subTest(example=example, given=given):
+                    args = []
+                    if given in ("orientcheck", "both"):
+                        args += ["--orientcheck", self.saved(ocheck)]
+                    if given in ("alterword", "both"):
+                        args += ["--alterword", self.saved(alter)]
+                    out = os.path.join(self.dir, "%s-%s.svg" % (example, given))
+                    p = run([DRAW, graph, "-o", out, "--census", CENSUS] + args)
+                    self.assertEqual((p.returncode, p.stdout, p.stderr), (0, "", ""))
+                    self.check_programs(out, n, edges, arcs, alter, given)
+
+    def check_programs(self, out, n, edges, arcs, alter, given):
+        g6 = to_graph6(n, edges)
+        if arcs is None:    # the witness from the census, checked by check()
+            row = next(csv.DictReader(io.StringIO(run([CENSUS, "--no-summary"], g6 + "\n").stdout)))
+            self.assertEqual(row["semi_transitive"], "no")
+            return self.check(out, row)
+        drawn = sorted((a, b) for a, b, _ in read_svg(out)[1])
+        self.assertEqual(check_orientation(n, edges, drawn), [])
+        if given != "alterword":
+            self.assertEqual(drawn, sorted(arcs))
+        if given == "orientcheck":
+            self.assertEqual(read_svg(out)[2], ["semi-transitive; representation number "
+                                                "not computed"])
+            return
+        k, word = parse_alterword(alter)
+        first = [word.index(v) for v in range(1, n + 1)]
+        if given == "alterword":     # every arc from the earlier first occurrence
+            self.assertTrue(all(first[a - 1] < first[b - 1] for a, b in drawn), drawn)
+        self.check(out, {"graph6": g6, "semi_transitive": "yes",
+                         "representation_number": str(k), "word": format_word(word),
+                         "orientation": format_orientation(drawn)})
+
+    def test_answers_that_are_not_valid_are_refused(self):
+        path3 = os.path.join(EXAMPLES, "path3.graph")
+        cases = [
+            (["--alterword", self.saved("representing word for 2:\n112233\n")],
+             "wordrep-draw: alterword's word for K = 2 is not valid: 1 and 2 are adjacent "
+             "but do not alternate; 2 and 3 are adjacent but do not alternate\n"),
+            (["--orientcheck", self.saved("Semi-transitive by orientation:\n1 2\n")],
+             "wordrep-draw: orientcheck's orientation is not valid: edge 2 3 is not "
+             "oriented\n"),
+            (["--orientcheck", self.saved("Not semi-transitive\n")],
+             "wordrep-draw: orientcheck says not semi-transitive, but the census finds a "
+             "semi-transitive orientation\n"),
+            (["--orientcheck", self.saved("Not semi-transitive\n"),
+              "--alterword", self.saved("representing word for 2:\n123123\n")],
+             "wordrep-draw: orientcheck says not semi-transitive, but alterword gives a word\n"),
+            (["--alterword", self.saved("no solution for 2,\n")],
+             'wordrep-draw: no line "representing word for 3:"\n'),
+            (["--alterword", "-", "--orientcheck", "-"],
+             'wordrep-draw: standard input ("-") can be read for one input only\n'),
+            (["--alterword", self.saved("x"), "--csv", self.saved("")],
+             "wordrep-draw: take the answer from --csv or from the programs' output, "
+             "not both\n"),
+        ]
+        for args, message in cases:
+            with self.subTest(args=args):
+                out = os.path.join(self.dir, "x.svg")
+                p = run([DRAW, path3, "-o", out, "--census", CENSUS] + args)
+                self.assertEqual((p.returncode, p.stdout, p.stderr), (1, "", message))
+                self.assertFalse(os.path.exists(out))
 
 
 def induced(edges, vertices):

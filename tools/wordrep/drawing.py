@@ -45,6 +45,8 @@ def _caption(lines):
 
 
 def caption_lines(result):
+    if result.semi_transitive and result.word is None:    # an orientation alone
+        return ["semi-transitive; representation number not computed"]
     if result.semi_transitive:
         return (["semi-transitive; representation number %d" % result.representation_number,
                  "word:"] + _wrap(format_word([a]) for a in result.word))
