@@ -12,8 +12,8 @@
 
 namespace census {
 
-static const char *kUsage = "usage: wordrep-census [--no-words] [--no-shortcuts] [--no-summary]\n"
-                            "                      [--orientation-format arcs|digraph6] [FILE...]";
+static const char *kUsage = "usage: wordrep-census [--no-words] [--no-shortcuts] [--no-summary] "
+                            "[--orientation-format arcs|digraph6] [FILE...]";
 
 struct Options {
   Settings settings;

@@ -37,7 +37,7 @@ ROOT = os.path.dirname(os.path.dirname(HERE))
 sys.path[:0] = [os.path.join(ROOT, "tools"), os.path.join(ROOT, "tests", "tools")]
 
 from semitransitive import find_semi_transitive  # noqa: E402
-from test_examples_programs import ANSWERS  # noqa: E402
+from wordrep.examples import ANSWERS  # noqa: E402
 from wordrep.checks import check_orientation, check_word  # noqa: E402
 from wordrep.formats import (parse_alterword, parse_orientation_field,  # noqa: E402
                              parse_orientcheck, parse_word)
@@ -253,7 +253,8 @@ class Lines(unittest.TestCase):
                 ([good, missing], "", 2,
                  "wordrep-census: cannot open %s: No such file or directory\n" % missing),
                 (["--frobnicate"], "", 2, "wordrep-census: unknown option '--frobnicate'; usage: "
-                 "wordrep-census [--no-words] [--no-shortcuts] [--no-summary] [FILE...]\n"),
+                 "wordrep-census [--no-words] [--no-shortcuts] [--no-summary] "
+                 "[--orientation-format arcs|digraph6] [FILE...]\n"),
                 ([d], HEADER, 2, "wordrep-census: cannot read %s: Is a directory\n" % d),
                 (["--no-words", good], HEADER + "A_,2,1,yes,,,{o},\n", 0, None),
             ]
