@@ -7,7 +7,7 @@ x(1,0), ..., six bits to a byte, each byte plus 63, the last byte padded
 with zero bits.  x(i,j) = 1 is the arc i -> j.  Vertices here are 1..n, as
 in the rest of the tools (nauty counts from 0)."""
 
-from .graph import GraphError
+from .graph import GraphError, size_code
 
 HEADER = ">>digraph6<<"
 MAX_ORDER = 68719476735   # the largest size the six-byte code holds
@@ -46,15 +46,7 @@ def _read_size(s):
     """(n, position after the size code) of the text after "&"."""
     if not s:
         raise GraphError("digraph6 string ends before its size")
-    if s[0] != "~":
-        return ord(s[0]) - 63, 1
-    width, start = (6, 2) if s[1:2] == "~" else (3, 1)
-    if len(s) < start + width:
-        raise GraphError("truncated digraph6 size")
-    n = 0
-    for c in s[start:start + width]:
-        n = (n << 6) | (ord(c) - 63)
-    return n, start + width
+    return size_code(s, "truncated digraph6 size")
 
 
 def decode(line):

@@ -29,11 +29,36 @@ def normalise(n, edges):
 
 # ---------------------------------------------------------------- graph6
 
-def graph6_order(line):
-    """Number of vertices announced by a graph6 string (short or long form)."""
+GRAPH6_HEADER = ">>graph6<<"
+
+
+def graph6_text(line):
+    """A graph6 line (str or bytes) without the blanks around it and a leading
+    ">>graph6<<", the rule of wordrep-census; empty for a line with no graph."""
     s = line.strip()
-    if s.startswith(">>graph6<<"):
-        s = s[len(">>graph6<<"):]
+    header = GRAPH6_HEADER.encode() if isinstance(s, bytes) else GRAPH6_HEADER
+    return s[len(header):] if s.startswith(header) else s
+
+
+def size_code(s, truncated):
+    """(n, its length) of the size code that begins s, as graph6 and digraph6
+    write a number of vertices: one byte n + 63 (n <= 62), or "~" and three
+    bytes, or "~~" and six, six bits each plus 63.  truncated: the message
+    for a code cut short."""
+    if s[0] != "~":
+        return ord(s[0]) - 63, 1
+    width, start = (6, 2) if s[1:2] == "~" else (3, 1)
+    if len(s) < start + width:
+        raise GraphError(truncated)
+    n = 0
+    for c in s[start:start + width]:
+        n = (n << 6) | (ord(c) - 63)
+    return n, start + width
+
+
+def graph6_order(line):
+    """(number of vertices announced by a graph6 string, length of its size code)."""
+    s = graph6_text(line)
     if not s:
         raise GraphError("empty graph6 string")
     if s[0] in ":;":
@@ -43,21 +68,7 @@ def graph6_order(line):
     for c in s:
         if not 63 <= ord(c) <= 126:
             raise GraphError("invalid character %r in graph6 string" % c)
-    if s[0] != "~":
-        return ord(s[0]) - 63, 1
-    if len(s) >= 2 and s[1] == "~":
-        if len(s) < 8:
-            raise GraphError("truncated graph6 header")
-        n = 0
-        for c in s[2:8]:
-            n = (n << 6) | (ord(c) - 63)
-        return n, 8
-    if len(s) < 4:
-        raise GraphError("truncated graph6 header")
-    n = 0
-    for c in s[1:4]:
-        n = (n << 6) | (ord(c) - 63)
-    return n, 4
+    return size_code(s, "truncated graph6 header")
 
 
 def from_graph6(line, max_vertices=MAX_VERTICES):
@@ -66,9 +77,7 @@ def from_graph6(line, max_vertices=MAX_VERTICES):
     The bits after the size are the upper triangle of the adjacency matrix
     in column order x(0,1), x(0,2), x(1,2), x(0,3), ..., six to a byte, each
     byte plus 63, the last byte padded with zero bits."""
-    s = line.strip()
-    if s.startswith(">>graph6<<"):
-        s = s[len(">>graph6<<"):]
+    s = graph6_text(line)
     n, start = graph6_order(s)
     if max_vertices is not None and n > max_vertices:
         raise GraphError("graph has %d vertices; alterword and orientcheck accept at most %d"

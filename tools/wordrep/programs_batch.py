@@ -22,7 +22,7 @@ from .checks import check_orientation, check_word
 from .errors import EXIT_FAILED_ROWS, EXIT_INTERRUPTED, EXIT_OK, Fatal
 from .formats import (OutputError, format_orientation, format_word, parse_alterword,
                       parse_orientcheck)
-from .graph import MAX_VERTICES, GraphError, from_graph6, graph6_order
+from .graph import MAX_VERTICES, GraphError, from_graph6, graph6_order, graph6_text
 from .partstore import whole_records
 from .progress import Progress
 from .rows import PROGRAM_FIELDS, Counts
@@ -39,9 +39,7 @@ def read_graphs(path):
         f = sys.stdin if path in (None, "-") else open(path, encoding="ascii", errors="replace")
         graphs = []
         for line in f:
-            s = line.strip()
-            if s.startswith(">>graph6<<"):
-                s = s[len(">>graph6<<"):]
+            s = graph6_text(line)
             if s:
                 graphs.append(s)
     except OSError as e:

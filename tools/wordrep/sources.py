@@ -16,6 +16,7 @@ import subprocess
 import threading
 
 from .errors import Fatal
+from .graph import graph6_text
 
 GENG = "nauty-geng"
 
@@ -109,9 +110,7 @@ class ListSource:
                     break
                 used += len(raw)
                 self.bytes_read += len(raw)
-                s = raw.strip()
-                if s.startswith(b">>graph6<<"):
-                    s = s[len(b">>graph6<<"):].strip()
+                s = graph6_text(raw)
                 if s:
                     lines.append(s)
         except OSError as e:
