@@ -60,12 +60,16 @@ def parse_alterword(text):
     return k, parse_word(lines[i + 1])
 
 
+# orientcheck's heading before the arcs of an orientation.
+ORIENTATION_HEADING = "Semi-transitive by orientation:"
+
+
 def parse_orientcheck(text):
     """Parse orientcheck's standard output.  Returns None for
     "Not semi-transitive", else the list of arcs (i, j) meaning i -> j."""
     if text == "Not semi-transitive\n":
         return None
-    head = "Semi-transitive by orientation:\n"
+    head = ORIENTATION_HEADING + "\n"
     if not text.startswith(head):
         raise OutputError("expected \"Not semi-transitive\" or \"Semi-transitive by orientation:\", got %r"
                           % text[:60])

@@ -20,9 +20,10 @@ import time
 
 from .checks import check_orientation, check_word
 from .errors import EXIT_FAILED_ROWS, EXIT_INTERRUPTED, EXIT_OK, Fatal
-from .formats import (OutputError, format_orientation, format_word, parse_alterword,
-                      parse_orientcheck)
-from .graph import MAX_VERTICES, GraphError, from_graph6, graph6_order, graph6_text
+from .formats import (ORIENTATION_HEADING, OutputError, format_orientation, format_word,
+                      parse_alterword, parse_orientcheck)
+from .graph import (MAX_VERTICES, GraphError, format_input, from_graph6, graph6_order,
+                     graph6_text)
 from .partstore import whole_records
 from .progress import Progress
 from .rows import PROGRAM_FIELDS, Counts
@@ -54,6 +55,13 @@ def input_digest(graphs):
     return h.hexdigest()
 
 
+def new_row(g6, vertices, edges):
+    """A row (a dict by field name) with the graph's fields and the rest empty."""
+    row = dict.fromkeys(PROGRAM_FIELDS, "")
+    row.update(graph6=g6, vertices=vertices, edges=edges)
+    return row
+
+
 def decode_graph(g6):
     """(n, edges), or the row of a line that cannot be run."""
     try:
@@ -71,7 +79,9 @@ def decode_graph(g6):
             m = str(len(from_graph6(g6, max_vertices=None)[1]))
         except GraphError:
             m = ""
-        return None, [g6, order, m, "failed: %s" % e, "", "", ""]
+        row = new_row(g6, order, m)
+        row["semi_transitive"] = "failed: %s" % e
+        return None, row
 
 
 # --------------------------------------------------------------- results
@@ -106,67 +116,64 @@ def decode(b):
 def orientation_fields(row, n, edges, ostat, oout, oerr, limit, verify):
     """Fills semi_transitive and orientation; returns True when alterword is due."""
     if ostat != 0:
-        row[3] = failure("orientcheck", ostat, oerr, limit)
+        row["semi_transitive"] = failure("orientcheck", ostat, oerr, limit)
         return False
     try:
         arcs = parse_orientcheck(oout)
     except OutputError as e:
-        row[3] = "failed: orientcheck: unexpected output: %s" % e
+        row["semi_transitive"] = "failed: orientcheck: unexpected output: %s" % e
         return False
     if arcs is None:
-        row[3] = "no"
+        row["semi_transitive"] = "no"
         return False
     if verify:
         problems = check_orientation(n, edges, arcs)
         if problems:
-            row[3] = "failed: orientation check: " + problems[0]
+            row["semi_transitive"] = "failed: orientation check: " + problems[0]
             return False
-    row[3] = "yes"
-    row[6] = format_orientation(arcs)
+    row["semi_transitive"] = "yes"
+    row["orientation"] = format_orientation(arcs)
     return True
 
 
 def word_fields(row, n, edges, astat, aout, aerr, limit, verify):
     """Fills representation_number and word."""
     if astat == "-":
-        row[4] = "failed: alterword was not run"
+        row["representation_number"] = "failed: alterword was not run"
         return
     astat = int(astat)
     if astat != 0:
-        row[4] = failure("alterword", astat, decode(aerr), limit)
+        row["representation_number"] = failure("alterword", astat, decode(aerr), limit)
         return
     try:
         k, letters = parse_alterword(decode(aout))
     except OutputError as e:
-        row[4] = "failed: alterword: unexpected output: %s" % e
+        row["representation_number"] = "failed: alterword: unexpected output: %s" % e
         return
     if verify:
         problems = check_word(n, edges, k, letters)
         if problems:
-            row[4] = "failed: word check: " + problems[0]
+            row["representation_number"] = "failed: word check: " + problems[0]
             return
-    row[4] = str(k)
-    row[5] = format_word(letters)
+    row["representation_number"] = str(k)
+    row["word"] = format_word(letters)
 
 
 def make_row(g6, n, edges, worker_fields, limit, verify):
-    """The CSV row (a list in PROGRAM_FIELDS order) from the worker's fields."""
+    """The CSV row from the worker's fields."""
     ostat, oout, oerr, astat, aout, aerr = worker_fields
-    row = [g6, str(n), str(len(edges)), "", "", "", ""]
+    row = new_row(g6, str(n), str(len(edges)))
     if orientation_fields(row, n, edges, int(ostat), decode(oout), decode(oerr), limit, verify):
         word_fields(row, n, edges, astat, aout, aerr, limit, verify)
     return row
-
-
-def as_dict(row):
-    return dict(zip(PROGRAM_FIELDS, row))
 
 
 # --------------------------------------------------------------- journal
 
 class Journal:
     """Append-only record of finished graphs: a JSON header line, then one
-    JSON line {"i": index, "row": [...]} per finished graph."""
+    JSON line {"i": index, "row": [...]} per finished graph, the row's
+    fields in PROGRAM_FIELDS order."""
 
     def __init__(self, path, digest, count, resume):
         self.path = path
@@ -197,7 +204,7 @@ class Journal:
                     raise Fatal("journal %s belongs to a different input; remove it or use "
                                 "the input it was made from" % self.path)
             else:
-                self.done[rec["i"]] = rec["row"]
+                self.done[rec["i"]] = dict(zip(PROGRAM_FIELDS, rec["row"]))
         return header, good
 
     def write(self, rec):
@@ -209,7 +216,7 @@ class Journal:
             self.last_sync = now
 
     def add(self, i, row):
-        self.write({"i": i, "row": row})
+        self.write({"i": i, "row": [row[f] for f in PROGRAM_FIELDS]})
 
     def close(self, remove):
         self.f.flush()
@@ -252,8 +259,8 @@ class ProgramsBatch:
                 self.record(i, row)
                 continue
             n, edges = self.decoded[i] = graph
-            self.jobs.append("%d\t%s\t%d\t%s\n" % (i, g6, n, " ".join("%d-%d" % e for e in edges)
-                                                   or "-"))
+            graph_input = base64.b64encode(format_input(n, edges).encode()).decode()
+            self.jobs.append("%d\t%s\t%s\n" % (i, g6, graph_input))
         self.resumed = len(done)
 
     def record(self, i, row):
@@ -269,11 +276,12 @@ class ProgramsBatch:
 
     def command(self, programs, rundir):
         # --termseq: a stopped job gets TERM and 10 s to remove its directory.
-        cmd = ["parallel", "--will-cite", "-j", str(self.args.jobs), "--colsep", "\t",
+        cmd = ["parallel", "--will-cite", "-q", "-j", str(self.args.jobs), "--colsep", "\t",
                "--termseq", "TERM,10000,KILL,25"]
         if self.args.sshloginfile:
             cmd += ["--sshloginfile", self.args.sshloginfile]
-        return cmd + [WORKER] + programs + [self.limit, rundir, "{1}", "{2}", "{3}", "{4}"]
+        return cmd + [WORKER] + programs + [self.limit, rundir, ORIENTATION_HEADING,
+                                            "{1}", "{2}", "{3}"]
 
     def start(self, programs, rundir):
         # parallel and its jobs get a process group of their own, so that an
@@ -360,16 +368,17 @@ class ProgramsBatch:
             return
         for i, (n, edges) in self.decoded.items():
             if self.rows[i] is None:
-                self.record(i, [self.graphs[i], str(n), str(len(edges)),
-                                "failed: the worker gave no result (GNU parallel exit status %d)"
-                                % self.proc.returncode, "", "", ""])
+                row = new_row(self.graphs[i], str(n), str(len(edges)))
+                row["semi_transitive"] = ("failed: the worker gave no result (GNU parallel exit "
+                                          "status %d)" % self.proc.returncode)
+                self.record(i, row)
         self.emit()
 
     def summary(self, elapsed):
         counts = Counts()
         for row in self.rows:
             if row is not None:
-                counts.add(as_dict(row))
+                counts.add(row)
         lines = counts.lines("wordrep-batch", minimal=False, total=self.total)
         if self.resumed:
             lines.append("  taken from the journal: %d" % self.resumed)
@@ -400,8 +409,8 @@ def run(args, warn):
     batch = ProgramsBatch(args, graphs, journal)
     batch.prepare()
     batch.out = open(args.output, "w", newline="") if args.output else sys.stdout
-    batch.writer = csv.writer(batch.out, lineterminator="\n")
-    batch.writer.writerow(PROGRAM_FIELDS)
+    batch.writer = csv.DictWriter(batch.out, PROGRAM_FIELDS, lineterminator="\n")
+    batch.writer.writeheader()
     enabled = sys.stderr.isatty() if args.progress is None else args.progress
     batch.progress = Progress(enabled, batch.total, "graphs")
     batch.progress.skip(batch.total - len(batch.jobs))
