@@ -342,9 +342,15 @@ class Errors(unittest.TestCase):
             self.assertEqual(sorted(os.listdir(d)), ["2.svg", "rows.csv"])
 
     def test_usage(self):
-        p = run([DRAW, "--batch", "x.csv"])
-        self.assertEqual(p.returncode, 2)
-        self.assertIn("--batch CSV and --dir DIR go together", p.stderr)
+        cases = [(["--batch", "x.csv"], "--batch CSV and --dir DIR go together"),
+                 (["--batch", "x.csv", "--dir", "d", "-g", "Bw"],
+                  "--batch CSV --dir DIR takes the graphs and answers from the CSV alone"),
+                 (["-g", "Bw"], "-o OUT is required")]
+        for args, message in cases:
+            with self.subTest(args=args):
+                p = run([DRAW] + args)
+                self.assertEqual((p.returncode, p.stdout), (2, ""))
+                self.assertIn("wordrep-draw: error: " + message, p.stderr)
 
 
 if __name__ == "__main__":
