@@ -36,16 +36,16 @@ def _closure(n, out):
     return reach
 
 
-def find_semi_transitive(n, edges):
-    """n vertices 1..n, edges pairs; returns arcs (1-based) or None."""
-    adj = [0] * n
-    es = []
-    for a, b in edges:
-        a, b = a - 1, b - 1
-        adj[a] |= 1 << b
-        adj[b] |= 1 << a
-        es.append((a, b))
-    # Edge order: breadth-first from the first edge keeps the search local.
+def _bits(m):
+    """The indices of the set bits of m, lowest first."""
+    while m:
+        low = m & -m
+        yield low.bit_length() - 1
+        m ^= low
+
+
+def _edge_order(es):
+    """The edges breadth-first from the first one, which keeps the search local."""
     order, seen = [], set()
     while len(order) < len(es):
         start = next(e for e in es if e not in seen)
@@ -58,45 +58,52 @@ def find_semi_transitive(n, edges):
                 if f not in seen and (set(f) & set(e)):
                     seen.add(f)
                     queue.append(f)
+    return order
 
-    def propagate(out):
-        """Force edges, check; return the new out list or None if dead."""
-        out = list(out)
-        while True:
-            reach = _closure(n, out)
-            for v in range(n):
-                if reach[v] >> v & 1:
-                    return None
-            forced = False
-            for v in range(n):
-                new = reach[v] & adj[v] & ~out[v]
-                if new:
-                    out[v] |= new
-                    forced = True
-            if not forced:
-                break
-        back = [0] * n          # back[v]: vertices that reach v
+
+def _has_shortcut(n, adj, out, reach):
+    """Whether some arc a->b has x, y with a (or a itself) reaching x, x
+    reaching y, y reaching b (or b itself) and x, y not adjacent."""
+    back = [0] * n          # back[v]: vertices that reach v
+    for v in range(n):
+        for w in _bits(reach[v]):
+            back[w] |= 1 << v
+    for a in range(n):
+        for b in _bits(out[a]):
+            between = (reach[a] | 1 << a) & (back[b] | 1 << b)
+            if any(reach[x] & between & ~adj[x] for x in _bits(between)):
+                return True
+    return False
+
+
+def _propagate(n, adj, out):
+    """Force edges, check; the new out list, or None when it cannot be completed."""
+    out = list(out)
+    while True:
+        reach = _closure(n, out)
+        if any(reach[v] >> v & 1 for v in range(n)):
+            return None
+        forced = False
         for v in range(n):
-            m = reach[v]
-            while m:
-                low = m & -m
-                back[low.bit_length() - 1] |= 1 << v
-                m ^= low
-        for a in range(n):
-            m = out[a]
-            while m:
-                low = m & -m
-                b = low.bit_length() - 1
-                m ^= low
-                between = (reach[a] | 1 << a) & (back[b] | 1 << b)
-                x_set = between
-                while x_set:
-                    xl = x_set & -x_set
-                    x = xl.bit_length() - 1
-                    x_set ^= xl
-                    if reach[x] & between & ~adj[x]:
-                        return None
-        return out
+            new = reach[v] & adj[v] & ~out[v]
+            if new:
+                out[v] |= new
+                forced = True
+        if not forced:
+            break
+    return None if _has_shortcut(n, adj, out, reach) else out
+
+
+def find_semi_transitive(n, edges):
+    """n vertices 1..n, edges pairs; returns arcs (1-based) or None."""
+    adj = [0] * n
+    es = []
+    for a, b in edges:
+        a, b = a - 1, b - 1
+        adj[a] |= 1 << b
+        adj[b] |= 1 << a
+        es.append((a, b))
+    order = _edge_order(es)
 
     def oriented(out, e):
         a, b = e
@@ -111,7 +118,7 @@ def find_semi_transitive(n, edges):
         for x, y in ((a, b),) if first else ((a, b), (b, a)):
             trial = list(out)
             trial[x] |= 1 << y
-            trial = propagate(trial)
+            trial = _propagate(n, adj, trial)
             if trial is not None:
                 res = search(trial, k + 1, False)
                 if res is not None:
