@@ -298,5 +298,65 @@ class Lines(unittest.TestCase):
         self.assertLess(usage.ru_maxrss, 64 * 1024)   # KiB
 
 
+
+def connected(n, edges):
+    reach, todo = {1}, [1]
+    while todo:
+        v = todo.pop()
+        for a, b in edges:
+            for x, y in ((a, b), (b, a)):
+                if x == v and y not in reach:
+                    reach.add(y)
+                    todo.append(y)
+    return len(reach) == n
+
+
+class TenVertexLists(unittest.TestCase):
+    """The lists from the census of all connected graphs on 10 vertices in
+    docs/n10/: connected 10-vertex graphs, no two isomorphic (nauty-labelg);
+    the 1,911 minimal non-word-representable ones minimal by the independent
+    search (every 10th of them: not orientable, each one-vertex deletion
+    orientable); the 117 of representation number 4 given 4 by alterword with
+    ./yices, its word passing the checker."""
+
+    LISTS = {"minimal-non-word-representable.g6": 1911, "representation-number-4.g6": 117}
+
+    @staticmethod
+    def lines(name):
+        with open(os.path.join(ROOT, "docs", "n10", name)) as f:
+            return f.read().split()
+
+    def test_lists_hold_distinct_connected_graphs_on_10_vertices(self):
+        for name, count in self.LISTS.items():
+            with self.subTest(list=name):
+                graphs = self.lines(name)
+                self.assertEqual(len(graphs), count)
+                for g in graphs:
+                    n, edges = from_graph6(g)
+                    self.assertEqual(n, 10, g)
+                    self.assertTrue(connected(n, edges), g)
+                canon = subprocess.run(["nauty-labelg", "-q"], input="\n".join(graphs) + "\n",
+                                       capture_output=True, text=True, check=True).stdout.split()
+                self.assertEqual(len(set(canon)), count)
+
+    def test_minimal_ones_by_the_independent_search(self):
+        for g in self.lines("minimal-non-word-representable.g6")[::10]:
+            n, edges = from_graph6(g)
+            self.assertIsNone(find_semi_transitive(n, edges), g)
+            for v in range(1, n + 1):
+                rest = induced(n, edges, [u for u in range(1, n + 1) if u != v])
+                arcs = find_semi_transitive(*rest)
+                self.assertIsNotNone(arcs, (g, v))
+                self.assertEqual(check_orientation(*rest, arcs), [], (g, v))
+
+    @unittest.skipUnless(all(PROGRAMS.values()), "WORDREP_ALTERWORD, _ORIENTCHECK, _YICES not set")
+    def test_representation_number_4_by_alterword(self):
+        for g in self.lines("representation-number-4.g6"):
+            n, edges = from_graph6(g)
+            k, word = parse_alterword(run_program("alterword", n, edges))
+            self.assertEqual(k, 4, g)
+            self.assertEqual(check_word(n, edges, k, word), [], g)
+
+
 if __name__ == "__main__":
     unittest.main()
