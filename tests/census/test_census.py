@@ -36,6 +36,7 @@ HERE = os.path.dirname(os.path.realpath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 sys.path[:0] = [os.path.join(ROOT, "tools"), os.path.join(ROOT, "tests", "tools")]
 
+from helpers import program_output  # noqa: E402
 from semitransitive import find_semi_transitive  # noqa: E402
 from wordrep.examples import ANSWERS  # noqa: E402
 from wordrep.checks import check_orientation, check_word  # noqa: E402
@@ -131,13 +132,7 @@ class Counts(Certificates):
 
 
 def run_program(program, n, edges):
-    with tempfile.TemporaryDirectory() as d:
-        os.symlink(PROGRAMS["yices"], os.path.join(d, "yices"))
-        p = subprocess.run([PROGRAMS[program]], input=format_input(n, edges), cwd=d,
-                           capture_output=True, text=True, timeout=600)
-    if p.returncode:
-        raise AssertionError("%s failed: %s" % (program, p.stderr))
-    return p.stdout
+    return program_output(PROGRAMS[program], PROGRAMS["yices"], format_input(n, edges))
 
 
 def programs_answer(g6):

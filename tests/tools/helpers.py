@@ -5,6 +5,7 @@ import pty
 import select
 import subprocess
 import sys
+import tempfile
 
 HERE = os.path.dirname(os.path.realpath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
@@ -26,6 +27,18 @@ def tool(name):
 
 def run(cmd, stdin="", **kw):
     return subprocess.run(cmd, input=stdin, capture_output=True, text=True, **kw)
+
+
+def program_output(program, yices, graph_text, timeout=600):
+    """What alterword or orientcheck prints for the graph text, run in a
+    fresh directory holding ./yices; AssertionError when the run fails."""
+    with tempfile.TemporaryDirectory() as d:
+        os.symlink(yices, os.path.join(d, "yices"))
+        p = subprocess.run([program], input=graph_text, cwd=d, capture_output=True, text=True,
+                           timeout=timeout)
+    if p.returncode:
+        raise AssertionError("%s failed: %s" % (program, p.stderr))
+    return p.stdout
 
 
 def geng(*args):

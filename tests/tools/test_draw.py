@@ -18,7 +18,7 @@ import tempfile
 import unittest
 import xml.etree.ElementTree as ET
 
-from helpers import EXAMPLES, ROOT, geng, run, tool
+from helpers import EXAMPLES, ROOT, geng, program_output, run, tool
 from semitransitive import find_semi_transitive
 from wordrep.checks import check_orientation, check_word
 from wordrep.formats import (format_orientation, format_word, parse_alterword,
@@ -149,13 +149,9 @@ class WithCensus(Drawings):
 PROGRAMS = {p: os.environ.get("WORDREP_" + p.upper()) for p in ("alterword", "orientcheck", "yices")}
 
 
-def program_output(name, graph_file):
-    """What a program prints for the graph, run in a directory holding ./yices."""
-    with tempfile.TemporaryDirectory() as d, open(graph_file) as f:
-        os.symlink(PROGRAMS["yices"], os.path.join(d, "yices"))
-        p = subprocess.run([PROGRAMS[name]], stdin=f, capture_output=True, text=True, cwd=d)
-    assert p.returncode == 0, (name, graph_file, p.stderr)
-    return p.stdout
+def output_of(name, graph_file):
+    with open(graph_file) as f:
+        return program_output(PROGRAMS[name], PROGRAMS["yices"], f.read())
 
 
 @unittest.skipUnless(CENSUS and all(PROGRAMS.values()) and shutil.which("dot"),
@@ -181,9 +177,9 @@ class FromProgramOutput(Drawings):
         for example in ("path3", "petersen", "prism3", "wheel6"):
             graph = os.path.join(EXAMPLES, example + ".graph")
             n, edges = read_input_file(graph)
-            ocheck = program_output("orientcheck", graph)
+            ocheck = output_of("orientcheck", graph)
             arcs = parse_orientcheck(ocheck)
-            alter = program_output("alterword", graph) if arcs is not None else None
+            alter = output_of("alterword", graph) if arcs is not None else None
             for given in ("orientcheck", "alterword", "both"):
                 if arcs is None and given != "orientcheck":
                     continue
