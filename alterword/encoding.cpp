@@ -1,6 +1,6 @@
-#include "encoding.h"
+#include "alterword/encoding.h"
 
-#include "globals.h"
+#include "common/globals.h"
 
 namespace wordrep {
 

@@ -3,11 +3,11 @@
 // Tries K = 2, 3, ... in turn: writes the uniform-word benchmark for K, has
 // the solver decide it, prints "no solution for {k}," while the verdict is
 // not "sat", then decodes the model into the word and prints it.
-#include "encoding.h"
-#include "globals.h"
-#include "graph.h"
-#include "roundtrip.h"
-#include "word.h"
+#include "alterword/encoding.h"
+#include "alterword/word.h"
+#include "common/globals.h"
+#include "common/graph.h"
+#include "common/roundtrip.h"
 
 using namespace wordrep;
 

@@ -1,4 +1,4 @@
-#include "word.h"
+#include "alterword/word.h"
 
 namespace wordrep {
 

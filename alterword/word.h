@@ -2,7 +2,7 @@
 // B, and the word printed from it.
 #pragma once
 
-#include "globals.h"
+#include "common/globals.h"
 
 namespace wordrep {
 

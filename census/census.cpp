@@ -1,11 +1,11 @@
-#include "census.h"
+#include "census/census.h"
 
-#include "checks.h"
-#include "error.h"
-#include "graph6.h"
-#include "obstruction.h"
-#include "orientation.h"
-#include "word.h"
+#include "census/checks.h"
+#include "census/error.h"
+#include "census/graph6.h"
+#include "census/obstruction.h"
+#include "census/orientation.h"
+#include "census/word.h"
 
 #include <algorithm>
 
@@ -75,7 +75,7 @@ static std::vector<Arc> orientation_of_word(const Graph &g, const std::vector<in
 static void answer_graph(const Graph &g, const Settings &settings, Row &row, Column &step) {
   auto &f = row.fields;
   step = kSemiTransitive;
-  if (uint32_t wheel = settings.shortcuts ? find_wheel5(g) : 0) {
+  if (Mask wheel = settings.shortcuts ? find_wheel5(g) : 0) {
     f[kSemiTransitive] = "no";
     f[kWitness] = format_vertices(wheel);
     row.minimal = wheel == all_vertices(g.n);
@@ -88,9 +88,9 @@ static void answer_graph(const Graph &g, const Settings &settings, Row &row, Col
     arcs = orientation_of_word(g, *word2);
   } else {
     OrientationSearch search(g);
-    const uint32_t all = all_vertices(g.n);
+    const Mask all = all_vertices(g.n);
     if (!search.solve(all)) {
-      uint32_t w = search.minimal_witness(all);
+      Mask w = search.minimal_witness(all);
       f[kSemiTransitive] = "no";
       f[kWitness] = format_vertices(w);
       row.minimal = w == all;

@@ -1,4 +1,4 @@
-#include "checks.h"
+#include "census/checks.h"
 
 #include <algorithm>
 
@@ -36,8 +36,8 @@ std::string check_word(const Graph &g, int k, const std::vector<int> &word) {
 }
 
 // The arcs as out-neighbour masks; an error when they are not the edges.
-static std::string out_masks(const Graph &g, const std::vector<Arc> &arcs, uint32_t *out) {
-  uint32_t seen[kMaxVertices] = {};
+static std::string out_masks(const Graph &g, const std::vector<Arc> &arcs, Mask *out) {
+  Mask seen[kMaxVertices] = {};
   for (const Arc &a : arcs) {
     if (a.first < 0 || a.first >= g.n || a.second < 0 || a.second >= g.n)
       return "arc " + pair_text(a.first, a.second) + " is not between vertices";
@@ -46,9 +46,9 @@ static std::string out_masks(const Graph &g, const std::vector<Arc> &arcs, uint3
     if ((seen[a.first] >> a.second) & 1u)
       return "edge " + pair_text(std::min(a.first, a.second), std::max(a.first, a.second)) +
              " is oriented twice";
-    seen[a.first] |= 1u << a.second;
-    seen[a.second] |= 1u << a.first;
-    out[a.first] |= 1u << a.second;
+    seen[a.first] |= bit(a.second);
+    seen[a.second] |= bit(a.first);
+    out[a.first] |= bit(a.second);
   }
   for (int v = 0; v < g.n; ++v)
     if (seen[v] != g.adj[v]) return "an edge at vertex " + std::to_string(v + 1) + " has no arc";
@@ -56,16 +56,16 @@ static std::string out_masks(const Graph &g, const std::vector<Arc> &arcs, uint3
 }
 
 std::string check_orientation(const Graph &g, const std::vector<Arc> &arcs) {
-  uint32_t out[kMaxVertices] = {};
+  Mask out[kMaxVertices] = {};
   std::string error = out_masks(g, arcs, out);
   if (!error.empty()) return error;
   // reach[v]: the vertices reachable from v by a directed path of length >= 1.
-  uint32_t reach[kMaxVertices];
+  Mask reach[kMaxVertices];
   for (int v = 0; v < g.n; ++v) reach[v] = out[v];
   for (bool grew = true; grew;) {
     grew = false;
     for (int v = 0; v < g.n; ++v) {
-      uint32_t more = reach[v];
+      Mask more = reach[v];
       for (int u = 0; u < g.n; ++u)
         if ((reach[v] >> u) & 1u) more |= reach[u];
       grew = grew || more != reach[v];
@@ -79,15 +79,15 @@ std::string check_orientation(const Graph &g, const std::vector<Arc> &arcs) {
     for (int b = 0; b < g.n; ++b) {
       if (!((out[a] >> b) & 1u)) continue;
       // The vertices on directed paths from a to b.
-      uint32_t on_path = (1u << a) | (1u << b);
+      Mask on_path = bit(a) | bit(b);
       for (int x = 0; x < g.n; ++x)
-        if (((reach[a] >> x) & 1u) && ((reach[x] >> b) & 1u)) on_path |= 1u << x;
+        if (((reach[a] >> x) & 1u) && ((reach[x] >> b) & 1u)) on_path |= bit(x);
       for (int x = 0; x < g.n; ++x) {
         if (!((on_path >> x) & 1u)) continue;
-        uint32_t far = reach[x] & on_path & ~g.adj[x];
+        Mask far = reach[x] & on_path & ~g.adj[x];
         if (far)
           return "shortcut: arc " + pair_text(a, b) + " with the path through " +
-                 pair_text(x, __builtin_ctz(far)) + ", which are not adjacent";
+                 pair_text(x, lowest(far)) + ", which are not adjacent";
       }
     }
   return "";

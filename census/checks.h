@@ -3,7 +3,7 @@
 // the first reason it does not.
 #pragma once
 
-#include "graph.h"
+#include "census/graph.h"
 
 #include <string>
 #include <utility>

@@ -1,26 +1,26 @@
-#include "graph.h"
+#include "census/graph.h"
 
 namespace census {
 
 void Graph::add_edge(int u, int v) {
-  adj[u] |= 1u << v;
-  adj[v] |= 1u << u;
+  adj[u] |= bit(v);
+  adj[v] |= bit(u);
 }
 
 int Graph::edges() const {
   int twice = 0;
-  for (int v = 0; v < n; ++v) twice += __builtin_popcount(adj[v]);
+  for (int v = 0; v < n; ++v) twice += popcount(adj[v]);
   return twice / 2;
 }
 
 // Largest clique containing the vertices chosen so far (size) and only
 // vertices of cand: plain branch and bound, ample for 20 vertices.
-static int grow_clique(const Graph &g, uint32_t cand, int size, int best) {
+static int grow_clique(const Graph &g, Mask cand, int size, int best) {
   if (cand == 0) return size > best ? size : best;
-  if (size + __builtin_popcount(cand) <= best) return best;
-  int v = __builtin_ctz(cand);
+  if (size + popcount(cand) <= best) return best;
+  int v = lowest(cand);
   best = grow_clique(g, cand & g.adj[v], size + 1, best);
-  return grow_clique(g, cand & ~(1u << v), size, best);
+  return grow_clique(g, cand & ~bit(v), size, best);
 }
 
 int Graph::clique_number() const {
@@ -29,11 +29,11 @@ int Graph::clique_number() const {
 
 bool Graph::complete() const {
   for (int v = 0; v < n; ++v)
-    if (adj[v] != (all_vertices(n) & ~(1u << v))) return false;
+    if (adj[v] != (all_vertices(n) & ~bit(v))) return false;
   return true;
 }
 
-Graph Graph::induced(uint32_t mask) const {
+Graph Graph::induced(Mask mask) const {
   Graph h;
   int index[kMaxVertices];
   for (int v = 0; v < n; ++v)
@@ -44,7 +44,7 @@ Graph Graph::induced(uint32_t mask) const {
   return h;
 }
 
-std::string format_vertices(uint32_t mask) {
+std::string format_vertices(Mask mask) {
   std::string out;
   for (int v = 0; v < kMaxVertices; ++v) {
     if (!((mask >> v) & 1u)) continue;

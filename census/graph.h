@@ -1,4 +1,4 @@
-// Graphs of the census: at most 20 vertices, adjacency as bit masks.
+// Graphs of the census: at most 64 vertices, adjacency as bit masks.
 //
 // Vertices are 0..n-1 inside the census and 1..n in everything it writes.
 #pragma once
@@ -8,13 +8,29 @@
 
 namespace census {
 
-// The largest graph the census answers (the programs' own limit).
-constexpr int kMaxVertices = 20;
+// The largest graph the census answers (one bit per vertex in a Mask).
+constexpr int kMaxVertices = 64;
+
+// A set of vertices, vertex v as bit v.
+using Mask = uint64_t;
+
+// The set holding only v.
+inline Mask bit(int v) {
+  return Mask{1} << v;
+}
+// Number of vertices in m.
+inline int popcount(Mask m) {
+  return __builtin_popcountll(m);
+}
+// The smallest vertex of a nonempty m.
+inline int lowest(Mask m) {
+  return __builtin_ctzll(m);
+}
 
 // A simple undirected graph.  adj[v] has bit u set when u and v are adjacent.
 struct Graph {
   int n = 0;
-  uint32_t adj[kMaxVertices] = {};
+  Mask adj[kMaxVertices] = {};
 
   // Whether u and v are adjacent.
   bool adjacent(int u, int v) const { return (adj[u] >> v) & 1u; }
@@ -27,15 +43,15 @@ struct Graph {
   // Whether every two distinct vertices are adjacent.
   bool complete() const;
   // The graph induced by the vertices in mask, renumbered in increasing order.
-  Graph induced(uint32_t mask) const;
+  Graph induced(Mask mask) const;
 };
 
 // The mask of all n vertices.
-inline uint32_t all_vertices(int n) {
-  return n >= 32 ? ~0u : (1u << n) - 1u;
+inline Mask all_vertices(int n) {
+  return n >= 64 ? ~Mask{0} : bit(n) - 1;
 }
 
 // The vertices of mask, 1-based and ascending, separated by single spaces.
-std::string format_vertices(uint32_t mask);
+std::string format_vertices(Mask mask);
 
 } // namespace census

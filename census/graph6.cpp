@@ -1,4 +1,4 @@
-#include "graph6.h"
+#include "census/graph6.h"
 
 #include <cstdio>
 
@@ -50,7 +50,7 @@ static std::string read_header(std::string_view s, int64_t &order, size_t &lengt
 }
 
 static std::string too_many(int64_t n) {
-  return "graph has " + std::to_string(n) + " vertices; alterword and orientcheck accept at most " +
+  return "graph has " + std::to_string(n) + " vertices; wordrep-census accepts at most " +
          std::to_string(kMaxVertices);
 }
 
@@ -78,8 +78,8 @@ Graph6 decode_graph6(std::string_view s) {
   bool padding = false;
   for (int64_t j = 1; j < n; ++j)
     for (int64_t i = 0; i < j; ++i, ++k) {
-      int bit = ((body[k / 6] - 63) >> (5 - k % 6)) & 1;
-      if (!bit) continue;
+      int set = ((body[k / 6] - 63) >> (5 - k % 6)) & 1;
+      if (!set) continue;
       ++edges;
       if (n <= kMaxVertices) out.graph.add_edge(static_cast<int>(i), static_cast<int>(j));
     }
@@ -101,7 +101,12 @@ std::string encode_digraph6(int n, const std::vector<std::pair<int, int>> &arcs)
   std::vector<bool> bit(static_cast<size_t>(n) * n);
   for (const auto &[u, v] : arcs) bit[static_cast<size_t>(u) * n + v] = true;
   std::string out = "&";
-  out += static_cast<char>(n + 63); // n <= kMaxVertices: the one-byte size
+  if (n <= 62) {
+    out += static_cast<char>(n + 63);
+  } else { // "~" and n in three bytes of six bits (n < 2^18)
+    out += '~';
+    for (int shift = 12; shift >= 0; shift -= 6) out += static_cast<char>(((n >> shift) & 63) + 63);
+  }
   for (size_t start = 0; start < bit.size(); start += 6) {
     int byte = 0;
     for (size_t k = start; k < start + 6; ++k) byte = byte << 1 | (k < bit.size() && bit[k]);

@@ -1,7 +1,7 @@
 // graph6, nauty's one-line format for undirected graphs.
 #pragma once
 
-#include "graph.h"
+#include "census/graph.h"
 
 #include <cstdint>
 #include <string>

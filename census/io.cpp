@@ -1,6 +1,6 @@
-#include "io.h"
+#include "census/io.h"
 
-#include "error.h"
+#include "census/error.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,7 +1,7 @@
 // wordrep-census: word-representability of every graph of a graph6 list, in process.
-#include "census.h"
-#include "error.h"
-#include "io.h"
+#include "census/census.h"
+#include "census/error.h"
+#include "census/io.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -9,14 +9,14 @@
 // word-representable are settled this way without a SAT call.
 #pragma once
 
-#include "graph.h"
+#include "census/graph.h"
 
 #include <cstdint>
 
 namespace census {
 
 // The six vertices of an induced W5 in g, or 0 when there is none.
-uint32_t find_wheel5(const Graph &g);
+Mask find_wheel5(const Graph &g);
 
 // Establish the facts above with the census's own orientation search (the
 // deletions' orientations checked); throws Error when they do not hold.

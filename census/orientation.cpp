@@ -1,6 +1,6 @@
-#include "orientation.h"
+#include "census/orientation.h"
 
-#include "error.h"
+#include "census/error.h"
 
 namespace census {
 
@@ -27,11 +27,11 @@ Lit OrientationSearch::arc(int u, int v) const {
 }
 
 // A constraint on the vertices in mask: active only while all are selected.
-void OrientationSearch::add(std::initializer_list<Lit> lits, uint32_t vertices) {
+void OrientationSearch::add(std::initializer_list<Lit> lits, Mask vertices) {
   clause_.clear();
   for (Lit l : lits)
     if (l != 0) clause_.push_back(l);
-  for (uint32_t m = vertices; m; m &= m - 1) clause_.push_back(-select_[__builtin_ctz(m)]);
+  for (Mask m = vertices; m; m &= m - 1) clause_.push_back(-select_[lowest(m)]);
   sat_.add_clause(clause_);
 }
 
@@ -46,7 +46,6 @@ void OrientationSearch::add(std::initializer_list<Lit> lits, uint32_t vertices) 
 // for "a reaches y by a path through a vertex x (maybe a) not adjacent to y".
 void OrientationSearch::encode() {
   const int n = g_.n;
-  auto bit = [](int v) { return 1u << v; };
   for (int u = 0; u < n; ++u)
     for (int v = 0; v < n; ++v) {
       if (u == v || !g_.adjacent(u, v)) continue;
@@ -72,7 +71,7 @@ void OrientationSearch::encode() {
     }
 }
 
-bool OrientationSearch::solve(uint32_t mask) {
+bool OrientationSearch::solve(Mask mask) {
   std::vector<Lit> assume;
   for (int v = 0; v < g_.n; ++v)
     if ((mask >> v) & 1u) assume.push_back(select_[v]);
@@ -80,7 +79,7 @@ bool OrientationSearch::solve(uint32_t mask) {
   core_ = 0;
   if (!sat_.solve(assume)) {
     for (int v = 0; v < g_.n; ++v)
-      if (((mask >> v) & 1u) && sat_.failed(select_[v])) core_ |= 1u << v;
+      if (((mask >> v) & 1u) && sat_.failed(select_[v])) core_ |= bit(v);
     return false;
   }
   for (int u = 0; u < g_.n; ++u)
@@ -91,7 +90,7 @@ bool OrientationSearch::solve(uint32_t mask) {
 }
 
 // The arcs among the vertices of mask.
-static std::vector<Arc> restrict_arcs(const std::vector<Arc> &arcs, uint32_t mask) {
+static std::vector<Arc> restrict_arcs(const std::vector<Arc> &arcs, Mask mask) {
   std::vector<Arc> out;
   for (const Arc &a : arcs)
     if ((mask >> a.first) & (mask >> a.second) & 1u) out.push_back(a);
@@ -102,32 +101,31 @@ static std::vector<Arc> restrict_arcs(const std::vector<Arc> &arcs, uint32_t mas
 // removal leaves a graph without semi-transitive orientation goes; one whose
 // removal leaves an orientable graph stays, and since induced subgraphs of an
 // orientable graph are orientable, it must stay in every smaller set too.
-uint32_t OrientationSearch::minimal_witness(uint32_t mask) {
+Mask OrientationSearch::minimal_witness(Mask mask) {
   if (solve(mask)) throw Error("the graph has a semi-transitive orientation after all");
-  uint32_t w = core_;
+  Mask w = core_;
   std::vector<std::pair<int, std::vector<Arc>>> kept; // vertex, orientation without it
   for (int v = 0; v < g_.n; ++v) {
     if (!((w >> v) & 1u)) continue;
-    if (solve(w & ~(1u << v)))
+    if (solve(w & ~bit(v)))
       kept.emplace_back(v, last_arcs_);
     else
       w = core_;
   }
   if (solve(w)) throw Error("the witness has a semi-transitive orientation");
-  uint32_t checked = 0;
+  Mask checked = 0;
   for (const auto &[v, arcs] : kept) {
     if (!((w >> v) & 1u)) continue;
-    uint32_t rest = w & ~(1u << v);
+    Mask rest = w & ~bit(v);
     // The arcs among rest, renumbered as the induced subgraph's vertices.
     std::vector<Arc> local;
     for (const Arc &a : restrict_arcs(arcs, rest))
-      local.emplace_back(__builtin_popcount(rest & ((1u << a.first) - 1)),
-                         __builtin_popcount(rest & ((1u << a.second) - 1)));
+      local.emplace_back(popcount(rest & (bit(a.first) - 1)), popcount(rest & (bit(a.second) - 1)));
     std::string error = check_orientation(g_.induced(rest), local);
     if (!error.empty())
       throw Error("orientation without vertex " + std::to_string(v + 1) +
                   " fails its check: " + error);
-    checked |= 1u << v;
+    checked |= bit(v);
   }
   if (checked != w) throw Error("a vertex of the witness was never tested");
   return w;

@@ -11,10 +11,10 @@
 //   else w = search.minimal_witness(all_vertices(g.n)); // minimal obstruction
 #pragma once
 
-#include "checks.h"
-#include "graph.h"
+#include "census/checks.h"
+#include "census/graph.h"
 
-#include <sat.h>
+#include "solver/sat.h"
 
 #include <cstdint>
 #include <vector>
@@ -26,24 +26,24 @@ public:
   explicit OrientationSearch(const Graph &g);
 
   // Whether the subgraph induced by mask has a semi-transitive orientation.
-  bool solve(uint32_t mask);
+  bool solve(Mask mask);
   // After solve() returned true: the arcs among the vertices of that mask.
   std::vector<Arc> arcs() const { return last_arcs_; }
   // After solve() returned false: the vertices of mask the refutation used
   // (an induced subgraph without a semi-transitive orientation).
-  uint32_t core() const { return core_; }
+  Mask core() const { return core_; }
 
   // Precondition: solve(mask) is false.  A set W inside mask whose induced
   // subgraph has no semi-transitive orientation while W minus any one vertex
   // has one; each of those orientations is checked before W is returned.
   // Throws Error when a check fails.
-  uint32_t minimal_witness(uint32_t mask);
+  Mask minimal_witness(Mask mask);
 
 private:
   smt::Lit arc(int u, int v) const; // "u -> v" for an edge u v
   smt::Lit reach(int u, int v) const { return reach_[u * g_.n + v]; }
   smt::Lit through(int u, int v) const { return through_[u * g_.n + v]; }
-  void add(std::initializer_list<smt::Lit> lits, uint32_t vertices);
+  void add(std::initializer_list<smt::Lit> lits, Mask vertices);
   void encode();
 
   const Graph &g_;
@@ -54,7 +54,7 @@ private:
   std::vector<smt::Lit> reach_;   // per ordered pair: "v is reachable from u"
   std::vector<smt::Lit> through_; // per ordered pair: see encode()
   std::vector<Arc> last_arcs_;
-  uint32_t core_ = 0;
+  Mask core_ = 0;
 };
 
 } // namespace census

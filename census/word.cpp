@@ -1,8 +1,8 @@
-#include "word.h"
+#include "census/word.h"
 
-#include "error.h"
+#include "census/error.h"
 
-#include <sat.h>
+#include "solver/sat.h"
 
 #include <algorithm>
 

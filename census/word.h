@@ -1,7 +1,7 @@
 // K-uniform representing words through SAT.
 #pragma once
 
-#include "graph.h"
+#include "census/graph.h"
 
 #include <optional>
 #include <vector>

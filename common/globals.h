@@ -2,8 +2,8 @@
 // matrix type of the adjacency matrix and the position table.
 #pragma once
 
-#include "report.h"
-#include "textio.h"
+#include "common/report.h"
+#include "common/textio.h"
 
 namespace wordrep {
 

@@ -1,6 +1,6 @@
-#include "graph.h"
+#include "common/graph.h"
 
-#include "globals.h"
+#include "common/globals.h"
 
 namespace wordrep {
 

@@ -1,4 +1,4 @@
-#include "report.h"
+#include "common/report.h"
 
 #include <cerrno>
 #include <clocale>

@@ -1,4 +1,4 @@
-#include "roundtrip.h"
+#include "common/roundtrip.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -12,7 +12,7 @@
 // with the error report, and "ff" keeps what it held at that moment.
 #pragma once
 
-#include "globals.h"
+#include "common/globals.h"
 
 namespace wordrep {
 

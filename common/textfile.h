@@ -14,7 +14,7 @@
 // with the error report.
 #pragma once
 
-#include "report.h"
+#include "common/report.h"
 
 #include <cstddef>
 #include <string>

@@ -1,4 +1,4 @@
-#include "textio.h"
+#include "common/textio.h"
 
 #include <cerrno>
 #include <cstring>

@@ -15,7 +15,7 @@
 // followed by its status check, so a failure stops the program right there.
 #pragma once
 
-#include "textfile.h"
+#include "common/textfile.h"
 
 #include <type_traits>
 

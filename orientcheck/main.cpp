@@ -3,11 +3,11 @@
 // Writes the orientation benchmark once, has the solver decide it, and
 // prints "Not semi-transitive" on the verdict "unsat", otherwise the heading
 // and one line "i j" for every arc i -> j of the model's orientation.
-#include "encoding.h"
-#include "globals.h"
-#include "graph.h"
-#include "orientation.h"
-#include "roundtrip.h"
+#include "common/globals.h"
+#include "common/graph.h"
+#include "common/roundtrip.h"
+#include "orientcheck/encoding.h"
+#include "orientcheck/orientation.h"
 
 using namespace wordrep;
 

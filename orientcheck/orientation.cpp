@@ -1,6 +1,6 @@
-#include "orientation.h"
+#include "orientcheck/orientation.h"
 
-#include "globals.h"
+#include "common/globals.h"
 
 namespace wordrep {
 

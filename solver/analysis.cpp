@@ -1,6 +1,6 @@
-#include "analysis.h"
+#include "solver/analysis.h"
 
-#include "error.h"
+#include "solver/error.h"
 
 #include <algorithm>
 

@@ -9,7 +9,7 @@
 // enough to hold every order pattern.
 #pragma once
 
-#include "parser.h"
+#include "solver/parser.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,8 +1,8 @@
 // The encoder's frame and its formulas: size accounting, the assertions in
 // order, the polarity-aware Tseitin encoding, and the model read back.
-#include "encoder.h"
+#include "solver/encoder.h"
 
-#include "error.h"
+#include "solver/error.h"
 
 namespace smt {
 

@@ -1,9 +1,9 @@
 // The encoder's permutation classes: one Boolean per pair of members,
 // transitivity, rank facts (minimum, maximum), the orders implied by
 // disjunctions of order chains and the preferred copy orders.
-#include "encoder.h"
+#include "solver/encoder.h"
 
-#include "error.h"
+#include "solver/error.h"
 
 #include <algorithm>
 #include <tuple>

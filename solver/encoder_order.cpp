@@ -1,9 +1,9 @@
 // The encoder's integer terms: the order encoding (one literal per "t >= v"
 // over a finite interval), sums, multiples, if-then-else, and the
 // comparisons between them.
-#include "encoder.h"
+#include "solver/encoder.h"
 
-#include "error.h"
+#include "solver/error.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "lexer.h"
+#include "solver/lexer.h"
 
-#include "error.h"
+#include "solver/error.h"
 
 #include <algorithm>
 

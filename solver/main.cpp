@@ -1,8 +1,8 @@
 // yices: a small SMT-LIB 1.2 solver for the word-representability benchmarks.
-#include "error.h"
-#include "parser.h"
-#include "smt2.h"
-#include "solve.h"
+#include "solver/error.h"
+#include "solver/parser.h"
+#include "solver/smt2.h"
+#include "solver/solve.h"
 
 #include <chrono>
 #include <cstdio>

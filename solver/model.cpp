@@ -1,4 +1,4 @@
-#include "model.h"
+#include "solver/model.h"
 
 namespace smt {
 

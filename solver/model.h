@@ -1,7 +1,7 @@
 // Models: evaluation of the formula under an assignment, and the model text.
 #pragma once
 
-#include "parser.h"
+#include "solver/parser.h"
 
 #include <string>
 #include <vector>

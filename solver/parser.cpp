@@ -1,8 +1,8 @@
 // The benchmark and the parser's frame: attributes, declarations, tokens,
 // numerals, and the terms made with their positions and heights.
-#include "parser_impl.h"
+#include "solver/parser_impl.h"
 
-#include "error.h"
+#include "solver/error.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -7,7 +7,7 @@
 // arguments, ite, + - ~, multiplication by a numeral) and predicates.
 #pragma once
 
-#include "terms.h"
+#include "solver/terms.h"
 
 #include <string>
 #include <string_view>

@@ -1,5 +1,5 @@
 // Formulas: connectives, let and flet, comparisons, predicate applications.
-#include "parser_impl.h"
+#include "solver/parser_impl.h"
 
 namespace smt {
 

@@ -5,8 +5,8 @@
 //   parser_term.cpp     integer terms: numerals, applications, arithmetic
 #pragma once
 
-#include "lexer.h"
-#include "parser.h"
+#include "solver/lexer.h"
+#include "solver/parser.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 // Integer terms: numerals, let variables, function applications, ite and
 // arithmetic.
-#include "parser_impl.h"
+#include "solver/parser_impl.h"
 
 namespace smt {
 

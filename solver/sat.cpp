@@ -1,4 +1,4 @@
-#include "sat.h"
+#include "solver/sat.h"
 
 #include <cadical.hpp>
 

@@ -1,4 +1,4 @@
-#include "smt2.h"
+#include "solver/smt2.h"
 
 #include <unordered_set>
 

@@ -1,7 +1,7 @@
 // SMT-LIB 2 export of a parsed benchmark, so other solvers can run the same work.
 #pragma once
 
-#include "parser.h"
+#include "solver/parser.h"
 
 #include <string>
 

@@ -1,10 +1,10 @@
-#include "solve.h"
+#include "solver/solve.h"
 
-#include "analysis.h"
-#include "encoder.h"
-#include "error.h"
-#include "sat.h"
-#include "symmetry.h"
+#include "solver/analysis.h"
+#include "solver/encoder.h"
+#include "solver/error.h"
+#include "solver/sat.h"
+#include "solver/symmetry.h"
 
 #include <chrono>
 

@@ -1,8 +1,8 @@
 // The whole decision procedure on a parsed benchmark, as yices runs it.
 #pragma once
 
-#include "model.h"
-#include "parser.h"
+#include "solver/model.h"
+#include "solver/parser.h"
 
 #include <cstddef>
 

@@ -1,7 +1,7 @@
 // Chains of swappable letters, and the entry point over every class and symbol.
-#include "symmetry.h"
+#include "solver/symmetry.h"
 
-#include "symmetry_letters.h"
+#include "solver/symmetry_letters.h"
 
 #include <map>
 #include <memory>

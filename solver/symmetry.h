@@ -8,8 +8,8 @@
 // symmetry, so their first applications may be required to be increasing.
 #pragma once
 
-#include "analysis.h"
-#include "parser.h"
+#include "solver/analysis.h"
+#include "solver/parser.h"
 
 #include <cstdint>
 #include <vector>

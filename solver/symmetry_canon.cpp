@@ -1,5 +1,5 @@
 // The formula in canonical form and its letters.
-#include "symmetry_letters.h"
+#include "solver/symmetry_letters.h"
 
 #include <algorithm>
 

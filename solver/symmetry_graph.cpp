@@ -1,6 +1,6 @@
 // The letter graph: vertex colours from one-letter conjuncts, edge colours
 // from two-letter ones, refined until stable.
-#include "symmetry_letters.h"
+#include "solver/symmetry_letters.h"
 
 #include <algorithm>
 

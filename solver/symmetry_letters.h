@@ -6,8 +6,8 @@
 //   symmetry.cpp         chains of swappable letters, and the entry point
 #pragma once
 
-#include "analysis.h"
-#include "terms.h"
+#include "solver/analysis.h"
+#include "solver/terms.h"
 
 #include <cstdint>
 #include <unordered_map>

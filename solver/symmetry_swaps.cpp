@@ -1,6 +1,6 @@
 // Swaps of two letters: an automorphism of the letter graph exchanging them,
 // kept only when it maps the canonical formula onto itself.
-#include "symmetry_letters.h"
+#include "solver/symmetry_letters.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "terms.h"
+#include "solver/terms.h"
 
-#include "error.h"
+#include "solver/error.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // The census's own checkers reject what the definitions reject: every
 // certificate the census reports passes them, so a checker that accepted too
 // much would let a wrong answer through.
-#include "checks.h"
-#include "graph6.h"
+#include "census/checks.h"
+#include "census/graph6.h"
 
 #include <gtest/gtest.h>
 

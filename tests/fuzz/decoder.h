@@ -3,11 +3,11 @@
 // checked, then the outcome compared with what the reference rules give.
 #pragma once
 
-#include "reference.h"
-#include "support.h"
+#include "tests/fuzz/reference.h"
+#include "tests/fuzz/support.h"
 
-#include "globals.h"
-#include "roundtrip.h"
+#include "common/globals.h"
+#include "common/roundtrip.h"
 
 #include <string>
 

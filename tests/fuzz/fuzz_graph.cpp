@@ -6,11 +6,11 @@
 // the rest of each line ignored) or stop with the documented error number
 // and message of the first bad read.  The matrix stays symmetric and no
 // count above 20 is ever taken.
-#include "reference.h"
-#include "support.h"
+#include "tests/fuzz/reference.h"
+#include "tests/fuzz/support.h"
 
-#include "globals.h"
-#include "graph.h"
+#include "common/globals.h"
+#include "common/graph.h"
 
 #include <cstdint>
 #include <cstring>
@@ -74,7 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   require(code == want.code,
           "error " + std::to_string(code) + ", expected " + std::to_string(want.code));
   if (code != 0) return 0;
-  require(N == want.n, "vertex count " + std::to_string(N) + ", expected " + std::to_string(want.n));
+  require(N == want.n,
+          "vertex count " + std::to_string(N) + ", expected " + std::to_string(want.n));
   require(N <= 20, "a count above 20 was taken");
   for (Int i = 1; i <= 20; ++i)
     for (Int j = 1; j <= 20; ++j) {

@@ -8,13 +8,13 @@
 // text must be exactly what these rules give, a stop must carry the
 // documented error number and message, and the output must be lines "i j"
 // of two integers, at most N*N of them.
-#include "decoder.h"
-#include "reference.h"
-#include "support.h"
+#include "tests/fuzz/decoder.h"
+#include "tests/fuzz/reference.h"
+#include "tests/fuzz/support.h"
 
-#include "globals.h"
-#include "orientation.h"
-#include "roundtrip.h"
+#include "common/globals.h"
+#include "common/roundtrip.h"
+#include "orientcheck/orientation.h"
 
 #include <cstdint>
 #include <string>

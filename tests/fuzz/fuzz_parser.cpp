@@ -11,12 +11,12 @@
 // the meaning of the term kinds in terms.h, and under the solver's own
 // check; an "unsat" verdict must stand against a search for a witness over
 // small values when there are few enough combinations.
-#include "support.h"
+#include "tests/fuzz/support.h"
 
-#include "error.h"
-#include "model.h"
-#include "parser.h"
-#include "solve.h"
+#include "solver/error.h"
+#include "solver/model.h"
+#include "solver/parser.h"
+#include "solver/solve.h"
 
 #include <algorithm>
 #include <cstdint>

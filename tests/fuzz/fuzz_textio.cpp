@@ -8,10 +8,10 @@
 // Every read must give what the reference reader gives for that text: the
 // same number, character or line, or a stop with the same error number and
 // its documented message; every number read must be written back in decimal.
-#include "reference.h"
-#include "support.h"
+#include "tests/fuzz/reference.h"
+#include "tests/fuzz/support.h"
 
-#include "roundtrip.h"
+#include "common/roundtrip.h"
 
 #include <cstdint>
 #include <string>

@@ -10,13 +10,13 @@
 // position), and a stop must carry the documented error number and message.
 // On any run the output holds only letters 1..9 as digits and 10..20 in
 // parentheses, at most N*K of them, and the line end only when nothing stopped.
-#include "decoder.h"
-#include "reference.h"
-#include "support.h"
+#include "tests/fuzz/decoder.h"
+#include "tests/fuzz/reference.h"
+#include "tests/fuzz/support.h"
 
-#include "globals.h"
-#include "roundtrip.h"
-#include "word.h"
+#include "alterword/word.h"
+#include "common/globals.h"
+#include "common/roundtrip.h"
 
 #include <cstdint>
 #include <string>

@@ -2,8 +2,8 @@
 // and the check that turns a broken rule into a crash libFuzzer reports.
 #pragma once
 
-#include "report.h"
-#include "textio.h"
+#include "common/report.h"
+#include "common/textio.h"
 
 #include <cstdio>
 #include <cstdlib>

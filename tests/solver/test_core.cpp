@@ -1,13 +1,13 @@
 // Unit tests of the solver library: lexer, term store, parser, analysis,
 // encoder and model, each checked against hand-derived expectations.
-#include "analysis.h"
-#include "encoder.h"
-#include "error.h"
-#include "lexer.h"
-#include "model.h"
-#include "parser.h"
-#include "sat.h"
-#include "symmetry.h"
+#include "solver/analysis.h"
+#include "solver/encoder.h"
+#include "solver/error.h"
+#include "solver/lexer.h"
+#include "solver/model.h"
+#include "solver/parser.h"
+#include "solver/sat.h"
+#include "solver/symmetry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Unit tests of the text reader and writer on files with known contents.
-#include "globals.h"
-#include "report.h"
-#include "textio.h"
+#include "common/globals.h"
+#include "common/report.h"
+#include "common/textio.h"
 
 #include <gtest/gtest.h>
 
