@@ -15,12 +15,12 @@ import time
 
 from .errors import (EXIT_FAILED_ROWS, EXIT_INTERRUPTED, EXIT_OK, EXIT_PARTS, EXIT_WRITE,
                      Fatal, WriteFailure)
+from .interface import CensusError, find_program, tool_path
 from .partstore import Store
 from .progress import Progress
 from .rows import count_csv
 
-TOOLS = os.path.dirname(os.path.dirname(os.path.realpath(__file__)))
-PART_SCRIPT = os.path.join(TOOLS, "wordrep-part")
+PART_SCRIPT = tool_path("wordrep-part")
 
 
 def die_with_parent():
@@ -189,6 +189,11 @@ class CensusBatch:
 # ------------------------------------------------------------------ run
 
 def find_census(args):
+    if args.census is None and args.bin is None:
+        try:
+            return find_program()
+        except CensusError as e:
+            raise Fatal(str(e))
     path = os.path.abspath(args.census or os.path.join(args.bin, "wordrep-census"))
     if not (os.path.isfile(path) and os.access(path, os.X_OK)):
         raise Fatal("wordrep-census not found at %s (use --bin DIR or --census PATH)" % path)

@@ -19,6 +19,7 @@ graphs before it."""
 import csv
 import os
 import queue
+import shutil
 import subprocess
 import tempfile
 import threading
@@ -56,15 +57,56 @@ class Result:
     labels: tuple = None          # a networkx graph's nodes: vertex k is labels[k - 1]
 
 
-def find_program(program=None):
-    """The census program: the argument, else $WORDREP_BIN/wordrep-census,
-    else build/bin/wordrep-census of this checkout."""
+def _beside():
+    """Directories beside this package that hold the programs: build/bin of
+    the checkout it lies in, and bin of the prefix it is installed under
+    (PREFIX/lib/python3.X/dist-packages/wordrep, or a venv's
+    lib/python3.X/site-packages/wordrep, gives PREFIX/bin)."""
+    here = os.path.dirname(os.path.realpath(__file__))
+    dirs = [os.path.join(CHECKOUT, "build", "bin")]
+    d = here
+    while os.path.dirname(d) != d:
+        if os.path.basename(d) in ("lib", "lib64"):
+            dirs.append(os.path.join(os.path.dirname(d), "bin"))
+            break
+        d = os.path.dirname(d)
+    return dirs
+
+
+def tool_path(name):
+    """A helper script the batch runs (wordrep-part, wordrep-one): in the
+    checkout's tools/, else in PREFIX/libexec/wordrep of the installation."""
+    here = os.path.dirname(os.path.realpath(__file__))
+    candidates = [os.path.join(os.path.dirname(here), name)]
+    candidates += [os.path.join(os.path.dirname(b), "libexec", "wordrep", name)
+                   for b in _beside()[1:]]
+    return next((c for c in candidates if os.path.isfile(c)), candidates[0])
+
+
+def _runnable(path):
+    return os.path.isfile(path) and os.access(path, os.X_OK)
+
+
+def find_program(program=None, name=PROGRAM):
+    """The path of a program of the project (by default the census).
+
+    In this order: `program` when given; else NAME in the directory
+    $WORDREP_BIN when that is set (and only there); else NAME beside this
+    package (build/bin of the checkout, or PREFIX/bin of the installation);
+    else NAME on PATH.  CensusError when it is not found or not executable."""
+    what = "census program" if name == PROGRAM else "program"
+    if program is None and os.environ.get("WORDREP_BIN"):
+        program = os.path.join(os.environ["WORDREP_BIN"], name)
     if program is None:
-        where = os.environ.get("WORDREP_BIN") or os.path.join(CHECKOUT, "build", "bin")
-        program = os.path.join(where, PROGRAM)
-    if not (os.path.isfile(program) and os.access(program, os.X_OK)):
-        raise CensusError(None, "census program %s not found or not executable (build it, "
-                                "pass program=PATH or set WORDREP_BIN)" % program)
+        found = [p for p in (os.path.join(d, name) for d in _beside()) if _runnable(p)]
+        program = found[0] if found else shutil.which(name)
+        if program is None:
+            raise CensusError(None, "%s %s not found in %s or on PATH (build it, pass "
+                                    "program=PATH or set WORDREP_BIN)"
+                              % (what, name, " or ".join(_beside())))
+    if not _runnable(program):
+        raise CensusError(None, "%s %s not found or not executable (build it, "
+                                "pass program=PATH or set WORDREP_BIN)" % (what, program))
     return program
 
 

@@ -18,6 +18,7 @@ import tempfile
 import threading
 import time
 
+from . import interface
 from .checks import check_orientation, check_word
 from .errors import EXIT_FAILED_ROWS, EXIT_INTERRUPTED, EXIT_OK, Fatal
 from .formats import (ORIENTATION_HEADING, OutputError, format_orientation, format_word,
@@ -28,8 +29,7 @@ from .partstore import whole_records
 from .progress import Progress
 from .rows import PROGRAM_FIELDS, Counts
 
-TOOLS = os.path.dirname(os.path.dirname(os.path.realpath(__file__)))
-WORKER = os.path.join(TOOLS, "wordrep-one")
+WORKER = interface.tool_path("wordrep-one")
 JOURNAL_VERSION = 1
 
 
@@ -229,6 +229,11 @@ class Journal:
 # ------------------------------------------------------------------ run
 
 def find_program(opt, name, bindir):
+    if opt is None and bindir is None:
+        try:
+            return interface.find_program(name=name)
+        except interface.CensusError as e:
+            raise Fatal(str(e))
     path = os.path.abspath(opt or os.path.join(bindir, name))
     if not (os.path.isfile(path) and os.access(path, os.X_OK)):
         raise Fatal("%s not found at %s (use --bin DIR or --%s PATH)" % (name, path, name))

@@ -1,0 +1,33 @@
+# Makes one man page with help2man from COMMAND's --help and --version.
+# In: HELP2MAN, COMMAND, PAGE, DESCRIPTION, STRICT.  A command that does not
+# answer both with status 0 and some text on standard output gets no page
+# (help2man itself would make one of the error message): a warning, or with
+# STRICT an error.
+
+file(REMOVE "${PAGE}")
+foreach(option --help --version)
+  execute_process(COMMAND "${COMMAND}" ${option} RESULT_VARIABLE status
+                  OUTPUT_VARIABLE out ERROR_VARIABLE error)
+  string(STRIP "${error}" error)
+  if(NOT status EQUAL 0 OR out STREQUAL "")
+    set(problem "'${option}' gives status ${status}: ${error}")
+    break()
+  endif()
+endforeach()
+if(NOT problem)
+  execute_process(
+    COMMAND ${HELP2MAN} --no-info --no-discard-stderr --section=1 "--name=${DESCRIPTION}"
+            "--output=${PAGE}.tmp" "${COMMAND}"
+    RESULT_VARIABLE status ERROR_VARIABLE error OUTPUT_QUIET)
+  if(status EQUAL 0)
+    file(RENAME "${PAGE}.tmp" "${PAGE}")
+    return()
+  endif()
+  file(REMOVE "${PAGE}.tmp")
+  string(STRIP "${error}" problem)
+endif()
+set(message "no man page from ${COMMAND}: ${problem}")
+if(STRICT)
+  message(FATAL_ERROR "${message}")
+endif()
+message(WARNING "${message}")
