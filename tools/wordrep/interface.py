@@ -63,7 +63,8 @@ def _beside():
     (PREFIX/lib/python3.X/dist-packages/wordrep, or a venv's
     lib/python3.X/site-packages/wordrep, gives PREFIX/bin)."""
     here = os.path.dirname(os.path.realpath(__file__))
-    dirs = [os.path.join(CHECKOUT, "build", "bin")]
+    in_checkout = os.path.basename(os.path.dirname(here)) == "tools"
+    dirs = [os.path.join(CHECKOUT, "build", "bin")] if in_checkout else []
     d = here
     while os.path.dirname(d) != d:
         if os.path.basename(d) in ("lib", "lib64"):
@@ -79,7 +80,7 @@ def tool_path(name):
     here = os.path.dirname(os.path.realpath(__file__))
     candidates = [os.path.join(os.path.dirname(here), name)]
     candidates += [os.path.join(os.path.dirname(b), "libexec", "wordrep", name)
-                   for b in _beside()[1:]]
+                   for b in _beside()]
     return next((c for c in candidates if os.path.isfile(c)), candidates[0])
 
 

@@ -1,0 +1,229 @@
+"""The installation, used as a user would from another directory.
+
+cmake --install puts the build into a scratch prefix P, pip installs the
+package into a fresh `python3 -m venv --system-site-packages` venv offline;
+then, with a clean environment (no PYTHONPATH, no WORDREP_BIN, PATH without
+the checkout), the installed programs and tools answer, the package finds
+the census beside itself, on PATH or through WORDREP_BIN, and `man -l`
+renders the installed pages.  The answers are compared with the build's own
+census run directly on the same graphs."""
+
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+import xml.etree.ElementTree as ET
+
+HERE = os.path.dirname(os.path.realpath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+BUILD = os.environ.get("WORDREP_BUILD", os.path.join(ROOT, "build"))
+PYTHON_DIR = os.environ.get("WORDREP_PYTHON_DIR", "lib/python3/dist-packages")
+USER_TOOLS = os.environ.get("WORDREP_USER_TOOLS", "").split(":")
+MAN_EXPECTED = os.environ.get("WORDREP_MAN_EXPECTED", "alterword:orientcheck").split(":")
+PROGRAMS = ["alterword", "orientcheck", "yices", "wordrep-census"]
+HELPERS = ["wordrep-part", "wordrep-one"]
+SYSTEM_PATH = "/usr/bin:/bin"
+# Connected graphs: a triangle, a path, the wheel W5 (not word-representable), the Petersen graph.
+GRAPHS = ["Bw", "CF", "E|fG", "IheA@GUAo"]
+
+
+def run(cmd, env, stdin="", cwd=None):
+    return subprocess.run(cmd, input=stdin, capture_output=True, text=True, env=env, cwd=cwd,
+                          timeout=300)
+
+
+def clean_env(path, **extra):
+    env = {"PATH": path, "HOME": os.environ.get("HOME", "/tmp"), "LANG": "C.UTF-8"}
+    env.update(extra)
+    return env
+
+
+def census_csv(graphs):
+    """The build's own census on the graphs: the answer the installation must give."""
+    p = run([os.path.join(BUILD, "bin", "wordrep-census"), "--no-summary"],
+            clean_env(SYSTEM_PATH), "".join(g + "\n" for g in graphs))
+    assert p.returncode == 0, p.stderr
+    return p.stdout
+
+
+class Installed(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.TemporaryDirectory()
+        cls.prefix = os.path.join(cls.tmp.name, "prefix")
+        cls.elsewhere = os.path.join(cls.tmp.name, "elsewhere")
+        os.mkdir(cls.elsewhere)
+        p = subprocess.run(["cmake", "--install", BUILD, "--prefix", cls.prefix],
+                           capture_output=True, text=True)
+        if p.returncode:
+            raise AssertionError("cmake --install failed:\n" + p.stdout + p.stderr)
+        cls.bin = os.path.join(cls.prefix, "bin")
+        cls.expected = census_csv(GRAPHS)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.tmp.cleanup()
+
+    def test_files_are_in_place(self):
+        cases = ([("bin/" + p, True) for p in PROGRAMS + USER_TOOLS]
+                 + [("libexec/wordrep/" + h, True) for h in HELPERS]
+                 + [(PYTHON_DIR + "/wordrep/" + m, False)
+                    for m in ("__init__.py", "interface.py", "census_batch.py")]
+                 + [("share/man/man1/%s.1" % m, False) for m in MAN_EXPECTED])
+        for rel, executable in cases:
+            with self.subTest(rel):
+                path = os.path.join(self.prefix, rel)
+                self.assertTrue(os.path.isfile(path), path)
+                self.assertEqual(os.access(path, os.X_OK), executable, path)
+
+    def test_debian_python_finds_the_package_under_usr_local(self):
+        # The rule the install follows: PREFIX/<dir> is on python3's path for /usr/local.
+        p = run(["/usr/bin/python3", "-c", "import sys; print('\\n'.join(sys.path))"],
+                clean_env(SYSTEM_PATH))
+        self.assertIn(os.path.join("/usr/local", PYTHON_DIR), p.stdout.split("\n"))
+
+    def test_installed_tools_answer_from_another_directory(self):
+        # PATH holds neither the checkout nor P/bin: each tool finds the
+        # package and the census beside itself.
+        env = clean_env(SYSTEM_PATH)
+        tool = lambda name: os.path.join(self.bin, name)  # noqa: E731
+        word = self.expected.splitlines()[4].split(",")[5]            # Petersen, K = 3
+        cases = [
+            ([tool("wordrep-batch"), "--no-progress"], "".join(g + "\n" for g in GRAPHS),
+             0, self.expected),
+            ([tool("graph6-convert"), "to-input"], "CF\n", 0, "4\n1 4\n2 4\n3 4\n0 0\n"),
+            ([tool("graph6-convert"), "to-graph6"], "3\n1 2\n2 3\n0 0\n", 0, "Bg\n"),
+            ([tool("check-word"), "-g", GRAPHS[3], "3", word], "", 0,
+             "valid 3-uniform word for 10 vertices, 15 edges\n"),
+            ([tool("check-word"), "-g", "Bw", "2", "121323"], "", 1, ""),
+            ([tool("check-orientation"), "-g", "Bg", "1>2 2>3"], "", 0,
+             "valid semi-transitive orientation of 3 vertices, 2 edges\n"),
+            ([tool("check-orientation"), "-g", "Bw", "1>2 2>3 3>1"], "", 1, ""),
+        ]
+        for cmd, stdin, status, stdout in cases:
+            with self.subTest(cmd=cmd[0], args=cmd[1:]):
+                p = run(cmd, env, stdin, cwd=self.elsewhere)
+                self.assertEqual((p.returncode, p.stdout), (status, stdout), p.stderr)
+
+    @unittest.skipUnless(shutil.which("dot"), "no Graphviz")
+    def test_installed_draw_runs_the_installed_census(self):
+        out = os.path.join(self.elsewhere, "w5.svg")
+        p = run([os.path.join(self.bin, "wordrep-draw"), "-g", "E|fG", "-o", out],
+                clean_env(SYSTEM_PATH), cwd=self.elsewhere)
+        self.assertEqual((p.returncode, p.stderr), (0, ""))
+        classes = [g.get("class") for g in ET.parse(out).iter("{http://www.w3.org/2000/svg}g")]
+        self.assertEqual(sum("witness" in (c or "").split() for c in classes), 6 + 10)
+
+    def test_package_under_the_prefix_finds_the_census_beside_itself(self):
+        package = os.path.join(self.prefix, PYTHON_DIR)
+        code = ("import wordrep, wordrep.interface as i\n"
+                "print(wordrep.__file__); print(i.find_program())\n"
+                "for r in wordrep.census(%r): print(r.graph6, r.representation_number, r.witness)"
+                % GRAPHS)
+        p = run(["/usr/bin/python3", "-c", code], clean_env(SYSTEM_PATH, PYTHONPATH=package),
+                cwd=self.elsewhere)
+        self.assertEqual(p.returncode, 0, p.stderr)
+        lines = p.stdout.splitlines()
+        self.assertEqual(lines[:2], [os.path.join(package, "wordrep", "__init__.py"),
+                                     os.path.join(self.bin, "wordrep-census")])
+        self.assertEqual(lines[2:], answers(self.expected))
+
+    def test_man_pages_render(self):
+        for name in MAN_EXPECTED:
+            with self.subTest(name):
+                page = os.path.join(self.prefix, "share", "man", "man1", name + ".1")
+                p = run(["man", "-P", "cat", "-l", page],
+                        clean_env(SYSTEM_PATH, MANWIDTH="80"))
+                self.assertEqual((p.returncode, p.stderr), (0, ""))
+                text = p.stdout.split("\n")
+                self.assertEqual(text[2:4], ["NAME", text[3]])
+                self.assertRegex(text[3], r"^\s+%s\s+-\s\S" % re.escape(name))
+
+
+class PipInstalled(unittest.TestCase):
+    """pip install --no-build-isolation into a fresh venv, offline."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.TemporaryDirectory()
+        t = cls.tmp.name
+        cls.prefix = os.path.join(t, "prefix")
+        cls.venv = os.path.join(t, "venv")
+        cls.elsewhere = os.path.join(t, "elsewhere")
+        os.mkdir(cls.elsewhere)
+        # pip builds in the source tree: a copy keeps the checkout clean.
+        source = os.path.join(t, "source")
+        os.mkdir(source)
+        shutil.copy(os.path.join(ROOT, "pyproject.toml"), source)
+        for d in ("tools", "docs"):
+            shutil.copytree(os.path.join(ROOT, d), os.path.join(source, d),
+                            ignore=shutil.ignore_patterns("__pycache__", "*.egg-info"))
+        steps = [["cmake", "--install", BUILD, "--prefix", cls.prefix],
+                 ["/usr/bin/python3", "-m", "venv", "--system-site-packages", cls.venv],
+                 [os.path.join(cls.venv, "bin", "pip"), "install", "--no-build-isolation",
+                  "--no-index", "--disable-pip-version-check", "-q", source]]
+        for cmd in steps:
+            p = subprocess.run(cmd, capture_output=True, text=True, cwd=t,
+                               env=clean_env(SYSTEM_PATH))
+            if p.returncode:
+                raise AssertionError("%s failed:\n%s%s" % (" ".join(cmd), p.stdout, p.stderr))
+        cls.expected = census_csv(GRAPHS)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.tmp.cleanup()
+
+    def python(self, code, env):
+        return run([os.path.join(self.venv, "bin", "python"), "-c", code], env,
+                   cwd=self.elsewhere)
+
+    def test_the_package_finds_the_census_on_path_or_through_wordrep_bin(self):
+        site = os.path.join(self.venv, "lib", "python%d.%d" % sys.version_info[:2],
+                            "site-packages", "wordrep", "__init__.py")
+        census = os.path.join(self.prefix, "bin", "wordrep-census")
+        code = ("import wordrep, wordrep.interface as i\n"
+                "print(wordrep.__file__); print(i.find_program())\n"
+                "for r in wordrep.census(%r): print(r.graph6, r.representation_number, r.witness)"
+                % GRAPHS)
+        for how, env in [("PATH", clean_env(os.path.join(self.prefix, "bin") + ":" + SYSTEM_PATH)),
+                         ("WORDREP_BIN", clean_env(SYSTEM_PATH,
+                                                   WORDREP_BIN=os.path.join(self.prefix, "bin")))]:
+            with self.subTest(how):
+                p = self.python(code, env)
+                self.assertEqual(p.returncode, 0, p.stderr)
+                lines = p.stdout.splitlines()
+                self.assertEqual(os.path.realpath(lines[0]), os.path.realpath(site))
+                self.assertEqual(lines[1:], [census] + answers(self.expected))
+
+    def test_a_census_nowhere_is_a_census_error(self):
+        code = ("import wordrep\n"
+                "try:\n    wordrep.census(['Bw'])\n"
+                "except wordrep.CensusError as e:\n    print(e)\n")
+        p = self.python(code, clean_env(SYSTEM_PATH))
+        self.assertEqual(p.returncode, 0, p.stderr)
+        self.assertRegex(p.stdout, r"^census program wordrep-census not found in %s/bin or "
+                                   r"on PATH \(build it, pass program=PATH or set WORDREP_BIN\)\n$" % re.escape(self.venv))
+
+    def test_the_venv_batch_runs_its_helper_and_the_census_on_path(self):
+        env = clean_env(os.path.join(self.prefix, "bin") + ":" + SYSTEM_PATH)
+        p = run([os.path.join(self.venv, "bin", "wordrep-batch"), "--no-progress"], env,
+                "".join(g + "\n" for g in GRAPHS), cwd=self.elsewhere)
+        self.assertEqual((p.returncode, p.stdout), (0, self.expected), p.stderr)
+
+
+def answers(csv_text):
+    """'graph6 K witness' lines, as the Python test programs print them, of a census CSV."""
+    out = []
+    for line in csv_text.splitlines()[1:]:
+        f = line.split(",")
+        k = f[4] or None
+        witness = [int(v) for v in f[7].split()] if f[7] else None
+        out.append("%s %s %s" % (f[0], k, witness))
+    return out
+
+
+if __name__ == "__main__":
+    unittest.main()
