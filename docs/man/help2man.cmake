@@ -1,5 +1,6 @@
 # Makes one man page with help2man from COMMAND's --help and --version.
-# In: HELP2MAN, COMMAND, PAGE, DESCRIPTION, STRICT.  A command that does not
+# In: HELP2MAN, COMMAND, PAGE, DESCRIPTION, INCLUDE (sections every page
+# gets), STRICT.  A command that does not
 # answer both with status 0 and some text on standard output gets no page
 # (help2man itself would make one of the error message): a warning, or with
 # STRICT an error.
@@ -17,7 +18,7 @@ endforeach()
 if(NOT problem)
   execute_process(
     COMMAND ${HELP2MAN} --no-info --no-discard-stderr --section=1 "--name=${DESCRIPTION}"
-            "--output=${PAGE}.tmp" "${COMMAND}"
+            "--include=${INCLUDE}" "--output=${PAGE}.tmp" "${COMMAND}"
     RESULT_VARIABLE status ERROR_VARIABLE error OUTPUT_QUIET)
   if(status EQUAL 0)
     file(RENAME "${PAGE}.tmp" "${PAGE}")

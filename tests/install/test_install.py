@@ -217,6 +217,34 @@ class PipInstalled(unittest.TestCase):
         self.assertEqual((p.returncode, p.stdout), (0, self.expected), p.stderr)
 
 
+class ScriptsHelp(unittest.TestCase):
+    """run-example and run-tests answer --help before installing or building:
+    every command they could start is a stand-in that leaves a mark."""
+
+    def test_help_runs_nothing(self):
+        with tempfile.TemporaryDirectory() as d:
+            stubs, mark = os.path.join(d, "stubs"), os.path.join(d, "ran")
+            os.mkdir(stubs)
+            for cmd in ("apt-get", "sudo", "dpkg-query", "cmake", "ctest", "make", "nproc"):
+                with open(os.path.join(stubs, cmd), "w") as f:
+                    f.write("#!/bin/sh\necho %s >> %s\nexit 1\n" % (cmd, mark))
+                os.chmod(os.path.join(stubs, cmd), 0o755)
+            env = clean_env(stubs + ":" + SYSTEM_PATH)
+            for script in ("run-example", "run-tests"):
+                for option in ("--help", "-h"):
+                    with self.subTest(script=script, option=option):
+                        p = run(["bash", os.path.join(ROOT, "tools", script), option], env,
+                                cwd=d)
+                        self.assertEqual((p.returncode, p.stderr), (0, ""))
+                        self.assertTrue(p.stdout.startswith("usage: tools/%s" % script),
+                                        p.stdout)
+                        self.assertFalse(os.path.exists(mark), "started a command")
+            p = run(["bash", os.path.join(ROOT, "tools", "run-tests"), "extra"], env, cwd=d)
+            self.assertEqual((p.returncode, p.stderr),
+                             (2, "run-tests: takes no arguments (see --help)\n"))
+            self.assertFalse(os.path.exists(mark), "started a command")
+
+
 def answers(csv_text):
     """'graph6 K witness' lines, as the Python test programs print them, of a census CSV."""
     out = []
