@@ -102,9 +102,9 @@ def find_program(program=None, name=PROGRAM):
         found = [p for p in (os.path.join(d, name) for d in _beside()) if _runnable(p)]
         program = found[0] if found else shutil.which(name)
         if program is None:
-            raise CensusError(None, "%s %s not found in %s or on PATH (build it, pass "
-                                    "program=PATH or set WORDREP_BIN)"
-                              % (what, name, " or ".join(_beside())))
+            where = "".join(d + " or " for d in _beside())
+            raise CensusError(None, "%s %s not found in %son PATH (build it, pass "
+                                    "program=PATH or set WORDREP_BIN)" % (what, name, where))
     if not _runnable(program):
         raise CensusError(None, "%s %s not found or not executable (build it, "
                                 "pass program=PATH or set WORDREP_BIN)" % (what, program))
