@@ -18,6 +18,12 @@ def output_failed(prog, error):
     standard output at /dev/null, so that the exit does not fail again."""
     reason = error.strerror if isinstance(error, OSError) and error.strerror else str(error)
     print("%s: cannot write standard output: %s" % (prog, reason), file=sys.stderr)
+    silence_stdout()
+
+
+def silence_stdout():
+    """Points standard output at /dev/null after a failed write, so that
+    the flush at exit does not fail again with a traceback."""
     null = os.open(os.devnull, os.O_WRONLY)
     os.dup2(null, sys.stdout.fileno())
     os.close(null)
