@@ -176,6 +176,11 @@ class CensusOrientations(unittest.TestCase):
         self.assertEqual(listg_arcs([r["orientation"] for r in yes]),
                          [(7, sorted(parse_orientation_field(r["orientation"])))
                           for r in self.rows if r["semi_transitive"] == "yes"])
+        # graph6-convert reads either format of the orientation column alike.
+        converted = [run([CONVERT, "to-digraph6"], text) for text in (p.stdout, self.csv)]
+        self.assertEqual([(c.returncode, c.stderr) for c in converted], [(0, "")] * 2)
+        self.assertEqual(converted[0].stdout, converted[1].stdout)
+        self.assertEqual(converted[0].stdout.splitlines(), [r["orientation"] for r in yes])
 
     def test_orientation_format_is_checked(self):
         for args in (["--orientation-format", "dot"], ["--orientation-format"]):

@@ -95,6 +95,30 @@ class WordNotation(unittest.TestCase):
                 self.assertEqual(str(cm.exception), vectors.text(message))
 
 
+CENSUS = os.environ.get("WORDREP_CENSUS")
+
+
+@unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
+class CensusWordNotation(unittest.TestCase):
+    """The census writes words in the notation of the vectors: its words for
+    graphs of 10 to 64 vertices read back and are written again the same."""
+
+    def test_census_words(self):
+        graphs = [to_graph6(n, [(v, v + 1) for v in range(1, n)] + [(1, n)])
+                  for n in (10, 12, 30, 64)] + [to_graph6(11, [])]
+        p = subprocess.run([CENSUS, "--no-summary"], input="\n".join(graphs) + "\n",
+                           capture_output=True, text=True, check=True)
+        rows = [line.split(",") for line in p.stdout.splitlines()[1:]]
+        self.assertEqual([r[0] for r in rows], graphs)
+        for g6, _, _, st, k, word, _, _ in rows:
+            with self.subTest(graph6=g6[:20]):
+                letters = parse_word(word)
+                self.assertEqual(format_word(letters), word)
+                self.assertEqual(check_word(*from_graph6(g6, CENSUS_MAX_VERTICES), int(k),
+                                            letters), [])
+                self.assertIn("(10)", word)
+
+
 class OrientationField(unittest.TestCase):
     def test_both_formats(self):
         for text, n, arcs in vectors.rows("orientation"):

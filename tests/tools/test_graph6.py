@@ -3,7 +3,6 @@
 and the graph6-convert command."""
 
 import os
-import re
 import subprocess
 import tempfile
 import unittest
@@ -154,6 +153,65 @@ class ConvertCommand(unittest.TestCase):
             self.assertEqual(p.stderr, "graph6-convert: %s:2:3: vertex 21 is not in 1..20 "
                              "(alterword and orientcheck stop: error 300, value out of range)\n"
                              % f.name)
+
+
+class ConvertHostileInput(unittest.TestCase):
+    """Bytes that are not UTF-8, texts the programs read in their own way,
+    an unwritable standard output, and the usual options: one line and the
+    documented status, never a traceback."""
+
+    HEAD = b"graph6,vertices,edges,semi_transitive,representation_number,word,orientation,witness\n"
+
+    def test_cases(self):
+        with tempfile.TemporaryDirectory() as d:
+            dash = os.path.join(d, "-g.graph")
+            with open(dash, "wb") as f:
+                f.write(b"3\n1\n2 \xff\n2 3\n0 0")
+            cases = [
+                # (arguments, stdin, status, stdout, stderr)
+                (["to-input"], b"Bg\n\xff\xfe\n", 1, b"",
+                 b"graph6-convert: stdin:2: invalid character '\\xff' in graph6 string\n"),
+                (["to-graph6"], b"3\n1 2\n\xff 2 3\n0 0\n", 1, b"",
+                 b"graph6-convert: stdin:3:1: '\\xff' where a number is due (alterword and "
+                 b"orientcheck stop: error 552, sign or digit expected)\n"),
+                (["to-graph6"], b"3\n1\n2\n2 3 \xff\n0 0\n", 0, b"Bg\n", b""),
+                (["to-graph6"], b"3\n1 2\n2 3\n0\n", 1, b"",
+                 b"graph6-convert: stdin:5:1: the input ends where a number is due (alterword "
+                 b"and orientcheck stop: error 454, attempt to read past end of Input)\n"),
+                (["to-graph6", "--", dash], b"", 0, b"Bg\n", b""),
+                (["from-digraph6"], b"&BP?\n&B\xff?\n", 1,
+                 b"graph6,vertices,orientation\nBg,3,1>2 2>3\n",
+                 b"graph6-convert: stdin:2: invalid character '\\xff' in digraph6 string\n"),
+                (["to-digraph6"], self.HEAD + b"B\xffg,3,2,yes,2,121323,1>2 2>3,\n"
+                 + b"Bg,3,2,yes,2,121323,&BP?,\n", 1, b"&BP?\n",
+                 b"graph6-convert: stdin:2: invalid character '\\xff' in graph6 string\n"),
+                (["to-digraph6"], self.HEAD + b"Bg,3,2,yes,2,121323,&CP??,\n", 1, b"",
+                 b"graph6-convert: stdin:2: the digraph6 orientation has 4 vertices, "
+                 b"the graph 3\n"),
+                (["--version"], b"", 0, b"graph6-convert 1.0.0\n", b""),
+            ]
+            for args, stdin, status, out, err in cases:
+                with self.subTest(args=args, stdin=stdin):
+                    p = subprocess.run([CONVERT] + args, input=stdin, capture_output=True)
+                    self.assertEqual((p.returncode, p.stdout, p.stderr), (status, out, err))
+
+    def test_help_before_anything(self):
+        p = run([CONVERT, "--help"])
+        self.assertEqual((p.returncode, p.stderr), (0, ""))
+        self.assertTrue(p.stdout.startswith("usage: graph6-convert "), p.stdout)
+        self.assertIn("Exit status: 0 done, 1 bad input", " ".join(p.stdout.split()))
+
+    @unittest.skipUnless(os.path.exists("/dev/full"), "no /dev/full")
+    def test_standard_output_that_cannot_be_written(self):
+        for args, stdin in ((["to-input"], "Bg\n"), (["to-graph6"], "3\n1 2\n0 0\n"),
+                            (["from-digraph6"], "&BP?\n")):
+            with self.subTest(args=args):
+                with open("/dev/full", "w") as full:
+                    p = subprocess.run([CONVERT] + args, input=stdin, stdout=full,
+                                       stderr=subprocess.PIPE, text=True)
+                self.assertEqual((p.returncode, p.stderr),
+                                 (1, "graph6-convert: cannot write standard output: "
+                                     "No space left on device\n"))
 
 
 if __name__ == "__main__":
