@@ -157,6 +157,14 @@ class WithCensus(Drawings):
             with self.subTest(graph6=row["graph6"]):
                 self.check(os.path.join(self.dir, "out", "%d.svg" % k), row)
 
+    def test_no_edge_reads_as_passing_through_a_vertex(self):
+        # Drawn with straight lines, 6-7 passed through 8 and 5-8 through 7.
+        out = os.path.join(self.dir, "g.svg")
+        p = run([DRAW, "-g", "G?qe|{", "-o", out], env=self.env)
+        self.assertEqual((p.returncode, p.stderr), (0, ""))
+        self.assertTrue(read_svg(out)[2][0].startswith("not word-representable"))
+        self.assertEqual(edges_through_vertices(out), [])
+
     def test_examples_answered_on_the_spot(self):
         for name in ("petersen", "wheel6", "prism3", "empty20"):
             with self.subTest(example=name):
