@@ -2,23 +2,28 @@
 """The formats against the shared test vectors (tests/vectors/formats.tsv):
 graph6 and digraph6 both ways (and as nauty reads them), alterword's word
 notation, the census's orientation field, and the programs' input format,
-whose table is run through alterword and orientcheck as well when they are
-built (WORDREP_ALTERWORD, WORDREP_ORIENTCHECK, WORDREP_YICES)."""
+whose table is run through the reading rules of the programs' tests and,
+when they are built (WORDREP_ALTERWORD, WORDREP_ORIENTCHECK, WORDREP_YICES),
+through alterword and orientcheck themselves."""
 
 import os
 import re
 import subprocess
+import sys
 import tempfile
 import unittest
 
 import vectors
-from helpers import SHOWG
+from helpers import ROOT, SHOWG
 from wordrep import digraph6
 from wordrep.checks import check_orientation, check_word
 from wordrep.formats import (OutputError, format_word, parse_alterword, parse_orientcheck,
                              parse_orientation_field, parse_word)
 from wordrep.graph import (CENSUS_MAX_VERTICES, GraphError, from_graph6, parse_input,
                            read_program_input, to_graph6)
+
+sys.path.insert(0, os.path.join(ROOT, "tests", "programs"))
+from reference import Reader, Stop  # noqa: E402
 
 
 def showg(lines):
@@ -143,6 +148,33 @@ def expected_input(outcome):
     return ("error", int(outcome[1]), int(line), int(col))
 
 
+def reference_outcome(data):
+    """The outcome of an input text by the programs' reading rules as the
+    programs' tests model them (tests/programs/reference.py): the graph
+    read, or the error number."""
+    r = Reader(data)
+    try:
+        order = r.read_int()
+        r.skip_line()
+        if order > 20:
+            return ("error", 300)
+        edges, loops = set(), set()
+        while True:
+            i, j = r.read_int(), r.read_int()
+            r.skip_line()
+            if i <= 0:
+                break
+            if not (1 <= i <= 20 and 1 <= j <= 20):
+                return ("error", 300)
+            if i == j and i <= order:
+                loops.add(i)
+            elif i != j and max(i, j) <= order:
+                edges.add((min(i, j), max(i, j)))
+        return ("ok", order, sorted(edges), sorted(loops))
+    except Stop as e:
+        return ("error", e.code)
+
+
 class InputReader(unittest.TestCase):
     """The reader of the tools accepts what the programs accept and stops
     where they stop, with their error number."""
@@ -159,6 +191,12 @@ class InputReader(unittest.TestCase):
                     outcome = ("error", e.code, e.line, e.col)
                     self.assertIn("error %d, " % e.code, str(e))
                 self.assertEqual(outcome, want)
+
+    def test_the_table_by_the_programs_reading_rules_of_their_tests(self):
+        for case in vectors.rows("input"):
+            with self.subTest(text=case[0]):
+                self.assertEqual(reference_outcome(vectors.unescape(case[0])),
+                                 expected_input(case[1:])[:2 if case[1] == "error" else 4])
 
     def test_a_str_reads_like_its_bytes(self):
         for case in vectors.rows("input"):
