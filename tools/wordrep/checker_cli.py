@@ -46,14 +46,16 @@ def read_graph(path, graph6):
 def parser(prog, doc, certificate):
     """The argparse parser: -g, --version, GRAPH and the certificate
     arguments (nargs of "certificate", a help text)."""
-    ap = argparse.ArgumentParser(prog=prog, description=doc.split("\n\n")[0],
+    usage = ("%(prog)s [-h] [--version] [--] GRAPH " + certificate
+             + "\n       %(prog)s [-h] [--version] -g GRAPH6 [--] " + certificate)
+    ap = argparse.ArgumentParser(prog=prog, usage=usage, description=doc.split("\n\n")[0],
                                  epilog="\n\n".join(doc.split("\n\n")[1:]),
                                  formatter_class=argparse.RawDescriptionHelpFormatter)
     cli.version_option(ap)
     ap.add_argument("-g", "--graph6", metavar="GRAPH6", help="the graph as a graph6 string")
-    ap.add_argument("args", nargs="*", metavar="GRAPH " + certificate,
-                    help="the graph file (unless -g), then the certificate; none: the "
-                         "program's output on standard input")
+    ap.add_argument("args", nargs="*", metavar="ARGUMENTS",
+                    help="the graph file (unless -g), then the certificate %s; without "
+                         "it the program's output on standard input" % certificate)
     return ap
 
 
