@@ -83,10 +83,11 @@ TEST(Formats, Graph6DecodesToTheVectorsGraphs) {
 }
 
 TEST(Formats, Graph6RefusesWithTheVectorsMessages) {
-  for (const Fields &f : rows("graph6-error")) {
-    census::Graph6 d = census::decode_graph6(census::graph6_text(unescape(f[0])));
-    EXPECT_EQ(d.error, unescape(f[1])) << f[0];
-  }
+  for (const char *kind : {"graph6-error", "graph6-over-census"})
+    for (const Fields &f : rows(kind)) {
+      census::Graph6 d = census::decode_graph6(census::graph6_text(unescape(f[0])));
+      EXPECT_EQ(d.error, unescape(f[1])) << f[0];
+    }
 }
 
 TEST(Formats, Digraph6EncodesTheVectorsArcs) {

@@ -19,8 +19,8 @@ from wordrep import digraph6
 from wordrep.checks import check_orientation, check_word
 from wordrep.formats import (OutputError, format_word, parse_alterword, parse_orientcheck,
                              parse_orientation_field, parse_word)
-from wordrep.graph import (CENSUS_MAX_VERTICES, GraphError, from_graph6, parse_input,
-                           read_program_input, to_graph6)
+from wordrep.graph import (CENSUS_MAX_VERTICES, MAX_VERTICES, GraphError, from_graph6,
+                           parse_input, read_program_input, to_graph6)
 
 sys.path.insert(0, os.path.join(ROOT, "tests", "programs"))
 from reference import Reader, Stop  # noqa: E402
@@ -58,6 +58,15 @@ class Graph6(unittest.TestCase):
                 for line in (vectors.text(text), vectors.unescape(text)):
                     with self.assertRaises(GraphError) as cm:
                         from_graph6(line)
+                    self.assertEqual(str(cm.exception), vectors.text(message))
+
+    def test_vertex_limits_name_the_tool_that_has_them(self):
+        for kind, limit in (("graph6-over-census", CENSUS_MAX_VERTICES),
+                            ("graph6-over-programs", MAX_VERTICES)):
+            for text, message in vectors.rows(kind):
+                with self.subTest(text=text[:10]):
+                    with self.assertRaises(GraphError) as cm:
+                        from_graph6(vectors.text(text), limit)
                     self.assertEqual(str(cm.exception), vectors.text(message))
 
     @unittest.skipUnless(os.path.exists(SHOWG), "nauty is not installed")
