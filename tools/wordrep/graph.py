@@ -97,6 +97,8 @@ def size_code(s, truncated):
 def graph6_order(line):
     """(number of vertices announced by a graph6 string, length of its size code)."""
     s = graph6_text(line)
+    if isinstance(s, bytes):
+        s = s.decode("latin-1")
     if not s:
         raise GraphError("empty graph6 string")
     if s[0] in ":;":
@@ -107,6 +109,9 @@ def graph6_order(line):
         if not 63 <= ord(c) <= 126:
             raise GraphError("invalid character %s in graph6 string" % quoted(c))
     return size_code(s, "truncated graph6 header")
+
+
+MAX_ORDER = 68719476735   # the largest size the six-byte size code holds
 
 
 def size_code_text(n):
@@ -120,9 +125,6 @@ def size_code_text(n):
     if n <= MAX_ORDER:
         return "~~" + "".join(chr(((n >> s) & 63) + 63) for s in (30, 24, 18, 12, 6, 0))
     raise GraphError("graph6 and digraph6 hold at most %d vertices, not %d" % (MAX_ORDER, n))
-
-
-MAX_ORDER = 68719476735   # the largest size the six-byte size code holds
 
 
 def bits_text(bits):
