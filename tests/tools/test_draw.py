@@ -434,6 +434,16 @@ class Outputs(unittest.TestCase):
                     with open(out, "rb") as f:
                         self.assertEqual(f.read(), before)
 
+    def test_a_link_is_followed(self):
+        target = os.path.join(self.dir, "target.svg")
+        with open(target, "w") as f:
+            f.write("old")
+        os.symlink("target.svg", os.path.join(self.dir, "link.svg"))
+        p = self.draw(["-g", "Bg", "--csv", self.csv, "-o", "link.svg"])
+        self.assertEqual((p.returncode, p.stderr), (0, b""))
+        self.assertTrue(os.path.islink(os.path.join(self.dir, "link.svg")))
+        self.assertEqual(read_svg(target)[2][0], "semi-transitive; representation number 2")
+
     def test_a_batch_that_does_not_fit_leaves_no_part_of_a_drawing(self):
         out = os.path.join(self.dir, "out")
         p = self.draw(["--batch", self.csv, "--dir", out], preexec_fn=limited_to(1024))

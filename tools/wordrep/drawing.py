@@ -113,8 +113,9 @@ def write_whole(path, data):
     """Writes data to path whole or not at all.  A regular file (or a new
     one) is written to a temporary file in its folder, synced and renamed
     over it, so that a full disk leaves the old file or none, never a part;
-    anything else (a device, a pipe) is written to directly.  OSError when
-    it cannot be written."""
+    anything else (a device, a pipe) is written to directly, and a link is
+    followed to the file it names.  OSError when it cannot be written."""
+    path = os.path.realpath(path)
     if os.path.exists(path) and not os.path.isfile(path):
         with open(path, "wb") as f:
             f.write(data)
