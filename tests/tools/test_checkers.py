@@ -287,6 +287,8 @@ class CommandLines(unittest.TestCase):
                 ("check-orientation", [split], b"Semi-transitive by orientation:\n\xff\n", 2,
                  b"", b"check-orientation: bad arc line '\\udcff'\n"),
                 ("check-orientation", ["--", dash, "1>2 2>3"], b"", 0, valid_o, b""),
+                ("check-word", [split, "two", "121323"], b"", 2, b"",
+                 b"check-word: K must be a whole number, not 'two'\n"),
                 ("check-word", ["--version"], b"", 0, b"check-word 1.0.0\n", b""),
                 ("check-orientation", ["--version"], b"", 0, b"check-orientation 1.0.0\n", b""),
             ]
