@@ -6,6 +6,7 @@ force from the definition, and against the published count of connected
 import itertools
 import os
 import random
+import subprocess
 import tempfile
 import unittest
 
@@ -240,7 +241,80 @@ class Commands(unittest.TestCase):
             f.flush()
             p = run([tool("check-word"), f.name, "2", "121323"])
             self.assertEqual(p.returncode, 2)
-            self.assertIn("closing line", p.stderr)
+            self.assertEqual(p.stderr, "check-word: %s:3:1: the input ends where a number is "
+                             "due (alterword and orientcheck stop: error 454, attempt to read "
+                             "past end of Input)\n" % f.name)
+
+
+def run_bytes(cmd, stdin=b"", **kw):
+    return subprocess.run(cmd, input=stdin, capture_output=True, **kw)
+
+
+class CommandLines(unittest.TestCase):
+    """Graph files read as the programs read them, bytes that are not
+    UTF-8, an unwritable standard output, and the usual options."""
+
+    def test_cases(self):
+        with tempfile.TemporaryDirectory() as d:
+            def graph(name, data):
+                path = os.path.join(d, name)
+                with open(path, "wb") as f:
+                    f.write(data)
+                return path
+            split = graph("split", b"3\n1\n2\n2 3 and a comment \xff\n0 0")
+            bare0 = graph("bare0", b"3\n1 2\n2 3\n0\n")
+            binary = graph("binary", b"3\n1 2\n\xff\xfe\n0 0\n")
+            loop = graph("loop", b"3\n1 2\n2 3\n3 3\n0 0\n")
+            dash = graph("-x", b"3\n1 2\n2 3\n0 0\n")
+            valid_o = b"valid semi-transitive orientation of 3 vertices, 2 edges\n"
+            valid_w = b"valid 2-uniform word for 3 vertices, 2 edges\n"
+            cases = [
+                # (tool, arguments, stdin, status, stdout, stderr)
+                ("check-orientation", [split, "1>2 2>3"], b"", 0, valid_o, b""),
+                ("check-orientation", [split, "&BP?"], b"", 0, valid_o, b""),
+                ("check-word", [split, "2", "121323"], b"", 0, valid_w, b""),
+                ("check-orientation", [bare0, "1>2 2>3"], b"", 2, b"",
+                 b"check-orientation: %s:5:1: the input ends where a number is due (alterword "
+                 b"and orientcheck stop: error 454, attempt to read past end of Input)\n"
+                 % bare0.encode()),
+                ("check-word", [binary, "2", "121323"], b"", 2, b"",
+                 b"check-word: %s:3:1: '\\xff' where a number is due (alterword and "
+                 b"orientcheck stop: error 552, sign or digit expected)\n" % binary.encode()),
+                ("check-orientation", [loop, "1>2 2>3"], b"", 1, b"",
+                 b"check-orientation: line 4: vertex 3 has a loop, so no orientation of the "
+                 b"graph is semi-transitive\n"),
+                ("check-word", [loop, "2", "121323"], b"", 0, valid_w, b""),
+                ("check-orientation", [split], b"Semi-transitive by orientation:\n\xff\n", 2,
+                 b"", b"check-orientation: bad arc line '\\udcff'\n"),
+                ("check-orientation", ["--", dash, "1>2 2>3"], b"", 0, valid_o, b""),
+                ("check-word", [split, "two", "121323"], b"", 2, b"",
+                 b"check-word: K must be a whole number, not 'two'\n"),
+                ("check-word", ["--version"], b"", 0, b"check-word 1.0.0\n", b""),
+                ("check-orientation", ["--version"], b"", 0, b"check-orientation 1.0.0\n", b""),
+            ]
+            for name, args, stdin, status, out, err in cases:
+                with self.subTest(tool=name, args=args):
+                    p = run_bytes([tool(name)] + args, stdin)
+                    self.assertEqual((p.returncode, p.stdout, p.stderr), (status, out, err))
+
+    def test_help_names_every_exit_status(self):
+        for name, statuses in (("check-word", "0 valid, 1 invalid"),
+                               ("check-orientation", "3 orientcheck's")):
+            p = run([tool(name), "--help"])
+            self.assertEqual((p.returncode, p.stderr), (0, ""))
+            self.assertTrue(p.stdout.startswith("usage: %s " % name), p.stdout)
+            self.assertIn(statuses, " ".join(p.stdout.split()))
+            self.assertIn("4 standard output could not be written", " ".join(p.stdout.split()))
+
+    @unittest.skipUnless(os.path.exists("/dev/full"), "no /dev/full")
+    def test_a_verdict_that_cannot_be_written_is_no_success(self):
+        for args in ([tool("check-orientation"), "-g", "Bg", "1>2 2>3"],
+                     [tool("check-word"), "-g", "Bg", "2", "121323"]):
+            with open("/dev/full", "w") as full:
+                p = subprocess.run(args, stdout=full, stderr=subprocess.PIPE, text=True)
+            self.assertEqual((p.returncode, p.stderr),
+                             (4, "%s: cannot write standard output: No space left on device\n"
+                              % os.path.basename(args[0])))
 
 
 if __name__ == "__main__":

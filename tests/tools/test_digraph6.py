@@ -101,9 +101,9 @@ class FromDigraph6(unittest.TestCase):
         self.assertEqual(p.returncode, 1)
         self.assertEqual(p.stdout, "graph6,vertices,orientation\nB_,3,1>2\n")
         self.assertEqual(p.stderr.splitlines(), [
-            "graph6-convert: line 1: edge 1 2 is given both directions",
-            "graph6-convert: line 3: loop at vertex 1 is not an orientation of a graph",
-            "graph6-convert: line 4: digraph6 string must begin with '&'"])
+            "graph6-convert: stdin:1: edge 1 2 is given both directions",
+            "graph6-convert: stdin:3: loop at vertex 1 is not an orientation of a graph",
+            "graph6-convert: stdin:4: digraph6 string must begin with '&'"])
 
 
 class ToDigraph6Rows(unittest.TestCase):
@@ -122,14 +122,14 @@ class ToDigraph6Rows(unittest.TestCase):
         self.assertEqual(p.stdout, digraph6.encode(3, [(1, 2), (2, 3)]) + "\n"
                          + digraph6.encode(3, [(2, 1), (3, 2)]) + "\n")
         self.assertEqual(p.stderr.splitlines(), [
-            "graph6-convert: line 3: the orientation does not orient exactly the edges of Bg",
-            "graph6-convert: line 4: the orientation does not orient exactly the edges of Bg",
-            "graph6-convert: line 5: row failed, no orientation"])
+            "graph6-convert: stdin:3: the orientation does not orient exactly the edges of Bg",
+            "graph6-convert: stdin:4: the orientation does not orient exactly the edges of Bg",
+            "graph6-convert: stdin:5: row failed, no orientation"])
 
     def test_not_a_census_csv(self):
         p = run([CONVERT, "to-digraph6"], "graph6,vertices\nBg,3\n")
         self.assertEqual((p.returncode, p.stdout), (1, ""))
-        self.assertEqual(p.stderr, "graph6-convert: not a census CSV: no column "
+        self.assertEqual(p.stderr, "graph6-convert: stdin:1: not a census CSV: no column "
                                    "semi_transitive, orientation\n")
 
 
@@ -176,6 +176,11 @@ class CensusOrientations(unittest.TestCase):
         self.assertEqual(listg_arcs([r["orientation"] for r in yes]),
                          [(7, sorted(parse_orientation_field(r["orientation"])))
                           for r in self.rows if r["semi_transitive"] == "yes"])
+        # graph6-convert reads either format of the orientation column alike.
+        converted = [run([CONVERT, "to-digraph6"], text) for text in (p.stdout, self.csv)]
+        self.assertEqual([(c.returncode, c.stderr) for c in converted], [(0, "")] * 2)
+        self.assertEqual(converted[0].stdout, converted[1].stdout)
+        self.assertEqual(converted[0].stdout.splitlines(), [r["orientation"] for r in yes])
 
     def test_orientation_format_is_checked(self):
         for args in (["--orientation-format", "dot"], ["--orientation-format"]):

@@ -12,6 +12,8 @@ import csv
 import io
 import math
 import os
+import re
+import resource
 import shutil
 import subprocess
 import tempfile
@@ -23,7 +25,7 @@ from semitransitive import find_semi_transitive
 from wordrep.checks import check_orientation, check_word
 from wordrep.formats import (format_orientation, format_word, parse_alterword,
                              parse_orientation_field, parse_orientcheck, parse_word)
-from wordrep.graph import from_graph6, read_input_file, to_graph6
+from wordrep.graph import CENSUS_MAX_VERTICES, from_graph6, read_input_file, to_graph6
 
 DRAW = tool("wordrep-draw")
 CENSUS = os.environ.get("WORDREP_CENSUS")
@@ -55,10 +57,45 @@ def read_svg(path):
     return vertices, edges, caption
 
 
+def bezier_points(d, steps=24):
+    """Points along an SVG path of Graphviz ("M x,y C x,y x,y x,y ..."):
+    its start and steps points on each cubic piece."""
+    numbers = [float(v) for v in re.findall(r"-?[0-9.]+(?:e-?[0-9]+)?", d)]
+    pts = list(zip(numbers[0::2], numbers[1::2]))
+    out = [pts[0]]
+    for k in range(1, len(pts) - 2, 3):
+        piece = pts[k - 1:k + 3]
+        for s in range(1, steps + 1):
+            t = s / steps
+            weights = ((1 - t) ** 3, 3 * (1 - t) ** 2 * t, 3 * (1 - t) * t * t, t ** 3)
+            out.append(tuple(sum(w * p[i] for w, p in zip(weights, piece)) for i in (0, 1)))
+    return out
+
+
+def edges_through_vertices(path):
+    """(a, b, w) for every edge a-b of the drawing whose line comes within
+    the radius of the circle of a vertex w other than a and b: drawn so,
+    a-b would read as a-w-b."""
+    graph = ET.parse(path).getroot().find(SVG + "g")
+    circles, lines = {}, {}
+    for g in graph.findall(SVG + "g"):
+        title, cls = g.find(SVG + "title").text, g.get("class", "").split()
+        if "node" in cls:
+            e = g.find(SVG + "ellipse")
+            circles[int(title)] = ((float(e.get("cx")), float(e.get("cy"))),
+                                   min(float(e.get("rx")), float(e.get("ry"))))
+        elif "edge" in cls:
+            a, b = map(int, re.split("--|->", title))
+            lines[(a, b)] = bezier_points(g.find(SVG + "path").get("d"))
+    return [(a, b, w) for (a, b), pts in sorted(lines.items())
+            for w, (centre, r) in sorted(circles.items())
+            if w not in (a, b) and min(math.dist(p, centre) for p in pts) < r]
+
+
 class Drawings(unittest.TestCase):
     def check(self, path, row):
         """The drawing at path shows the census row."""
-        n, edges = from_graph6(row["graph6"])
+        n, edges = from_graph6(row["graph6"], CENSUS_MAX_VERTICES)
         vertices, lines, caption = read_svg(path)
         self.assertEqual(sorted(vertices), list(range(1, n + 1)))
         if row["semi_transitive"] == "yes":
@@ -85,6 +122,7 @@ class Drawings(unittest.TestCase):
                              {(a, b) for a, b in edges if a in witness and b in witness})
             self.assertTrue(caption[0].startswith("not word-representable"), caption)
             self.assertEqual(" ".join(caption[2:]), "vertices " + row["witness"])
+            self.assertEqual(edges_through_vertices(path), [], row["graph6"])
 
 
 @unittest.skipUnless(CENSUS and shutil.which("dot"), "WORDREP_CENSUS not set or no Graphviz")
@@ -119,6 +157,14 @@ class WithCensus(Drawings):
             with self.subTest(graph6=row["graph6"]):
                 self.check(os.path.join(self.dir, "out", "%d.svg" % k), row)
 
+    def test_no_edge_reads_as_passing_through_a_vertex(self):
+        # Drawn with straight lines, 6-7 passed through 8 and 5-8 through 7.
+        out = os.path.join(self.dir, "g.svg")
+        p = run([DRAW, "-g", "G?qe|{", "-o", out], env=self.env)
+        self.assertEqual((p.returncode, p.stderr), (0, ""))
+        self.assertTrue(read_svg(out)[2][0].startswith("not word-representable"))
+        self.assertEqual(edges_through_vertices(out), [])
+
     def test_examples_answered_on_the_spot(self):
         for name in ("petersen", "wheel6", "prism3", "empty20"):
             with self.subTest(example=name):
@@ -144,6 +190,34 @@ class WithCensus(Drawings):
         p = run([DRAW, "-g", "Bw", "--csv", src, "-o", out])
         self.assertEqual((p.returncode, p.stderr), (1, "wordrep-draw: no row for Bw in %s\n"
                                                    % src))
+
+    def test_orientations_in_digraph6_are_read_like_arcs(self):
+        graphs = "\n".join(r["graph6"] for r in self.rows) + "\n"
+        p = subprocess.run([CENSUS, "--no-summary", "--orientation-format", "digraph6"],
+                           input=graphs, capture_output=True, text=True, check=True)
+        src = os.path.join(self.dir, "d6.csv")
+        with open(src, "w") as f:
+            f.write(p.stdout)
+        self.assertIn(",&F", p.stdout)
+        p = run([DRAW, "--batch", src, "--dir", os.path.join(self.dir, "out")])
+        self.assertEqual((p.returncode, p.stdout, p.stderr), (0, "", ""))
+        for k, row in enumerate(self.rows, 1):
+            with self.subTest(graph6=row["graph6"]):
+                self.check(os.path.join(self.dir, "out", "%d.svg" % k), row)
+        out = os.path.join(self.dir, "one.svg")
+        p = run([DRAW, "-g", self.rows[0]["graph6"], "--csv", src, "-o", out])
+        self.assertEqual((p.returncode, p.stderr), (0, ""))
+        self.check(out, self.rows[0])
+
+    def test_graphs_up_to_the_census_limit_of_64_vertices(self):
+        cycle = to_graph6(64, [(v, v + 1) for v in range(1, 64)] + [(1, 64)])
+        row = next(csv.DictReader(io.StringIO(subprocess.run(
+            [CENSUS, "--no-summary"], input=cycle + "\n", capture_output=True, text=True,
+            check=True).stdout)))
+        out = os.path.join(self.dir, "c64.svg")
+        p = run([DRAW, "-g", cycle, "-o", out], env=self.env)
+        self.assertEqual((p.returncode, p.stderr), (0, ""))
+        self.check(out, row)
 
 
 PROGRAMS = {p: os.environ.get("WORDREP_" + p.upper()) for p in ("alterword", "orientcheck", "yices")}
@@ -284,6 +358,10 @@ class ReadmePictures(unittest.TestCase):
         self.assertEqual(caption[0], "semi-transitive; representation number 3")
         self.assertEqual(check_word(n, edges, 3, parse_word("".join(caption[2:]))), [])
 
+    def test_no_edge_passes_through_a_vertex(self):
+        for picture in (self.PETERSEN, self.NOT_WR):
+            self.assertEqual(edges_through_vertices(picture), [], picture)
+
     def test_witness_is_a_minimal_non_word_representable_subgraph(self):
         n, edges = from_graph6(self.NOT_WR_GRAPH)
         marks, drawn = content(self.NOT_WR)
@@ -309,10 +387,121 @@ class ReadmePictures(unittest.TestCase):
                     self.assertEqual(read_svg(out)[2][0], read_svg(committed)[2][0])
 
 
+def limited_to(size):
+    """A preexec_fn that limits the size of files the child writes."""
+    return lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
+
+
+@unittest.skipUnless(shutil.which("dot"), "no Graphviz")
+class Outputs(unittest.TestCase):
+    """Where a drawing goes: whole or not at all, standard output, names
+    that begin with "-"; and inputs that are not UTF-8."""
+
+    ROW = ("graph6,vertices,edges,semi_transitive,representation_number,word,orientation,"
+           "witness\nBg,3,2,yes,2,121323,1>2 2>3,\n")
+
+    def setUp(self):
+        tmp = tempfile.TemporaryDirectory()
+        self.addCleanup(tmp.cleanup)
+        self.dir = tmp.name
+        self.csv = os.path.join(self.dir, "rows.csv")
+        with open(self.csv, "w") as f:
+            f.write(self.ROW + "Bg,3,2,yes,2,121323,2>1 2>3,\n")
+
+    def draw(self, args, **kw):
+        return subprocess.run([DRAW] + args, capture_output=True, cwd=self.dir, **kw)
+
+    def test_a_full_device_is_a_failure(self):
+        p = self.draw(["-g", "Bg", "--csv", self.csv, "-T", "svg", "-o", "/dev/full"])
+        self.assertEqual((p.returncode, p.stderr),
+                         (1, b"wordrep-draw: cannot write /dev/full: No space left on device\n"))
+
+    def test_a_drawing_that_does_not_fit_leaves_no_part_of_it(self):
+        out = os.path.join(self.dir, "old.svg")
+        for before in (None, b"the drawing of before\n"):
+            with self.subTest(before=before):
+                if before is not None:
+                    with open(out, "wb") as f:
+                        f.write(before)
+                p = self.draw(["-g", "Bg", "--csv", self.csv, "-o", out],
+                              preexec_fn=limited_to(1024))
+                self.assertEqual((p.returncode, p.stderr),
+                                 (1, b"wordrep-draw: cannot write %s: File too large\n"
+                                  % out.encode()))
+                self.assertEqual(sorted(os.listdir(self.dir)),
+                                 (["old.svg"] if before else []) + ["rows.csv"])
+                if before is not None:
+                    with open(out, "rb") as f:
+                        self.assertEqual(f.read(), before)
+
+    def test_a_link_is_followed(self):
+        target = os.path.join(self.dir, "target.svg")
+        with open(target, "w") as f:
+            f.write("old")
+        os.symlink("target.svg", os.path.join(self.dir, "link.svg"))
+        p = self.draw(["-g", "Bg", "--csv", self.csv, "-o", "link.svg"])
+        self.assertEqual((p.returncode, p.stderr), (0, b""))
+        self.assertTrue(os.path.islink(os.path.join(self.dir, "link.svg")))
+        self.assertEqual(read_svg(target)[2][0], "semi-transitive; representation number 2")
+
+    def test_a_batch_that_does_not_fit_leaves_no_part_of_a_drawing(self):
+        out = os.path.join(self.dir, "out")
+        p = self.draw(["--batch", self.csv, "--dir", out], preexec_fn=limited_to(1024))
+        self.assertEqual(p.returncode, 1)
+        self.assertEqual(p.stderr.decode().splitlines(),
+                         ["wordrep-draw: row %d: cannot write %s/%d.svg: File too large"
+                          % (k, out, k) for k in (1, 2)])
+        self.assertEqual(os.listdir(out), [])
+
+    def test_standard_output_and_names_that_begin_with_a_dash(self):
+        p = self.draw(["-g", "Bg", "--csv", self.csv, "-o", "-", "-T", "svg"])
+        self.assertEqual((p.returncode, p.stderr), (0, b""))
+        self.assertEqual(ET.fromstring(p.stdout).tag, SVG + "svg")
+        p = self.draw(["-g", "Bg", "--csv", self.csv, "-o", "-", "-T", "png"])
+        self.assertEqual((p.returncode, p.stdout[:8]), (0, b"\x89PNG\r\n\x1a\n"))
+        with open(os.path.join(self.dir, "-p.graph"), "w") as f:
+            f.write("3\n1 2\n2 3\n0 0\n")
+        for args in (["-o=-x.svg"], ["--output=-x.svg"], ["-o-x.svg"], ["-o", "./-x.svg"]):
+            with self.subTest(args=args):
+                svg = os.path.join(self.dir, "-x.svg")
+                p = self.draw(["--csv", self.csv] + args + ["--", "-p.graph"])
+                self.assertEqual((p.returncode, p.stderr), (0, b""))
+                self.assertEqual(read_svg(svg)[2][0], "semi-transitive; representation number 2")
+                os.unlink(svg)
+        p = self.draw(["-g", "Bg", "--csv", self.csv, "-o", "-x.svg"])
+        self.assertEqual(p.returncode, 2)
+        self.assertIn(b"argument -o/--output: expected one argument", p.stderr)
+
+    def test_bytes_that_are_not_utf8(self):
+        path = os.path.join(self.dir, "bad.graph")
+        with open(path, "wb") as f:
+            f.write(b"3\n1 2\n\xff\xfe 2 3\n0 0\n")
+        p = self.draw([path, "--csv", self.csv, "-o", "x.svg"])
+        self.assertEqual((p.returncode, p.stderr),
+                         (1, b"wordrep-draw: %s:3:1: '\\xff' where a number is due (alterword "
+                          b"and orientcheck stop: error 552, sign or digit expected)\n"
+                          % path.encode()))
+        with open(self.csv, "ab") as f:
+            f.write(b"B\xffg,3,2,yes,2,121323,1>2 2>3,\n")
+        p = self.draw(["--batch", self.csv, "--dir", "out"])
+        self.assertEqual((p.returncode, p.stderr), (1, b"wordrep-draw: row 3: invalid character "
+                                                       b"'\\xff' in graph6 string\n"))
+        self.assertEqual(sorted(os.listdir(os.path.join(self.dir, "out"))), ["1.svg", "2.svg"])
+
+    def test_help_and_version(self):
+        p = self.draw(["--version"])
+        self.assertEqual((p.returncode, p.stdout, p.stderr), (0, b"wordrep-draw 1.0.0\n", b""))
+        p = self.draw(["--help"])
+        self.assertEqual((p.returncode, p.stderr), (0, b""))
+        self.assertTrue(p.stdout.startswith(b"usage: wordrep-draw "))
+        self.assertIn(b"Exit status: 0 done, 1 a graph could not be drawn or written",
+                      b" ".join(p.stdout.split()))
+
+
 class Errors(unittest.TestCase):
     CASES = [
-        (["-g", "T" + "?" * 35, "-o", "x.svg"],
-         "wordrep-draw: graph has 21 vertices; alterword and orientcheck accept at most 20\n"),
+        (["-g", "~?@@" + "?" * 347, "-o", "x.svg"],
+         "wordrep-draw: graph has 65 vertices; wordrep-census accepts at most 64\n"),
         (["-g", "Bw", "-o", "x.gif", "--census", "/nonexistent/census"],
          "wordrep-draw: census program /nonexistent/census not found or not executable "
          "(build it, pass program=PATH or set WORDREP_BIN)\n"),

@@ -26,7 +26,7 @@ except ImportError:
     networkx = None
 
 CENSUS = os.environ.get("WORDREP_CENSUS")
-T21 = "T" + "?" * 35          # the empty graph on 21 vertices
+T65 = "~?@@" + "?" * 347      # the empty graph on 65 vertices, one over the census's limit
 
 
 def expected(row):
@@ -96,9 +96,10 @@ class Records(unittest.TestCase):
         for r, g in zip(results, inputs):
             self.assertEqual(r.labels, tuple(g.nodes()))
         with self.assertRaises(wordrep.CensusError) as cm:
-            list(wordrep.census([networkx.complete_graph(21)], program=CENSUS))
-        self.assertEqual(str(cm.exception), "graph 1 (Graph with 21 nodes and 210 edges): "
-                                            "graph has 21 vertices; the census takes at most 20")
+            list(wordrep.census([networkx.complete_graph(65)], program=CENSUS))
+        self.assertEqual(str(cm.exception), "graph 1 (Graph with 65 nodes and 2080 edges): "
+                                            "graph has 65 vertices; wordrep-census accepts at "
+                                            "most 64")
 
     def test_program_found_through_wordrep_bin(self):
         env = dict(os.environ, WORDREP_BIN=os.path.dirname(CENSUS))
@@ -117,9 +118,10 @@ class GraphErrors(unittest.TestCase):
         ("Bww", "graph 2 ('Bww'): graph6 string for 3 vertices must have 1 bytes after the "
                 "size, not 2"),
         (":Bw", "graph 2 (':Bw'): sparse6 is not supported (only graph6)"),
-        (T21, "graph 2 ('%s'): graph has 21 vertices; the census takes at most 20" % T21),
-        ((21, [(1, 21)]), "graph 2 ((21, [(1, 21)])): graph has 21 vertices; the census "
-                          "takes at most 20"),
+        (T65, "graph 2 ('%s...'): graph has 65 vertices; wordrep-census accepts at most 64"
+              % T65[:40]),
+        ((65, [(1, 65)]), "graph 2 ((65, [(1, 65)])): graph has 65 vertices; wordrep-census "
+                          "accepts at most 64"),
         ((3, [(1, 4)]), "graph 2 ((3, [(1, 4)])): edge 1 4: vertices must be in 1..3"),
         (2.5, "graph 2 (2.5): not a graph: expected a graph6 string, a graph with "
               "graph6_string(), a networkx graph or a pair (n, edges)"),

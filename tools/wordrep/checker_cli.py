@@ -1,14 +1,21 @@
 """The command line that check-word and check-orientation share:
 
-    PROG GRAPH [CERTIFICATE...]     GRAPH a file in the input format, or -g GRAPH6
+    PROG GRAPH [CERTIFICATE...]     GRAPH a file in the programs' input format
+    PROG -g GRAPH6 [CERTIFICATE...]
 
+The input format is read exactly as alterword and orientcheck read it.
 Exit status: 0 valid, 1 invalid (one problem a line on stderr), 2 bad usage
-or input, or the status a reader stops with."""
+or input, 4 standard output could not be written, or the status a reader
+stops with."""
 
+import argparse
 import sys
 
+from . import cli
 from .formats import OutputError
-from .graph import GraphError, from_graph6, read_input_file
+from .graph import GraphError, ProgramInput, from_graph6, read_program_input
+
+EXIT_OUTPUT = 4   # the verdict could not be written
 
 
 class Usage(Exception):
@@ -23,35 +30,69 @@ class Stop(Exception):
         self.status = status
 
 
-def graph_argument(argv):
-    """(n, edges, the arguments after GRAPH)."""
-    if argv[:1] == ["-g"] and len(argv) >= 2:
-        return from_graph6(argv[1]) + (argv[2:],)
-    if argv and argv[0] not in ("-h", "--help"):
-        return read_input_file(argv[0]) + (argv[1:],)
-    raise Usage()
-
-
-def run(prog, usage, argv, read, check):
-    """read(arguments after GRAPH) gives the certificate (Usage, Stop, or a
-    format error otherwise); check(n, edges, certificate) gives (problems,
-    the line printed when there are none).  Returns the exit status."""
+def read_graph(path, graph6):
+    """The ProgramInput of a graph file or a graph6 string (which has no loops)."""
+    if graph6 is not None:
+        n, edges = from_graph6(graph6)
+        return ProgramInput(n, tuple((a, b, 0, 0) for a, b in edges))
+    with open(path, "rb") as f:
+        data = f.read()
     try:
-        n, edges, rest = graph_argument(argv)
-        certificate = read(rest)
+        return read_program_input(data)
+    except GraphError as e:
+        raise GraphError(e.located(path)) from None
+
+
+def parser(prog, doc, certificate):
+    """The argparse parser: -g, --version, GRAPH and the certificate
+    arguments (nargs of "certificate", a help text)."""
+    usage = ("%(prog)s [-h] [--version] [--] GRAPH " + certificate
+             + "\n       %(prog)s [-h] [--version] -g GRAPH6 [--] " + certificate)
+    ap = argparse.ArgumentParser(prog=prog, usage=usage, description=doc.split("\n\n")[0],
+                                 epilog="\n\n".join(doc.split("\n\n")[1:]),
+                                 formatter_class=argparse.RawDescriptionHelpFormatter)
+    cli.version_option(ap)
+    ap.add_argument("-g", "--graph6", metavar="GRAPH6", help="the graph as a graph6 string")
+    ap.add_argument("args", nargs="*", metavar="ARGUMENTS",
+                    help="the graph file (unless -g), then the certificate %s; without "
+                         "it the program's output on standard input" % certificate)
+    return ap
+
+
+def run(prog, doc, certificate, read, check):
+    """read(arguments after GRAPH) gives the certificate (Usage, Stop, or a
+    format error otherwise); check(graph, certificate) gives (problems, the
+    line printed when there are none), graph a ProgramInput.  Returns the
+    exit status."""
+    ap = parser(prog, doc, certificate)
+    args = ap.parse_args()
+    rest = args.args
+    if args.graph6 is None:
+        if not rest:
+            ap.error("give a GRAPH file or -g GRAPH6")
+        path, rest = rest[0], rest[1:]
+    try:
+        graph = read_graph(None if args.graph6 is not None else path, args.graph6)
+        cert = read(rest)
     except Usage:
-        print(usage, file=sys.stderr)
-        return 2
+        ap.error("wrong number of certificate arguments")
     except Stop as e:
         print("%s: %s" % (prog, e), file=sys.stderr)
         return e.status
-    except (GraphError, OutputError, OSError, ValueError) as e:
+    except OSError as e:
+        print("%s: %s" % (prog, cli.os_error(e)), file=sys.stderr)
+        return 2
+    except (GraphError, OutputError, ValueError) as e:
         print("%s: %s" % (prog, e), file=sys.stderr)
         return 2
-    problems, valid = check(n, edges, certificate)
+    problems, valid = check(graph, cert)
     for p in problems:
         print("%s: %s" % (prog, p), file=sys.stderr)
     if problems:
         return 1
-    print(valid)
-    return 0
+    try:
+        print(valid)
+    except OSError as e:
+        cli.output_failed(prog, e)
+        return EXIT_OUTPUT
+    return 0 if cli.flush_stdout(prog) else EXIT_OUTPUT

@@ -7,20 +7,9 @@ x(1,0), ..., six bits to a byte, each byte plus 63, the last byte padded
 with zero bits.  x(i,j) = 1 is the arc i -> j.  Vertices here are 1..n, as
 in the rest of the tools (nauty counts from 0)."""
 
-from .graph import GraphError, size_code
+from .graph import MAX_ORDER, GraphError, bits_text, quoted, size_code, size_code_text  # noqa: F401
 
 HEADER = ">>digraph6<<"
-MAX_ORDER = 68719476735   # the largest size the six-byte code holds
-
-
-def _size_code(n):
-    if n <= 62:
-        return chr(n + 63)
-    if n <= 258047:
-        return "~" + "".join(chr(((n >> s) & 63) + 63) for s in (12, 6, 0))
-    if n <= MAX_ORDER:
-        return "~~" + "".join(chr(((n >> s) & 63) + 63) for s in (30, 24, 18, 12, 6, 0))
-    raise GraphError("digraph6 holds at most %d vertices, not %d" % (MAX_ORDER, n))
 
 
 def encode(n, arcs):
@@ -32,14 +21,7 @@ def encode(n, arcs):
         if not (1 <= a <= n and 1 <= b <= n):
             raise GraphError("arc %d>%d: vertices must be in 1..%d" % (a, b, n))
         marked.add((a - 1) * n + (b - 1))
-    nbits = n * n
-    out = ["&", _size_code(n)]
-    for start in range(0, nbits, 6):
-        v = 0
-        for k in range(start, start + 6):
-            v = (v << 1) | (1 if k in marked else 0)
-        out.append(chr(v + 63))
-    return "".join(out)
+    return "&" + size_code_text(n) + bits_text([1 if k in marked else 0 for k in range(n * n)])
 
 
 def _read_size(s):
@@ -53,6 +35,8 @@ def decode(line):
     """Decode one digraph6 string into (n, arcs): arcs (i, j) meaning i -> j,
     vertices 1..n, in row order (by i, then j)."""
     s = line.strip()
+    if isinstance(s, bytes):
+        s = s.decode("latin-1")
     if s.startswith(HEADER):
         s = s[len(HEADER):]
     if not s.startswith("&"):
@@ -60,7 +44,7 @@ def decode(line):
     s = s[1:]
     for c in s:
         if not 63 <= ord(c) <= 126:
-            raise GraphError("invalid character %r in digraph6 string" % c)
+            raise GraphError("invalid character %s in digraph6 string" % quoted(c))
     n, start = _read_size(s)
     nbits = n * n
     body = s[start:]

@@ -4,7 +4,8 @@ A semi-transitive graph is drawn by `dot` with its orientation as arrows in
 layers: dot ranks an acyclic digraph so that every arc points down, so the
 sources are on top.  The caption gives the representation number and the
 word (wrapped).  A graph that is not word-representable is drawn without
-directions by `neato`, its witness (a minimal non-word-representable
+directions by `neato`, edges routed around the vertices (splines), so that
+no edge passes through a vertex other than its ends, its witness (a minimal non-word-representable
 induced subgraph) highlighted: those vertices filled, the edges among them
 thick and red, and the caption says so.
 
@@ -14,7 +15,11 @@ In the SVG, vertex k is the group with id "vK" and class "node" (plus
 
 import os
 import subprocess
+import sys
+import tempfile
+import xml.etree.ElementTree as ElementTree
 
+from .cli import silence_stdout
 from .formats import format_word
 
 WRAP = 60                       # caption characters per line
@@ -78,21 +83,77 @@ def dot_source(result):
     body += ['  %d -- %d [id="e%d_%d"%s];' % (a, b, a, b, ' class="witness" ' + MARK_EDGE
                                               if a in mark and b in mark else "")
              for a, b in result.edges]
-    return "graph wordrep {\n  overlap=false;\n" + "\n".join(head + body) + "\n}\n"
+    return ("graph wordrep {\n  overlap=false;\n  splines=true;\n" + "\n".join(head + body)
+            + "\n}\n")
 
 
-def draw(result, path, fmt=None):
-    """Write the drawing of the result to path; the format (svg, pdf, png)
-    from fmt or the file's extension."""
-    fmt = fmt or os.path.splitext(path)[1].lstrip(".").lower()
+def render(result, fmt):
+    """The bytes of the drawing of the result in fmt (svg, pdf, png)."""
     if fmt not in FORMATS:
         raise DrawError("unknown format %r: use one of %s" % (fmt, ", ".join(FORMATS)))
     layout = "dot" if result.semi_transitive else "neato"
     try:
-        p = subprocess.run([layout, "-T" + fmt, "-o", path], input=dot_source(result),
-                           capture_output=True, text=True)
+        p = subprocess.run([layout, "-T" + fmt], input=dot_source(result).encode(),
+                           capture_output=True)
     except OSError as e:
         raise DrawError("cannot run Graphviz %s (Debian package graphviz): %s" % (layout, e))
     if p.returncode != 0:
         raise DrawError("Graphviz %s failed (exit status %d): %s"
-                        % (layout, p.returncode, " ".join(p.stderr.split())[:300]))
+                        % (layout, p.returncode, " ".join(p.stderr.decode(errors="replace")
+                                                          .split())[:300]))
+    if fmt == "svg":
+        try:
+            ElementTree.fromstring(p.stdout)
+        except ElementTree.ParseError as e:
+            raise DrawError("Graphviz %s wrote an SVG that does not parse: %s" % (layout, e))
+    return p.stdout
+
+
+def write_whole(path, data):
+    """Writes data to path whole or not at all.  A regular file (or a new
+    one) is written to a temporary file in its folder, synced and renamed
+    over it, so that a full disk leaves the old file or none, never a part;
+    anything else (a device, a pipe) is written to directly, and a link is
+    followed to the file it names.  OSError when it cannot be written."""
+    path = os.path.realpath(path)
+    if os.path.exists(path) and not os.path.isfile(path):
+        with open(path, "wb") as f:
+            f.write(data)
+        return
+    folder, name = os.path.split(os.path.abspath(path))
+    fd, temp = tempfile.mkstemp(dir=folder, prefix="." + name + ".", suffix=".part")
+    try:
+        with os.fdopen(fd, "wb") as f:
+            umask = os.umask(0)
+            os.umask(umask)
+            os.fchmod(f.fileno(), 0o666 & ~umask)
+            f.write(data)
+            f.flush()
+            os.fsync(f.fileno())
+        os.replace(temp, path)
+    except BaseException:
+        try:
+            os.unlink(temp)
+        except OSError:
+            pass
+        raise
+
+
+def draw(result, path, fmt=None):
+    """Write the drawing of the result to path ("-": standard output), whole
+    or not at all; the format (svg, pdf, png) from fmt or the file's
+    extension (svg on standard output).  DrawError when it cannot be made or written."""
+    fmt = fmt or ("svg" if path == "-" else os.path.splitext(path)[1].lstrip(".").lower())
+    data = render(result, fmt)
+    try:
+        if path == "-":
+            sys.stdout.flush()
+            sys.stdout.buffer.write(data)
+            sys.stdout.buffer.flush()
+        else:
+            write_whole(path, data)
+    except OSError as e:
+        if path == "-":
+            silence_stdout()
+        raise DrawError("cannot write %s: %s" % ("standard output" if path == "-" else path,
+                                                 e.strerror or e))

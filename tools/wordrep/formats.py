@@ -3,6 +3,9 @@ formats the batch tool writes into its CSV."""
 
 import re
 
+from . import digraph6
+from .graph import GraphError
+
 
 class OutputError(ValueError):
     """Raised when a program's output does not have the documented form."""
@@ -33,6 +36,8 @@ def parse_word(text):
 
 
 def format_word(letters):
+    """A word in alterword's notation: letters 1..9 as digits, 10 and above
+    as "(10)", "(11)", ..."""
     return "".join(str(a) if a < 10 else "(%d)" % a for a in letters)
 
 
@@ -89,7 +94,20 @@ def format_orientation(arcs):
     return " ".join("%d>%d" % a for a in arcs)
 
 
-def parse_orientation_field(field):
+def parse_orientation_field(field, n=None):
+    """The arcs (i, j), i -> j, of an orientation field in either format the
+    census writes: "i>j" separated by single spaces, or one digraph6 string
+    (--orientation-format digraph6), which must have n vertices when n is
+    given."""
+    if field.startswith(("&", digraph6.HEADER)):
+        try:
+            order, arcs = digraph6.decode(field)
+        except GraphError as e:
+            raise OutputError("bad digraph6 orientation %r: %s" % (field[:40], e)) from None
+        if n is not None and order != n:
+            raise OutputError("the digraph6 orientation has %d vertices, the graph %d"
+                              % (order, n))
+        return arcs
     arcs = []
     for t in field.split(" ") if field else []:
         m = re.fullmatch(r"([1-9][0-9]*)>([1-9][0-9]*)", t)

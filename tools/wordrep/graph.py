@@ -3,16 +3,46 @@
 input format of alterword and orientcheck:
 
     n
-    i j        one line per edge, vertices 1..n
+    i j        one pair per edge, vertices 1..n
     ...
     0 0
-"""
 
-MAX_VERTICES = 20   # the largest graph alterword and orientcheck accept
+read exactly as the programs read it (see read_program_input)."""
+
+from dataclasses import dataclass
+
+MAX_VERTICES = 20          # the largest graph alterword and orientcheck accept
+CENSUS_MAX_VERTICES = 64   # the largest graph wordrep-census answers
+
+# Who has each vertex limit, as messages name it.
+_LIMIT_HOLDER = {MAX_VERTICES: "alterword and orientcheck accept",
+                 CENSUS_MAX_VERTICES: "wordrep-census accepts"}
 
 
 class GraphError(ValueError):
-    """Raised for malformed or unsupported input, with a message for users."""
+    """Raised for malformed or unsupported input, with a message for users.
+    line and col (from 1) give the position in the text when there is one;
+    code is the error number alterword and orientcheck stop with on the
+    same text, when they stop."""
+
+    def __init__(self, message, line=None, col=None, code=None):
+        super().__init__(message)
+        self.line, self.col, self.code = line, col, code
+
+    def located(self, name):
+        """The one-line report "NAME:LINE:COL: message" ("NAME: message"
+        when the error has no position)."""
+        if self.line is None:
+            return "%s: %s" % (name, self)
+        return "%s:%d:%d: %s" % (name, self.line, self.col, self)
+
+
+def check_order(n, limit=MAX_VERTICES):
+    """Refuses a graph of more than limit vertices, naming the tool whose
+    limit it is."""
+    if n > limit:
+        raise GraphError("graph has %d vertices; %s at most %d"
+                         % (n, _LIMIT_HOLDER.get(limit, "the limit is"), limit))
 
 
 def normalise(n, edges):
@@ -35,9 +65,17 @@ GRAPH6_HEADER = ">>graph6<<"
 def graph6_text(line):
     """A graph6 line (str or bytes) without the blanks around it and a leading
     ">>graph6<<", the rule of wordrep-census; empty for a line with no graph."""
-    s = line.strip()
+    s = line.strip(b" \t\r\n" if isinstance(line, bytes) else " \t\r\n")
     header = GRAPH6_HEADER.encode() if isinstance(s, bytes) else GRAPH6_HEADER
     return s[len(header):] if s.startswith(header) else s
+
+
+def quoted(c):
+    """A character (or byte value) as messages show it, as wordrep-census
+    does: 'c', or '\\xNN' outside printable ASCII and for a quote or a
+    backslash."""
+    c = c if isinstance(c, int) else ord(c)
+    return "'%c'" % c if 32 <= c < 127 and c not in (39, 92) else "'\\x%02x'" % (c & 255)
 
 
 def size_code(s, truncated):
@@ -59,6 +97,8 @@ def size_code(s, truncated):
 def graph6_order(line):
     """(number of vertices announced by a graph6 string, length of its size code)."""
     s = graph6_text(line)
+    if isinstance(s, bytes):
+        s = s.decode("latin-1")
     if not s:
         raise GraphError("empty graph6 string")
     if s[0] in ":;":
@@ -67,21 +107,50 @@ def graph6_order(line):
         raise GraphError("digraph6 is not supported (only graph6)")
     for c in s:
         if not 63 <= ord(c) <= 126:
-            raise GraphError("invalid character %r in graph6 string" % c)
+            raise GraphError("invalid character %s in graph6 string" % quoted(c))
     return size_code(s, "truncated graph6 header")
 
 
+MAX_ORDER = 68719476735   # the largest size the six-byte size code holds
+
+
+def size_code_text(n):
+    """The size code of n vertices, as graph6 and digraph6 write it."""
+    if n < 0:
+        raise GraphError("a graph cannot have %d vertices" % n)
+    if n <= 62:
+        return chr(n + 63)
+    if n <= 258047:
+        return "~" + "".join(chr(((n >> s) & 63) + 63) for s in (12, 6, 0))
+    if n <= MAX_ORDER:
+        return "~~" + "".join(chr(((n >> s) & 63) + 63) for s in (30, 24, 18, 12, 6, 0))
+    raise GraphError("graph6 and digraph6 hold at most %d vertices, not %d" % (MAX_ORDER, n))
+
+
+def bits_text(bits):
+    """Six bits to a byte plus 63, the last byte padded with zero bits."""
+    out = []
+    for k in range(0, len(bits), 6):
+        v = 0
+        for b in bits[k:k + 6]:
+            v = (v << 1) | b
+        out.append(chr((v << (6 - len(bits[k:k + 6]))) + 63))
+    return "".join(out)
+
+
 def from_graph6(line, max_vertices=MAX_VERTICES):
-    """Decode one graph6 string into (n, edges) with vertices 1..n.
+    """Decode one graph6 string into (n, edges) with vertices 1..n; more
+    than max_vertices vertices (None: no limit) are refused.
 
     The bits after the size are the upper triangle of the adjacency matrix
     in column order x(0,1), x(0,2), x(1,2), x(0,3), ..., six to a byte, each
     byte plus 63, the last byte padded with zero bits."""
     s = graph6_text(line)
+    if isinstance(s, bytes):
+        s = s.decode("latin-1")
     n, start = graph6_order(s)
-    if max_vertices is not None and n > max_vertices:
-        raise GraphError("graph has %d vertices; alterword and orientcheck accept at most %d"
-                         % (n, max_vertices))
+    if max_vertices is not None:
+        check_order(n, max_vertices)
     if n < 1:
         raise GraphError("graph has no vertices")
     nbits = n * (n - 1) // 2
@@ -108,20 +177,10 @@ def from_graph6(line, max_vertices=MAX_VERTICES):
 
 
 def to_graph6(n, edges):
-    """Encode (n, edges) with vertices 1..n as a graph6 string (n <= 62)."""
-    if not 0 <= n <= 62:
-        raise GraphError("graph6 short form holds 0..62 vertices, not %d" % n)
+    """Encode (n, edges) with vertices 1..n as a graph6 string."""
     es = set(normalise(n, edges)[1])
     bits = [1 if (i + 1, j + 1) in es else 0 for j in range(1, n) for i in range(j)]
-    while len(bits) % 6:
-        bits.append(0)
-    out = [chr(n + 63)]
-    for k in range(0, len(bits), 6):
-        v = 0
-        for b in bits[k:k + 6]:
-            v = (v << 1) | b
-        out.append(chr(v + 63))
-    return "".join(out)
+    return size_code_text(n) + bits_text(bits)
 
 
 # --------------------------------------------------- the programs' format
@@ -129,77 +188,176 @@ def to_graph6(n, edges):
 def format_input(n, edges):
     """The text alterword and orientcheck read for this graph."""
     n, edges = normalise(n, edges)
-    if n > MAX_VERTICES:
-        raise GraphError("graph has %d vertices; alterword and orientcheck accept at most %d"
-                         % (n, MAX_VERTICES))
+    check_order(n)
     lines = [str(n)] + ["%d %d" % e for e in edges] + ["0 0"]
     return "\n".join(lines) + "\n"
 
 
-def parse_number(t):
-    """A number as the programs read it: optional sign, then decimal digits,
-    "$" and hexadecimal digits, or "base#digits" with a base from 2 to 36."""
-    sign = 1
-    body = t
-    if body[:1] in "+-" and len(body) > 1:
-        sign = -1 if body[0] == "-" else 1
-        body = body[1:]
-    try:
-        if body.startswith("$"):
-            return sign * int(body[1:], 16)
-        if "#" in body:
-            base, digits = body.split("#", 1)
-            if not 2 <= int(base) <= 36:
-                raise ValueError
-            return sign * int(digits, int(base))
-        if not body.isdigit():
-            raise ValueError
-        return sign * int(body)
-    except ValueError:
-        raise GraphError("%r is not a number" % t) from None
+# The programs' messages by error number, for the reports of the reader.
+PROGRAM_ERRORS = {
+    300: "value out of range",
+    454: "attempt to read past end of Input",
+    551: "digit expected after sign",
+    552: "sign or digit expected",
+    553: "overflow while reading integer",
+    557: "digit expected after `$' in integer constant",
+    558: "digit expected after `#' in integer constant",
+    559: "only one base specifier allowed in integer constant",
+    560: "base out of range (2 .. 36)",
+}
 
 
-def parse_input(text):
-    """Parse the programs' input format; return (n, edges).
+def _digit(c):
+    """The value of a digit byte ("0".."9", then letters from 10 up), 99 for
+    any other byte."""
+    if 48 <= c <= 57:
+        return c - 48
+    if 65 <= c <= 90 or 97 <= c <= 122:
+        return (c | 32) - 87
+    return 99
 
-    The first line holds n; each following line an edge as two numbers; a
-    pair whose first number is 0 or less ends the list.  Text after the
-    numbers on a line is ignored, as the programs do; blank lines are
-    skipped.  Duplicate edges are merged; loops, vertices outside 1..n or a
-    missing end pair are errors."""
-    lines = [(k, line.split()) for k, line in enumerate(text.splitlines(), 1)]
-    lines = [(k, toks) for k, toks in lines if toks]
-    if not lines:
-        raise GraphError("empty input: expected the number of vertices")
-    lineno, toks = lines[0]
-    try:
-        n = parse_number(toks[0])
-    except GraphError as e:
-        raise GraphError("line %d: %s" % (lineno, e))
-    if not 1 <= n <= MAX_VERTICES:
-        raise GraphError("line %d: number of vertices must be in 1..%d, not %d"
-                         % (lineno, MAX_VERTICES, n))
-    edges = []
-    for lineno, toks in lines[1:]:
-        try:
-            a = parse_number(toks[0])
-            if a <= 0:
+
+class _Reader:
+    """The programs' integer reading over the bytes of an input text."""
+
+    def __init__(self, data):
+        self.data = data
+        self.pos = 0
+
+    def where(self, pos):
+        line_start = self.data.rfind(b"\n", 0, pos) + 1
+        return self.data.count(b"\n", 0, pos) + 1, pos - line_start + 1
+
+    def fail(self, code, detail, pos):
+        raise GraphError("%s (alterword and orientcheck stop: error %d, %s)"
+                         % (detail, code, PROGRAM_ERRORS[code]), *self.where(pos), code=code)
+
+    def _char(self, pos, what):
+        """The byte at pos; error 454 at the end of the input."""
+        if pos >= len(self.data):
+            self.fail(454, "the input ends where %s is due" % what, pos)
+        return self.data[pos]
+
+    def integer(self):
+        """(the number, its position): blanks, tabs and line ends skipped;
+        an optional sign, then decimal digits, "$" and hexadecimal digits, or
+        a base 2..36, "#" and digits in that base."""
+        d, p = self.data, self.pos
+        while p < len(d) and d[p] in b" \t\n":
+            p += 1
+        start = p
+        c = self._char(p, "a number")
+        negative = signed = False
+        if c in b"+-":
+            signed, negative = True, c == 45
+            p += 1
+            c = self._char(p, "a digit after the sign")
+        base, given = 10, False
+        if c == 36:                       # "$"
+            p += 1
+            if _digit(self._char(p, "a hexadecimal digit")) >= 16:
+                self.fail(557, "%s after \"$\" is no hexadecimal digit" % quoted(d[p]), p)
+            base, given = 16, True
+        elif _digit(c) >= 10:
+            self.fail(551 if signed else 552, "%s where a number is due" % quoted(c), p)
+        value, overflow = 0, False
+        while True:
+            while p < len(d) and _digit(d[p]) < base:
+                overflow |= value > (2 ** 64 - 1 - _digit(d[p])) // base
+                value = (value * base + _digit(d[p])) % 2 ** 64
+                p += 1
+            if p >= len(d) or d[p] != 35:  # "#"
                 break
-            if len(toks) < 2:
-                raise GraphError("edge with only one vertex")
-            b = parse_number(toks[1])
-        except GraphError as e:
-            raise GraphError("line %d: %s" % (lineno, e))
-        if not (1 <= a <= n and 1 <= b <= n):
-            raise GraphError("line %d: edge %d %d: vertices must be in 1..%d" % (lineno, a, b, n))
-        if a == b:
-            raise GraphError("line %d: edge %d %d: loops are not allowed" % (lineno, a, b))
-        edges.append((a, b))
-    else:
-        raise GraphError("input ends without the closing line \"0 0\"")
-    return normalise(n, edges)
+            if given:
+                self.fail(559, "a second base in one number", p)
+            if not 2 <= value <= 36:
+                self.fail(560, "base %d is not in 2..36" % value, p)
+            base, value, given = value, 0, True
+            p += 1
+            if _digit(self._char(p, "a digit of base %d" % base)) >= base:
+                self.fail(558, "%s is no digit of base %d" % (quoted(d[p]), base), p)
+        if value > 2 ** 63 - (0 if negative else 1):
+            overflow = True
+        if overflow:
+            self.fail(553, "number out of the 64-bit range", start)
+        self.pos = p
+        return (-value if negative else value), start
+
+    def skip_line(self):
+        """Past the next line end (or to the end of the input)."""
+        end = self.data.find(b"\n", self.pos)
+        self.pos = len(self.data) if end < 0 else end + 1
+
+
+@dataclass(frozen=True)
+class ProgramInput:
+    """What alterword and orientcheck read from an input text: the number
+    of vertices as written (order) and every pair before the terminating
+    one, as (i, j, line, col)."""
+    order: int
+    pairs: tuple
+
+    @property
+    def n(self):
+        """The number of vertices: order, or 0 when order is 0 or less."""
+        return max(self.order, 0)
+
+    @property
+    def edges(self):
+        """The edges (i, j), i < j, within 1..n, sorted, each once."""
+        return sorted({(min(i, j), max(i, j)) for i, j, _, _ in self.pairs
+                       if i != j and max(i, j) <= self.n})
+
+    @property
+    def loops(self):
+        """The pairs i i within 1..n, as (i, line, col): alterword does not
+        look at them, and orientcheck answers "Not semi-transitive"."""
+        return [(i, line, col) for i, j, line, col in self.pairs if i == j and i <= self.n]
+
+
+def read_program_input(data):
+    """Read an input text (bytes or str) exactly as alterword and
+    orientcheck read it, or raise GraphError with the position and the
+    error number they stop with.
+
+    The first number is n, the rest of its line is skipped.  Then pairs of
+    numbers, each followed by a skip to the next line end (so a pair may
+    stand on two lines, and text after it is ignored), until a pair whose
+    first number is 0 or less.  Vertices must be in 1..20; a vertex above n
+    is stored by the programs but never looked at.  Blank lines pass, but a
+    carriage return or any other character where a number is due does not."""
+    if isinstance(data, str):
+        data = data.encode("utf-8", "surrogateescape")
+    r = _Reader(data)
+    order, where = r.integer()
+    r.skip_line()
+    if order > MAX_VERTICES:
+        r.fail(300, "%d vertices; alterword and orientcheck accept at most %d"
+               % (order, MAX_VERTICES), where)
+    pairs = []
+    while True:
+        (i, ipos), (j, jpos) = r.integer(), r.integer()
+        r.skip_line()
+        if i <= 0:
+            return ProgramInput(order, tuple(pairs))
+        for v, pos in ((i, ipos), (j, jpos)):
+            if not 1 <= v <= MAX_VERTICES:
+                r.fail(300, "vertex %d is not in 1..%d" % (v, MAX_VERTICES), pos)
+        pairs.append((i, j) + r.where(ipos))
+
+
+def parse_input(data):
+    """The graph (n, edges) of an input text read as the programs read it
+    (see read_program_input); a loop, which graph6 and the drawings cannot
+    hold, is refused."""
+    got = read_program_input(data)
+    for i, line, col in got.loops[:1]:
+        raise GraphError("pair %d %d is a loop: alterword ignores it, orientcheck answers "
+                         "Not semi-transitive, and a graph here has none" % (i, i), line, col)
+    return got.n, got.edges
 
 
 def read_input_file(path):
-    with open(path) as f:
+    """parse_input of a file's bytes."""
+    with open(path, "rb") as f:
         return parse_input(f.read())

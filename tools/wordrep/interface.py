@@ -26,7 +26,7 @@ import threading
 from dataclasses import dataclass
 
 from .formats import OutputError, parse_orientation_field, parse_word
-from .graph import MAX_VERTICES, GraphError, from_graph6, graph6_order, normalise, to_graph6
+from .graph import CENSUS_MAX_VERTICES, GraphError, check_order, from_graph6, graph6_order, normalise, to_graph6
 from .rows import CENSUS_FIELDS, row_failed
 
 PROGRAM = "wordrep-census"
@@ -132,9 +132,7 @@ def _from_networkx(g):
 def _check_order(n):
     if n < 1:
         raise GraphError("graph has no vertices")
-    if n > MAX_VERTICES:
-        raise GraphError("graph has %d vertices; the census takes at most %d"
-                         % (n, MAX_VERTICES))
+    check_order(n, CENSUS_MAX_VERTICES)
 
 
 def _graph6(text):

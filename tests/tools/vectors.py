@@ -1,0 +1,48 @@
+"""The shared test vectors of the formats (tests/vectors/formats.tsv, which
+the C++ tests read too), by kind."""
+
+import os
+
+PATH = os.path.join(os.path.dirname(os.path.dirname(os.path.realpath(__file__))),
+                    "vectors", "formats.tsv")
+_ESCAPES = {"n": 10, "r": 13, "t": 9, "\\": 92}
+
+
+def unescape(field):
+    """The bytes a field stands for: \\n, \\r, \\t, \\\\ and \\xNN escaped."""
+    out = bytearray()
+    i = 0
+    while i < len(field):
+        if field[i] != "\\":
+            out += field[i].encode()
+            i += 1
+        elif field[i + 1] == "x":
+            out.append(int(field[i + 2:i + 4], 16))
+            i += 4
+        else:
+            out.append(_ESCAPES[field[i + 1]])
+            i += 2
+    return bytes(out)
+
+
+def text(field):
+    """A field as a str, each byte one character (latin-1)."""
+    return unescape(field).decode("latin-1")
+
+
+def pairs(field, sep):
+    """"1-2 2-3" (sep "-") or "1>2" (sep ">") as a list of int pairs."""
+    return [tuple(int(v) for v in t.split(sep)) for t in field.split()]
+
+
+def rows(kind):
+    """The cases of one kind, each the list of its fields after the kind."""
+    out = []
+    with open(PATH, encoding="ascii") as f:
+        for line in f:
+            fields = line.rstrip("\n").split("\t")
+            if not line.startswith("#") and fields[0] == kind:
+                out.append(fields[1:])
+    if not out:
+        raise AssertionError("no %s cases in %s" % (kind, PATH))
+    return out
