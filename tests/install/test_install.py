@@ -143,7 +143,7 @@ class Installed(unittest.TestCase):
                 self.assertEqual((p.returncode, p.stderr), (0, ""))
                 text = p.stdout.split("\n")
                 self.assertEqual(text[2:4], ["NAME", text[3]])
-                self.assertRegex(text[3], r"^\s+%s\s+-\s\S" % re.escape(name))
+                self.assertRegex(text[3], r"^\s+%s\s+-\s+\S" % re.escape(name))
 
 
 class PipInstalled(unittest.TestCase):
