@@ -1,11 +1,12 @@
 #!/usr/bin/python3
-"""wordrep.census(), the census from Python: its records against the CSV
-the census program writes for the same graphs (every graph on up to 6
-vertices, every connected one on 7), the same records from every kind of
-input (networkx graphs read by networkx's own graph6 reader, objects with
-graph6_string(), (n, edges) pairs, bytes) and split over several processes,
-and its errors.  The census comes from $WORDREP_CENSUS (set by CMake);
-networkx is optional."""
+"""wordrep.census() and wordrep.analyse(), the census from Python: records
+against the CSV the census program writes for the same graphs (every graph
+on up to 6 vertices, every connected one on 7), the same records from every
+kind of input (networkx graphs read by networkx's own graph6 reader, objects
+with graph6_string(), (n, edges) pairs, bytes) and split over several
+processes; answers in the graph's own labels checked from the definitions;
+graphs up to the census's 64 vertices; and the errors.  The census comes
+from $WORDREP_CENSUS (set by CMake); networkx is optional."""
 
 import csv
 import io
@@ -26,7 +27,7 @@ except ImportError:
     networkx = None
 
 CENSUS = os.environ.get("WORDREP_CENSUS")
-T21 = "T" + "?" * 35          # the empty graph on 21 vertices
+E65 = "~?@@" + "?" * 347      # the empty graph on 65 vertices (2080 bits)
 
 
 def expected(row):
@@ -34,16 +35,18 @@ def expected(row):
     yes = row["semi_transitive"] == "yes"
     n, edges = from_graph6(row["graph6"])
     assert (str(n), str(len(edges))) == (row["vertices"], row["edges"]), row
-    return (row["graph6"], n, edges, yes,
+    return (row["graph6"], n, tuple(edges), yes,
             int(row["representation_number"]) if yes else None,
-            parse_word(row["word"]) if yes else None,
-            parse_orientation_field(row["orientation"]) if yes else None,
-            None if yes else [int(v) for v in row["witness"].split()])
+            tuple(parse_word(row["word"])) if yes else None,
+            tuple(parse_orientation_field(row["orientation"])) if yes else None,
+            None if yes else frozenset(int(v) for v in row["witness"].split()))
 
 
 def fields(r):
+    """A record's fields in the census's numbers."""
+    r = r.numbered()
     return (r.graph6, r.n, r.edges, r.semi_transitive, r.representation_number, r.word,
-            r.orientation, r.witness)
+            r.arcs, r.witness)
 
 
 class Sage:
@@ -96,9 +99,10 @@ class Records(unittest.TestCase):
         for r, g in zip(results, inputs):
             self.assertEqual(r.labels, tuple(g.nodes()))
         with self.assertRaises(wordrep.CensusError) as cm:
-            list(wordrep.census([networkx.complete_graph(21)], program=CENSUS))
-        self.assertEqual(str(cm.exception), "graph 1 (Graph with 21 nodes and 210 edges): "
-                                            "graph has 21 vertices; the census takes at most 20")
+            list(wordrep.census([networkx.complete_graph(65)], program=CENSUS))
+        self.assertEqual(str(cm.exception), "graph 1 (Graph with 65 nodes and 2080 edges): "
+                                            "graph has 65 vertices; wordrep-census accepts at "
+                                            "most 64")
 
     def test_program_found_through_wordrep_bin(self):
         env = dict(os.environ, WORDREP_BIN=os.path.dirname(CENSUS))
@@ -117,9 +121,10 @@ class GraphErrors(unittest.TestCase):
         ("Bww", "graph 2 ('Bww'): graph6 string for 3 vertices must have 1 bytes after the "
                 "size, not 2"),
         (":Bw", "graph 2 (':Bw'): sparse6 is not supported (only graph6)"),
-        (T21, "graph 2 ('%s'): graph has 21 vertices; the census takes at most 20" % T21),
-        ((21, [(1, 21)]), "graph 2 ((21, [(1, 21)])): graph has 21 vertices; the census "
-                          "takes at most 20"),
+        (E65, "graph 2 ('%s...'): graph has 65 vertices; wordrep-census accepts at most 64"
+              % E65[:40]),
+        ((65, [(1, 65)]), "graph 2 ((65, [(1, 65)])): graph has 65 vertices; wordrep-census "
+                          "accepts at most 64"),
         ((3, [(1, 4)]), "graph 2 ((3, [(1, 4)])): edge 1 4: vertices must be in 1..3"),
         (2.5, "graph 2 (2.5): not a graph: expected a graph6 string, a graph with "
               "graph6_string(), a networkx graph or a pair (n, edges)"),

@@ -1,0 +1,242 @@
+"""The census's answers as Python values: Result, the answer for one graph
+in the caller's labels, and read_csv(), the rows of a census CSV as typed
+records (the same records record() makes of a Result)."""
+
+import csv
+from dataclasses import dataclass, replace
+
+from . import digraph6
+from .formats import OutputError, format_word, parse_orientation_field, parse_word
+from .graph import GraphError
+from .rows import CENSUS_FIELDS, PROGRAM_FIELDS
+
+try:
+    import networkx
+except ImportError:        # networkx is optional: orientations are then arcs
+    networkx = None
+
+
+@dataclass(frozen=True)
+class Result:
+    """The answer for one graph, in the graph's own vertex labels.
+
+    The census numbers the vertices 1..n; ``labels[k - 1]`` is the caller's
+    name of vertex k (a networkx graph's nodes in the order of ``G.nodes()``;
+    ``1, ..., n`` for graph6 strings, ``graph6_string()`` objects and
+    ``(n, edges)`` pairs).  ``graph6``, ``n`` and ``edges`` describe the
+    graph as the census read it, in those numbers; the answer (``word``,
+    ``arcs``, ``orientation``, ``witness``) is in labels.
+
+    A Result is frozen and hashable: every field is a tuple, a frozenset or
+    a number.  The orientation is a property built on each access (a
+    ``networkx.DiGraph`` is mutable and cannot be hashed), so it takes no
+    part in equality or hashing; ``arcs`` holds the same arcs.
+
+    Attributes
+    ----------
+    graph6 : str
+        The graph6 text the census answered (vertex k is ``labels[k - 1]``).
+    n : int
+        Number of vertices.
+    edges : tuple of (int, int)
+        The edges ``(i, j)``, ``i < j``, in the census's numbers 1..n, sorted.
+    semi_transitive : bool
+        True when the graph has a semi-transitive orientation, that is, when
+        it is word-representable.
+    representation_number : int or None
+        The least K such that a K-uniform word represents the graph; None
+        when it is not word-representable (or when only an orientation is
+        known).
+    word : tuple of labels or None
+        A word of ``representation_number`` copies of each vertex in which
+        two vertices alternate exactly when they are adjacent.
+    arcs : tuple of (label, label) or None
+        The semi-transitive orientation: ``(u, v)`` is the arc u -> v.
+    witness : frozenset of labels or None
+        The vertices of an induced subgraph that is minimal
+        non-word-representable; None when the graph is word-representable.
+    labels : tuple
+        ``labels[k - 1]`` names vertex k.
+
+    Examples
+    --------
+    >>> import networkx as nx, wordrep
+    >>> r = wordrep.analyse(nx.path_graph(["a", "b", "c"]))
+    >>> r.semi_transitive, r.representation_number, sorted(r.orientation.edges())
+    (True, 2, [('a', 'b'), ('c', 'b')])
+    >>> r == wordrep.analyse(nx.path_graph(["a", "b", "c"])), len({r})
+    (True, 1)
+    >>> r.numbered().arcs
+    ((1, 2), (3, 2))
+    """
+
+    graph6: str
+    n: int
+    edges: tuple
+    semi_transitive: bool
+    representation_number: object
+    word: object
+    arcs: object
+    witness: object
+    labels: tuple
+
+    @property
+    def orientation(self):
+        """The semi-transitive orientation, None when there is none: a
+        ``networkx.DiGraph`` on all the graph's vertices (a new one on each
+        access) when networkx can be imported, else ``arcs``.
+
+        Examples
+        --------
+        >>> import networkx as nx, wordrep
+        >>> D = wordrep.analyse(nx.petersen_graph()).orientation
+        >>> type(D).__name__, D.number_of_nodes(), D.number_of_edges(), nx.is_directed_acyclic_graph(D)
+        ('DiGraph', 10, 15, True)
+        """
+        if self.arcs is None or networkx is None:
+            return self.arcs
+        d = networkx.DiGraph()
+        d.add_nodes_from(self.labels)
+        d.add_edges_from(self.arcs)
+        return d
+
+    def numbered(self):
+        """The same Result with the census's numbers 1..n as labels."""
+        n, inverse = self.n, {label: k for k, label in enumerate(self.labels, 1)}
+        if self.labels == tuple(range(1, n + 1)):
+            return self
+        return replace(self, labels=tuple(range(1, n + 1)),
+                       word=_mapped(self.word, inverse.__getitem__),
+                       arcs=_mapped(self.arcs, lambda a: (inverse[a[0]], inverse[a[1]])),
+                       witness=_mapped(self.witness, inverse.__getitem__, frozenset))
+
+    def relabelled(self, labels):
+        """The same Result with vertex k named labels[k - 1] (self in 1..n)."""
+        labels = tuple(labels)
+        if len(labels) != self.n:
+            raise ValueError("%d labels for %d vertices" % (len(labels), self.n))
+        name = labels.__getitem__
+        base = self.numbered()
+        return replace(base, labels=labels,
+                       word=_mapped(base.word, lambda v: name(v - 1)),
+                       arcs=_mapped(base.arcs, lambda a: (name(a[0] - 1), name(a[1] - 1))),
+                       witness=_mapped(base.witness, lambda v: name(v - 1), frozenset))
+
+
+def _mapped(values, f, kind=tuple):
+    return None if values is None else kind(f(v) for v in values)
+
+
+def numbered_result(graph6, n, edges, semi_transitive, representation_number=None, word=None,
+                    arcs=None, witness=None):
+    """A Result in the census's numbers (labels 1..n) from lists or tuples."""
+    return Result(graph6=graph6, n=n, edges=tuple(tuple(e) for e in edges),
+                  semi_transitive=semi_transitive, representation_number=representation_number,
+                  word=_mapped(word, int), arcs=_mapped(arcs, tuple),
+                  witness=_mapped(witness, int, frozenset), labels=tuple(range(1, n + 1)))
+
+
+def record(result):
+    """The record of a Result in the census's numbers, as read_csv gives a
+    row: a dict by the CSV's field names, ``word`` in the census's notation
+    (letters from 10 on as "(10)"), ``orientation`` a tuple of arcs,
+    ``witness`` a sorted tuple; None where a field does not apply."""
+    r = result.numbered()
+    return {"graph6": r.graph6, "vertices": r.n, "edges": len(r.edges),
+            "semi_transitive": r.semi_transitive,
+            "representation_number": r.representation_number,
+            "word": None if r.word is None else format_word(r.word),
+            "orientation": r.arcs,
+            "witness": None if r.witness is None else tuple(sorted(r.witness))}
+
+
+def orientation_arcs(field):
+    """The arcs of an orientation field: "1>2 3>2", or digraph6 ("&B_?")."""
+    if field.startswith("&"):
+        try:
+            return digraph6.decode(field)[1]
+        except GraphError as e:
+            raise OutputError(str(e)) from None
+    return parse_orientation_field(field)
+
+
+def _int(text):
+    if not text.isdigit():
+        raise OutputError("%r is not a number" % text)
+    return int(text)
+
+
+def _bool(text):
+    if text not in ("yes", "no"):
+        raise OutputError("%r is neither yes nor no" % text)
+    return text == "yes"
+
+
+_TYPES = {"vertices": _int, "edges": _int, "semi_transitive": _bool,
+          "representation_number": _int, "word": lambda t: format_word(parse_word(t)),
+          "orientation": lambda t: tuple(orientation_arcs(t)),
+          "witness": lambda t: tuple(_int(v) for v in t.split(" "))}
+
+
+def read_csv(path):
+    """Read a CSV of ``wordrep-census`` or ``wordrep-batch`` as typed records.
+
+    Parameters
+    ----------
+    path : str or path-like
+        The CSV file (the header names the columns; the ``witness`` column
+        may be missing, as in the programs' CSV).
+
+    Returns
+    -------
+    iterator of dict
+        One dict per row, by field name: ``graph6`` (str), ``vertices`` and
+        ``edges`` (int), ``semi_transitive`` (bool), ``representation_number``
+        (int), ``word`` (str, letters from 10 on as "(10)"), ``orientation``
+        (tuple of arcs ``(i, j)`` for i -> j, from either orientation
+        format), ``witness`` (tuple of int); None for an empty field.  A
+        field holding a failure ("failed: ...") is kept as that text.
+
+    Raises
+    ------
+    OSError
+        When the file cannot be read.
+    wordrep.formats.OutputError
+        "PATH:LINE: ..." for a header or a field that is not the census's.
+
+    Examples
+    --------
+    >>> import os, tempfile, wordrep
+    >>> path = os.path.join(tempfile.mkdtemp(), "c.csv")
+    >>> with open(path, "w") as f:
+    ...     _ = f.write("graph6,vertices,edges,semi_transitive,representation_number,"
+    ...                 "word,orientation,witness\\n"
+    ...                 "Bw,3,3,yes,2,132132,1>2 1>3 3>2,\\n"
+    ...                 "Bx,3,,failed: graph6 padding bits are not zero,,,,\\n")
+    >>> for row in wordrep.read_csv(path):
+    ...     print(row["vertices"], row["semi_transitive"], row["word"], row["orientation"])
+    3 True 132132 ((1, 2), (1, 3), (3, 2))
+    3 failed: graph6 padding bits are not zero None None
+    """
+    with open(path, newline="") as f:
+        reader = csv.DictReader(f)
+        if reader.fieldnames not in (CENSUS_FIELDS, PROGRAM_FIELDS):
+            raise OutputError("%s:1: not a census CSV: header %r"
+                              % (path, ",".join(reader.fieldnames or [])))
+        for row in reader:
+            yield _typed(row, "%s:%d" % (path, reader.line_num))
+
+
+def _typed(row, where):
+    out = {"graph6": row["graph6"]}
+    for name, value in row.items():
+        if name == "graph6":
+            continue
+        if value is None or name is None:
+            raise OutputError("%s: the row does not have the header's fields" % where)
+        try:
+            out[name] = (None if value == "" else value if value.startswith("failed")
+                         else _TYPES[name](value))
+        except OutputError as e:
+            raise OutputError("%s: %s: %s" % (where, name, e)) from None
+    return out
