@@ -194,7 +194,8 @@ def read_csv(path):
         ``edges`` (int), ``semi_transitive`` (bool), ``representation_number``
         (int), ``word`` (str, letters from 10 on as "(10)"), ``orientation``
         (tuple of arcs ``(i, j)`` for i -> j, from either orientation
-        format), ``witness`` (tuple of int); None for an empty field.  A
+        format; empty for a semi-transitive graph without edges),
+        ``witness`` (tuple of int); None for an empty field.  A
         field holding a failure ("failed: ...") is kept as that text.
 
     Raises
@@ -207,13 +208,15 @@ def read_csv(path):
     Examples
     --------
     >>> import os, tempfile, wordrep
-    >>> path = os.path.join(tempfile.mkdtemp(), "c.csv")
-    >>> with open(path, "w") as f:
-    ...     _ = f.write("graph6,vertices,edges,semi_transitive,representation_number,"
-    ...                 "word,orientation,witness\\n"
-    ...                 "Bw,3,3,yes,2,132132,1>2 1>3 3>2,\\n"
-    ...                 "Bx,3,,failed: graph6 padding bits are not zero,,,,\\n")
-    >>> for row in wordrep.read_csv(path):
+    >>> with tempfile.TemporaryDirectory() as folder:
+    ...     path = os.path.join(folder, "c.csv")
+    ...     with open(path, "w") as f:
+    ...         _ = f.write("graph6,vertices,edges,semi_transitive,representation_number,"
+    ...                     "word,orientation,witness\\n"
+    ...                     "Bw,3,3,yes,2,132132,1>2 1>3 3>2,\\n"
+    ...                     "Bx,3,,failed: graph6 padding bits are not zero,,,,\\n")
+    ...     rows = list(wordrep.read_csv(path))
+    >>> for row in rows:
     ...     print(row["vertices"], row["semi_transitive"], row["word"], row["orientation"])
     3 True 132132 ((1, 2), (1, 3), (3, 2))
     3 failed: graph6 padding bits are not zero None None
@@ -239,4 +242,6 @@ def _typed(row, where):
                          else _TYPES[name](value))
         except OutputError as e:
             raise OutputError("%s: %s: %s" % (where, name, e)) from None
+    if out.get("semi_transitive") is True and out.get("orientation") is None:
+        out["orientation"] = ()         # a graph without edges
     return out
