@@ -92,8 +92,8 @@ def main(argv=None):
                          "build/bin of the checkout)")
     args = ap.parse_args(argv)
     try:
-        return answer(_lines(args.graphs, sys.stdin.buffer), sys.stdout, sys.stderr, args.jobs, args.census,
-                      args.shortcut_length)
+        return answer(_lines(args.graphs, sys.stdin.buffer), sys.stdout, sys.stderr,
+                      args.jobs, args.census, args.shortcut_length)
     except ValueError as e:
         ap.error(str(e))
     except CensusError as e:
