@@ -226,6 +226,9 @@ class Labels(unittest.TestCase):
         self.assertEqual(hash(r), hash(again))
         self.assertEqual(len({r, again, r.numbered()}), 2)   # labels 0..9, then 1..10
         self.assertEqual(r.numbered().relabelled(range(10)), r)
+        for labels in ("abcdefghi", "abcdefghia"):            # too few; not distinct
+            with self.assertRaises(ValueError):
+                r.relabelled(labels)
         with self.assertRaises(dataclasses.FrozenInstanceError):
             r.word = ()
         self.assertIsNot(r.orientation, r.orientation)          # each a new DiGraph

@@ -103,7 +103,15 @@ class Result:
         return d
 
     def numbered(self):
-        """The same Result with the census's numbers 1..n as labels."""
+        """The same Result with the census's numbers 1..n as labels.
+
+        Examples
+        --------
+        >>> import wordrep
+        >>> r = wordrep.analyse("Bw").relabelled("xyz")
+        >>> r.word, r.numbered().word
+        (('x', 'z', 'y', 'x', 'z', 'y'), (1, 3, 2, 1, 3, 2))
+        """
         n, inverse = self.n, {label: k for k, label in enumerate(self.labels, 1)}
         if self.labels == tuple(range(1, n + 1)):
             return self
@@ -113,10 +121,11 @@ class Result:
                        witness=_mapped(self.witness, inverse.__getitem__, frozenset))
 
     def relabelled(self, labels):
-        """The same Result with vertex k named labels[k - 1] (self in 1..n)."""
+        """The same Result with vertex k named labels[k - 1], n distinct labels."""
         labels = tuple(labels)
-        if len(labels) != self.n:
-            raise ValueError("%d labels for %d vertices" % (len(labels), self.n))
+        if len(labels) != self.n or len(set(labels)) != self.n:
+            raise ValueError("%d vertices need %d distinct labels, not %r"
+                             % (self.n, self.n, labels))
         name = labels.__getitem__
         base = self.numbered()
         return replace(base, labels=labels,
@@ -142,7 +151,15 @@ def record(result):
     """The record of a Result in the census's numbers, as read_csv gives a
     row: a dict by the CSV's field names, ``word`` in the census's notation
     (letters from 10 on as "(10)"), ``orientation`` a tuple of arcs,
-    ``witness`` a sorted tuple; None where a field does not apply."""
+    ``witness`` a sorted tuple; None where a field does not apply.
+
+    Examples
+    --------
+    >>> import wordrep
+    >>> rec = wordrep.record(wordrep.analyse("E|fG"))      # the wheel W5
+    >>> rec["vertices"], rec["semi_transitive"], rec["word"], rec["witness"]
+    (6, False, None, (1, 2, 3, 4, 5, 6))
+    """
     r = result.numbered()
     return {"graph6": r.graph6, "vertices": r.n, "edges": len(r.edges),
             "semi_transitive": r.semi_transitive,
