@@ -30,12 +30,15 @@ def census_csv(graphs, *options):
 
 
 def json_of_row(row):
-    """The JSON object of a census CSV row, read field by field."""
-    yes = row["semi_transitive"] == "yes"
+    """The JSON object of a census CSV row, read field by field (the answer
+    in semi_transitive_K, without a word, for K-semi-transitive orientations)."""
+    column = next(f for f in row if f.startswith("semi_transitive"))
+    yes = row[column] == "yes"
+    word = yes and row["word"] != ""
     return {"graph6": row["graph6"], "vertices": int(row["vertices"]),
-            "edges": int(row["edges"]), "semi_transitive": yes,
-            "representation_number": int(row["representation_number"]) if yes else None,
-            "word": row["word"] if yes else None,
+            "edges": int(row["edges"]), column: yes,
+            "representation_number": int(row["representation_number"]) if word else None,
+            "word": row["word"] if word else None,
             "orientation": [[int(v) for v in arc.split(">")]
                             for arc in row["orientation"].split()] if yes else None,
             "witness": None if yes else [int(v) for v in row["witness"].split()]}
@@ -121,9 +124,25 @@ class ReadCsv(unittest.TestCase):
                                     "semi_transitive": True, "representation_number": 2,
                                     "word": "132132", "orientation": ((1, 2), (1, 3), (3, 2))}])
 
+    def test_a_census_of_k_semi_transitive_orientations(self):
+        _, records = self.read(HEADER.replace("semi_transitive", "semi_transitive_4")
+                               + "Bw,3,3,yes,,,1>3 2>1 2>3,\n@,1,0,yes,,,,\n"
+                               + "E|fG,6,10,no,,,,1 2 3 4 5 6\n")
+        common = {"representation_number": None, "word": None}
+        self.assertEqual(records, [
+            dict(graph6="Bw", vertices=3, edges=3, semi_transitive_4=True, **common,
+                 orientation=((1, 3), (2, 1), (2, 3)), witness=None),
+            dict(graph6="@", vertices=1, edges=0, semi_transitive_4=True, **common,
+                 orientation=(), witness=None),
+            dict(graph6="E|fG", vertices=6, edges=10, semi_transitive_4=False, **common,
+                 orientation=None, witness=(1, 2, 3, 4, 5, 6))])
+
     BAD = [
         ("graph6,vertices\nBw,3\n", "1: not a census CSV: header 'graph6,vertices'"),
         ("", "1: not a census CSV: header ''"),
+        (HEADER.replace("semi_transitive", "semi_transitive_x") + "Bw,3,3,yes,,,,\n",
+         "1: not a census CSV: header '%s'"
+         % HEADER.replace("semi_transitive", "semi_transitive_x").strip()),
         (HEADER + "Bw,3,3,yes,2,132132,1>2 1>3 3>2,\nBg,x,2,yes,2,132312,1>2 3>2,\n",
          "3: vertices: 'x' is not a number"),
         (HEADER + "Bw,3,3,maybe,2,132132,1>2 1>3 3>2,\n",
@@ -179,6 +198,16 @@ class Module(unittest.TestCase):
                 status, out, err = run_module(args, stdin.encode(), self.ENV)
                 self.assertEqual((status, err), (0, ""))
                 self.assertEqual(objects(out), want)
+
+    def test_shortcut_length_is_passed_on(self):
+        p = subprocess.run([CENSUS, "--help"], capture_output=True, text=True)
+        if "--shortcut-length" not in p.stdout + p.stderr:
+            self.skipTest("wordrep-census has no --shortcut-length")
+        graphs = geng("-c", 6)
+        rows = csv.DictReader(io.StringIO(census_csv(graphs, "--shortcut-length", "4")))
+        status, out, err = run_module(["--shortcut-length", "4"] + graphs, env=self.ENV)
+        self.assertEqual((status, err), (0, ""))
+        self.assertEqual(objects(out), [json_of_row(r) for r in rows])
 
     def test_exit_statuses(self):
         bw = json_of_row(next(csv.DictReader(io.StringIO(census_csv(["Bw"])))))

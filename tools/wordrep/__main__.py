@@ -13,7 +13,9 @@ and writes one JSON object per graph, in order:
 numbers as numbers, the word as a string in the census's notation (letters
 from 10 on as "(10)"), the orientation as arcs [i, j] for i -> j, the witness
 (a minimal non-word-representable induced subgraph) as its vertices; null
-where a field does not apply.  A graph that cannot be answered gets
+where a field does not apply.  With --shortcut-length K the census answers
+for K-semi-transitive orientations: "semi_transitive" is then
+"semi_transitive_K", and there is no word.  A graph that cannot be answered gets
 {"graph6": TEXT, "error": REASON} and a line on standard error.
 
 Exit status: 0 every graph answered; 1 some graphs got an error object;
@@ -27,7 +29,7 @@ import json
 import sys
 
 from .graph import graph6_text
-from .interface import CensusError, _check_options, _arguments, _Stream, find_program
+from .interface import CensusError, _check_options, _Stream, find_program
 from .records import record
 
 PROG = "python3 -m wordrep"
@@ -52,7 +54,7 @@ def _shown(text):
 def answer(texts, out, err, jobs=1, program=None, shortcut_length=None):
     """Write the JSON line of every graph6 text; returns the exit status."""
     _check_options(jobs, shortcut_length)
-    stream = _Stream(find_program(program), jobs, _arguments(shortcut_length), keep_going=True)
+    stream = _Stream(find_program(program), jobs, shortcut_length, keep_going=True)
     sent = collections.deque()
 
     def remembered():

@@ -28,7 +28,8 @@ import threading
 
 from .formats import OutputError, parse_word
 from .graph import GraphError, from_graph6, graph6_order, normalise, to_graph6
-from .records import Result, numbered_result, orientation_arcs
+from .records import (SEMI_TRANSITIVE, Result, numbered_result, orientation_arcs,
+                      semi_transitive_field)
 from .rows import CENSUS_FIELDS, row_failed
 
 PROGRAM = "wordrep-census"
@@ -167,21 +168,29 @@ def census_graph6(n, edges):
 
 # ------------------------------------------------------------ answers out
 
-def make_result(row, n, edges, labels):
+def make_result(row, n, edges, labels, shortcut_length=None):
     """The Result of a census row for the graph (n, edges), in labels
-    (None: 1..n); ValueError for a row that is no answer."""
+    (None: 1..n); ValueError for a row that is no answer.  A row of
+    shortcut_length=K has its answer in semi_transitive_K, and no word."""
+    column = semi_transitive_field(shortcut_length)
+    if column != SEMI_TRANSITIVE and column in row:
+        row = dict(row, semi_transitive=row[column])
+        del row[column]
     if row_failed(row):
         raise ValueError(next(row[f] for f in CENSUS_FIELDS if row[f].startswith("failed")))
     yes = row["semi_transitive"] == "yes"
     if not yes and row["semi_transitive"] != "no":
-        raise ValueError("semi_transitive is %r" % row["semi_transitive"])
+        raise ValueError("%s is %r" % (column, row["semi_transitive"]))
     if yes:
-        result = numbered_result(row["graph6"], n, edges, True,
-                                 int(row["representation_number"]), parse_word(row["word"]),
-                                 orientation_arcs(row["orientation"]))
+        k, word = row["representation_number"], row["word"]
+        result = numbered_result(row["graph6"], n, edges, True, int(k) if k else None,
+                                 parse_word(word) if word else None,
+                                 orientation_arcs(row["orientation"]),
+                                 shortcut_length=shortcut_length)
     else:
         result = numbered_result(row["graph6"], n, edges, False,
-                                 witness=[int(t) for t in row["witness"].split()])
+                                 witness=[int(t) for t in row["witness"].split()],
+                                 shortcut_length=shortcut_length)
     return result if labels is None else result.relabelled(labels)
 
 
@@ -247,7 +256,7 @@ def census(graphs, jobs=1, program=None, shortcut_length=None):
     if isinstance(graphs, (str, bytes)) or hasattr(graphs, "nodes"):
         raise TypeError("census() takes an iterable of graphs; for one graph, analyse()")
     _check_options(jobs, shortcut_length)
-    return _Stream(find_program(program), jobs, _arguments(shortcut_length)).results(graphs)
+    return _Stream(find_program(program), jobs, shortcut_length).results(graphs)
 
 
 def analyse(graph, program=None, shortcut_length=None):
@@ -309,10 +318,13 @@ class _Stream:
     cannot be answered is yielded as its CensusError and the others go on
     (a census that dies still ends the stream)."""
 
-    def __init__(self, program, jobs, arguments, keep_going=False):
+    def __init__(self, program, jobs, shortcut_length=None, keep_going=False):
         self.program = program
         self.jobs = jobs
-        self.arguments = arguments
+        self.shortcut_length = shortcut_length
+        self.arguments = _arguments(shortcut_length)
+        self.fields = list(CENSUS_FIELDS)
+        self.fields[CENSUS_FIELDS.index(SEMI_TRANSITIVE)] = semi_transitive_field(shortcut_length)
         self.keep_going = keep_going
         self.procs = []
         self.items = queue.Queue()      # what was sent, in input order
@@ -330,15 +342,18 @@ class _Stream:
                 raise CensusError(None, "cannot run %s: %s" % (self.program, e))
             p.errfile = err
             p.answered = 0
+            p.header = None
             self.procs.append(p)
         for k, p in enumerate(self.procs):
-            threading.Thread(target=self.read, args=(p, self.rows[k]), daemon=True).start()
+            threading.Thread(target=self.read, args=(p, self.rows[k], self.fields),
+                             daemon=True).start()
 
     @staticmethod
-    def read(proc, rows):
+    def read(proc, rows, fields):
         try:
             reader = csv.DictReader(proc.stdout)
-            if reader.fieldnames == CENSUS_FIELDS:
+            proc.header = reader.fieldnames
+            if reader.fieldnames == fields:
                 for row in reader:
                     rows.put(row)
         except (OSError, ValueError):
@@ -385,6 +400,9 @@ class _Stream:
         if status == EXIT_USAGE and p.answered == 0:
             return CensusError(None, "%s refused its command line %s: %s"
                                % (PROGRAM, " ".join(self.arguments), said))
+        if p.header is not None and p.header != self.fields:
+            return CensusError(None, "%s wrote the CSV header %r, not %r"
+                               % (PROGRAM, ",".join(p.header), ",".join(self.fields)))
         return CensusError(name, "the census ended without answering (exit status %d%s)"
                            % (status, ": " + said if said else ""))
 
@@ -410,7 +428,7 @@ class _Stream:
                 if row["graph6"] != g6:
                     raise CensusError(name, "the census answered for %r instead" % row["graph6"])
                 try:
-                    result = make_result(row, n, edges, labels)
+                    result = make_result(row, n, edges, labels, self.shortcut_length)
                 except (ValueError, OutputError) as e:
                     if not self.keep_going:
                         raise CensusError(name, str(e)) from None

@@ -3,6 +3,7 @@ in the caller's labels, and read_csv(), the rows of a census CSV as typed
 records (the same records record() makes of a Result)."""
 
 import csv
+import re
 from dataclasses import dataclass, replace
 
 from . import digraph6
@@ -57,6 +58,11 @@ class Result:
         non-word-representable; None when the graph is word-representable.
     labels : tuple
         ``labels[k - 1]`` names vertex k.
+    shortcut_length : int or None
+        K when the census was asked about K-semi-transitive orientations
+        (``shortcut_length=K``: only shortcuts of length K or less count);
+        then ``semi_transitive`` says whether the graph has one, ``witness``
+        is a minimal induced subgraph that has none, and there is no word.
 
     Examples
     --------
@@ -79,6 +85,7 @@ class Result:
     arcs: object
     witness: object
     labels: tuple
+    shortcut_length: object = None
 
     @property
     def orientation(self):
@@ -139,19 +146,44 @@ def _mapped(values, f, kind=tuple):
 
 
 def numbered_result(graph6, n, edges, semi_transitive, representation_number=None, word=None,
-                    arcs=None, witness=None):
+                    arcs=None, witness=None, shortcut_length=None):
     """A Result in the census's numbers (labels 1..n) from lists or tuples."""
     return Result(graph6=graph6, n=n, edges=tuple(tuple(e) for e in edges),
                   semi_transitive=semi_transitive, representation_number=representation_number,
                   word=_mapped(word, int), arcs=_mapped(arcs, tuple),
-                  witness=_mapped(witness, int, frozenset), labels=tuple(range(1, n + 1)))
+                  witness=_mapped(witness, int, frozenset), labels=tuple(range(1, n + 1)),
+                  shortcut_length=shortcut_length)
+
+
+SEMI_TRANSITIVE = "semi_transitive"
+_BOUNDED = re.compile(r"semi_transitive_([1-9][0-9]*)")
+
+
+def semi_transitive_field(shortcut_length=None):
+    """The name of the semi_transitive column: "semi_transitive_K" when the
+    census answers for K-semi-transitive orientations."""
+    return SEMI_TRANSITIVE if shortcut_length is None else "%s_%d" % (SEMI_TRANSITIVE,
+                                                                      shortcut_length)
+
+
+def csv_columns(fieldnames):
+    """(True, K or None) for the header of a census or programs CSV, its
+    semi_transitive column possibly "semi_transitive_K"; (False, None) else."""
+    fields = list(fieldnames or [])
+    m = _BOUNDED.fullmatch(fields[3]) if len(fields) > 3 else None
+    k = int(m.group(1)) if m else None
+    if m:
+        fields[3] = SEMI_TRANSITIVE
+    return fields in (CENSUS_FIELDS, PROGRAM_FIELDS), k
 
 
 def record(result):
     """The record of a Result in the census's numbers, as read_csv gives a
     row: a dict by the CSV's field names, ``word`` in the census's notation
     (letters from 10 on as "(10)"), ``orientation`` a tuple of arcs,
-    ``witness`` a sorted tuple; None where a field does not apply.
+    ``witness`` a sorted tuple; None where a field does not apply.  The key
+    ``semi_transitive`` is ``semi_transitive_K`` for a Result of
+    ``shortcut_length=K``, as in the census's CSV.
 
     Examples
     --------
@@ -162,7 +194,7 @@ def record(result):
     """
     r = result.numbered()
     return {"graph6": r.graph6, "vertices": r.n, "edges": len(r.edges),
-            "semi_transitive": r.semi_transitive,
+            semi_transitive_field(r.shortcut_length): r.semi_transitive,
             "representation_number": r.representation_number,
             "word": None if r.word is None else format_word(r.word),
             "orientation": r.arcs,
@@ -204,7 +236,8 @@ def read_csv(path):
     ----------
     path : str or path-like
         The CSV file (the header names the columns; the ``witness`` column
-        may be missing, as in the programs' CSV).
+        may be missing, as in the programs' CSV; ``semi_transitive`` is
+        ``semi_transitive_K`` in a census of K-semi-transitive orientations).
 
     Returns
     -------
@@ -242,7 +275,7 @@ def read_csv(path):
     """
     with open(path, newline="") as f:
         reader = csv.DictReader(f)
-        if reader.fieldnames not in (CENSUS_FIELDS, PROGRAM_FIELDS):
+        if not csv_columns(reader.fieldnames)[0]:
             raise OutputError("%s:1: not a census CSV: header %r"
                               % (path, ",".join(reader.fieldnames or [])))
         for row in reader:
@@ -251,16 +284,20 @@ def read_csv(path):
 
 def _typed(row, where):
     out = {"graph6": row["graph6"]}
+    yes = False
     for name, value in row.items():
         if name == "graph6":
             continue
         if value is None or name is None:
             raise OutputError("%s: the row does not have the header's fields" % where)
+        kind = SEMI_TRANSITIVE if _BOUNDED.fullmatch(name) else name
         try:
             out[name] = (None if value == "" else value if value.startswith("failed")
-                         else _TYPES[name](value))
+                         else _TYPES[kind](value))
         except OutputError as e:
             raise OutputError("%s: %s: %s" % (where, name, e)) from None
-    if out.get("semi_transitive") is True and out.get("orientation") is None:
+        if kind == SEMI_TRANSITIVE:
+            yes = out[name] is True
+    if yes and out.get("orientation") is None:
         out["orientation"] = ()         # a graph without edges
     return out
