@@ -260,6 +260,19 @@ class Module(unittest.TestCase):
                 self.assertEqual((status, out), (2, ""))
                 self.assertTrue(err.startswith("usage: python3 -m wordrep "), err)
 
+    def test_a_reader_that_stops_ends_the_run_quietly(self):
+        graphs = "\n".join(geng(7)) + "\n"         # 1044 lines: more than a pipe holds
+        p = subprocess.Popen([sys.executable, "-m", "wordrep"], stdin=subprocess.PIPE,
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                             env=dict(os.environ, PYTHONPATH=TOOLS, **self.ENV))
+        p.stdin.write(graphs.encode())
+        p.stdin.close()
+        first = json.loads(p.stdout.readline())
+        p.stdout.close()
+        err = p.stderr.read()
+        p.stderr.close()
+        self.assertEqual((p.wait(), err, first["graph6"]), (3, b"", geng(7)[0]))
+
     def test_an_unwritable_output_is_reported(self):
         with open("/dev/full", "wb") as full:
             status, _, err = run_module(["Bw"], env=self.ENV, stdout=full)

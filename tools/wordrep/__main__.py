@@ -21,11 +21,13 @@ for K-semi-transitive orientations: "semi_transitive" is then
 Exit status: 0 every graph answered; 1 some graphs got an error object;
 2 bad usage, or the census program missing or refusing the options; 3 the
 run stopped before every graph had its line (the census ended without
-answering, or standard output could not be written)."""
+answering, or standard output could not be written or was closed); 130
+interrupted."""
 
 import argparse
 import collections
 import json
+import os
 import sys
 
 from .graph import graph6_text
@@ -101,9 +103,14 @@ def main(argv=None):
     except CensusError as e:
         print("wordrep: %s" % e, file=sys.stderr)
         return 2 if e.graph is None else 3
+    except BrokenPipeError:        # the reader stopped reading: nothing to say
+        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
+        return 3
     except OSError as e:
         print("wordrep: cannot write standard output: %s" % (e.strerror or e), file=sys.stderr)
         return 3
+    except KeyboardInterrupt:
+        return 130
 
 
 if __name__ == "__main__":
