@@ -123,7 +123,8 @@ def _from_pair(graph):
         if isinstance(e, (str, bytes)) or not hasattr(e, "__len__") or len(e) != 2:
             raise GraphError("edge %r is not a pair of vertices" % (e,))
         a, b = e
-        edges.append((_integer(a, "edge %r: vertex" % (e,)), _integer(b, "edge %r: vertex" % (e,))))
+        what = "edge %r: vertex" % (e,)
+        edges.append((_integer(a, what), _integer(b, what)))
     return normalise(n, edges)
 
 
@@ -247,10 +248,10 @@ def census(graphs, jobs=1, program=None, shortcut_length=None):
     [2, 2, 3, None]
     >>> try:
     ...     for r in wordrep.census(["Bw", (3, [(1.5, 2)])]):
-    ...         print(r.graph6, r.word)
+    ...         print(r.graph6, r.representation_number)
     ... except wordrep.CensusError as e:
     ...     print(e.graph, "|", e.reason)
-    Bw (1, 3, 2, 1, 3, 2)
+    Bw 2
     graph 2 ((3, [(1.5, 2)])) | edge (1.5, 2): vertex 1.5 is not an integer
     """
     if isinstance(graphs, (str, bytes)) or hasattr(graphs, "nodes"):
