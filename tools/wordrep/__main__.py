@@ -13,12 +13,14 @@ and writes one JSON object per graph, in order:
 numbers as numbers, the word as a string in the census's notation (letters
 from 10 on as "(10)"), the orientation as arcs [i, j] for i -> j, the witness
 (a minimal non-word-representable induced subgraph) as its vertices; null
-where a field does not apply.  With --shortcut-length K the census answers
-for K-semi-transitive orientations: "semi_transitive" is then
-"semi_transitive_K", and there is no word.  A graph that cannot be answered gets
-{"graph6": TEXT, "error": REASON} and a line on standard error.
+where a field does not apply: the JSON lines of wordrep-census --format
+jsonl.  With --shortcut-length K the census answers for K-semi-transitive
+orientations: "semi_transitive" is then "semi_transitive_K", and there is
+no word.  A graph that cannot be answered gets a row as the census writes
+one, "failed: REASON" in its "semi_transitive" field, and a line on
+standard error.
 
-Exit status: 0 every graph answered; 1 some graphs got an error object;
+Exit status: 0 every graph answered; 1 some graphs got a failure row;
 2 bad usage, or the census program missing or refusing the options; 3 the
 run stopped before every graph had its line (the census ended without
 answering, or standard output could not be written or was closed); 130
@@ -30,9 +32,10 @@ import json
 import os
 import sys
 
-from .graph import graph6_text
+from .graph import GraphError, graph6_order, graph6_text
 from .interface import CensusError, _check_options, _Stream, find_program
-from .records import record
+from .records import record, semi_transitive_field
+from .rows import CENSUS_FIELDS
 
 PROG = "python3 -m wordrep"
 
@@ -53,6 +56,19 @@ def _shown(text):
     return graph6_text(text)
 
 
+def failed_row(text, reason, shortcut_length=None):
+    """The row of a graph that could not be answered, as the census writes one."""
+    try:
+        n = graph6_order(text.decode("ascii", "replace") if isinstance(text, bytes) else text)[0]
+    except GraphError:
+        n = None
+    row = dict.fromkeys(CENSUS_FIELDS)
+    row.update(graph6=_shown(text), vertices=n, semi_transitive=reason if reason.startswith("failed")
+               else "failed: " + reason)
+    column = semi_transitive_field(shortcut_length)
+    return {column if f == "semi_transitive" else f: v for f, v in row.items()}
+
+
 def answer(texts, out, err, jobs=1, program=None, shortcut_length=None):
     """Write the JSON line of every graph6 text; returns the exit status."""
     _check_options(jobs, shortcut_length)
@@ -71,7 +87,7 @@ def answer(texts, out, err, jobs=1, program=None, shortcut_length=None):
             if isinstance(result, CensusError):
                 failed = True
                 print("wordrep: %s" % result, file=err)
-                line = {"graph6": _shown(text), "error": result.reason}
+                line = failed_row(text, result.reason, shortcut_length)
             else:
                 line = record(result)
             out.write(json.dumps(line) + "\n")

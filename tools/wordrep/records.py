@@ -3,6 +3,7 @@ in the caller's labels, and read_csv(), the rows of a census CSV as typed
 records (the same records record() makes of a Result)."""
 
 import csv
+import json
 import re
 from dataclasses import dataclass, replace
 
@@ -230,14 +231,17 @@ _TYPES = {"vertices": _int, "edges": _int, "semi_transitive": _bool,
 
 
 def read_csv(path):
-    """Read a CSV of ``wordrep-census`` or ``wordrep-batch`` as typed records.
+    """Read the rows of ``wordrep-census`` or ``wordrep-batch`` as typed records.
 
     Parameters
     ----------
     path : str or path-like
-        The CSV file (the header names the columns; the ``witness`` column
+        A CSV file (the header names the columns; the ``witness`` column
         may be missing, as in the programs' CSV; ``semi_transitive`` is
-        ``semi_transitive_K`` in a census of K-semi-transitive orientations).
+        ``semi_transitive_K`` in a census of K-semi-transitive orientations),
+        or JSON lines (``--format jsonl``, or ``python3 -m wordrep``): a file
+        whose first character is "{" holds one object per line with the
+        same fields.
 
     Returns
     -------
@@ -274,6 +278,11 @@ def read_csv(path):
     3 failed: graph6 padding bits are not zero None None
     """
     with open(path, newline="") as f:
+        if f.read(1) == "{":
+            f.seek(0)
+            yield from _json_records(f, path)
+            return
+        f.seek(0)
         reader = csv.DictReader(f)
         if not csv_columns(reader.fieldnames)[0]:
             raise OutputError("%s:1: not a census CSV: header %r"
@@ -301,3 +310,38 @@ def _typed(row, where):
     if yes and out.get("orientation") is None:
         out["orientation"] = ()         # a graph without edges
     return out
+
+
+def _json_records(f, path):
+    for lineno, line in enumerate(f, 1):
+        where = "%s:%d" % (path, lineno)
+        try:
+            obj = json.loads(line)
+        except ValueError:
+            obj = None
+        if not isinstance(obj, dict):
+            raise OutputError("%s: not a JSON object: %r" % (where, line[:60]))
+        if not csv_columns(list(obj))[0]:
+            raise OutputError("%s: not a row of the census: fields %r"
+                              % (where, ",".join(obj)))
+        try:
+            row = {name: _field_text(name, v) for name, v in obj.items()}
+        except OutputError as e:
+            raise OutputError("%s: %s" % (where, e)) from None
+        yield _typed(row, where)
+
+
+def _field_text(name, value):
+    """A JSON value as the CSV field holds it: null empty, true/false
+    yes/no, arcs "i>j" and vertices joined by spaces."""
+    if value is None:
+        return ""
+    if isinstance(value, bool):
+        return "yes" if value else "no"
+    if name == "orientation" and isinstance(value, list):
+        if not all(isinstance(a, list) and len(a) == 2 for a in value):
+            raise OutputError("orientation: %r is not a list of arcs" % (value,))
+        return " ".join("%s>%s" % tuple(a) for a in value)
+    if isinstance(value, list):
+        return " ".join(map(str, value))
+    return str(value)
