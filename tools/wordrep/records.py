@@ -1,6 +1,6 @@
 """The census's answers as Python values: Result, the answer for one graph
-in the caller's labels, and read_csv(), the rows of a census CSV as typed
-records (the same records record() makes of a Result)."""
+in the caller's labels, and read_csv(), the rows of a census CSV (or JSON
+lines) as typed records, the same records record() makes of a Result."""
 
 import csv
 import json
@@ -167,15 +167,13 @@ def semi_transitive_field(shortcut_length=None):
                                                                       shortcut_length)
 
 
-def csv_columns(fieldnames):
-    """(True, K or None) for the header of a census or programs CSV, its
-    semi_transitive column possibly "semi_transitive_K"; (False, None) else."""
+def row_fields(fieldnames):
+    """Whether these are the fields of a census or programs row, in order
+    (semi_transitive possibly "semi_transitive_K")."""
     fields = list(fieldnames or [])
-    m = _BOUNDED.fullmatch(fields[3]) if len(fields) > 3 else None
-    k = int(m.group(1)) if m else None
-    if m:
+    if len(fields) > 3 and _BOUNDED.fullmatch(fields[3]):
         fields[3] = SEMI_TRANSITIVE
-    return fields in (CENSUS_FIELDS, PROGRAM_FIELDS), k
+    return fields in (CENSUS_FIELDS, PROGRAM_FIELDS)
 
 
 def record(result):
@@ -284,7 +282,7 @@ def read_csv(path):
             return
         f.seek(0)
         reader = csv.DictReader(f)
-        if not csv_columns(reader.fieldnames)[0]:
+        if not row_fields(reader.fieldnames):
             raise OutputError("%s:1: not a census CSV: header %r"
                               % (path, ",".join(reader.fieldnames or [])))
         for row in reader:
@@ -321,7 +319,7 @@ def _json_records(f, path):
             obj = None
         if not isinstance(obj, dict):
             raise OutputError("%s: not a JSON object: %r" % (where, line[:60]))
-        if not csv_columns(list(obj))[0]:
+        if not row_fields(obj):
             raise OutputError("%s: not a row of the census: fields %r"
                               % (where, ",".join(obj)))
         try:
