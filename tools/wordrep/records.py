@@ -12,11 +12,6 @@ from .formats import OutputError, format_word, parse_orientation_field, parse_wo
 from .graph import GraphError
 from .rows import CENSUS_FIELDS, PROGRAM_FIELDS
 
-try:
-    import networkx
-except ImportError:        # networkx is optional: orientations are then arcs
-    networkx = None
-
 
 @dataclass(frozen=True)
 class Result:
@@ -103,8 +98,12 @@ class Result:
         >>> nx.is_directed_acyclic_graph(D)
         True
         """
-        if self.arcs is None or networkx is None:
+        try:
+            import networkx     # optional, and slow to import: only when asked for
+        except ImportError:
             return self.arcs
+        if self.arcs is None:
+            return None
         d = networkx.DiGraph()
         d.add_nodes_from(self.labels)
         d.add_edges_from(self.arcs)
