@@ -405,6 +405,15 @@ class ShortcutLength(unittest.TestCase):
         self.assertGreater(accepted, 0)
 
 
+class Imports(unittest.TestCase):
+    def test_the_package_does_not_import_networkx(self):
+        # Every tool imports wordrep; networkx comes only with an orientation.
+        p = subprocess.run([sys.executable, "-c", "import sys, wordrep; "
+                            "print(sorted(m for m in sys.modules if m.startswith('networkx')))"],
+                           capture_output=True, text=True, env=dict(os.environ, PYTHONPATH=TOOLS))
+        self.assertEqual((p.returncode, p.stdout, p.stderr), (0, "[]\n", ""))
+
+
 class ProgramErrors(unittest.TestCase):
     def test_missing_program(self):
         with tempfile.TemporaryDirectory() as d:
