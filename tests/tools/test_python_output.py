@@ -303,6 +303,8 @@ class Module(unittest.TestCase):
         self.assertTrue(out.startswith("usage: python3 -m wordrep "), out)
         self.assertIn("--shortcut-length K", out)
         self.assertIn("Exit status: 0 every graph answered", out)
+        self.assertEqual(run_module(["--version"], env=self.ENV),
+                         (0, "python3 -m wordrep %s\n" % wordrep.__version__, ""))
         for args in (["--jobs", "0", "Bw"], ["--shortcut-length", "x"], ["--nonsense"]):
             with self.subTest(args=args):
                 status, out, err = run_module(args, env=self.ENV)

@@ -1,6 +1,7 @@
 """python3 -m wordrep: answer graph6 lines as JSON lines.
 
-usage: python3 -m wordrep [--shortcut-length K] [--jobs N] [--census PATH] [GRAPH6 ...]
+usage: python3 -m wordrep [--shortcut-length K] [--jobs N] [--census PATH] [--version]
+                          [GRAPH6 ...]
 
 Answers each graph6 string given as an argument, or else each line of
 standard input (lines holding no graph are skipped), through wordrep-census,
@@ -32,6 +33,7 @@ import json
 import os
 import sys
 
+from . import __version__
 from .graph import GraphError, graph6_order, graph6_text
 from .interface import CensusError, _check_options, _Stream, find_program
 from .records import record, semi_transitive_field
@@ -63,8 +65,8 @@ def failed_row(text, reason, shortcut_length=None):
     except GraphError:
         n = None
     row = dict.fromkeys(CENSUS_FIELDS)
-    row.update(graph6=_shown(text), vertices=n, semi_transitive=reason if reason.startswith("failed")
-               else "failed: " + reason)
+    failed = reason if reason.startswith("failed") else "failed: " + reason
+    row.update(graph6=_shown(text), vertices=n, semi_transitive=failed)
     column = semi_transitive_field(shortcut_length)
     return {column if f == "semi_transitive" else f: v for f, v in row.items()}
 
@@ -108,14 +110,16 @@ def main(argv=None):
     ap.add_argument("--jobs", type=int, default=1, metavar="N",
                     help="census processes (default 1); the lines stay in input order")
     ap.add_argument("--census", metavar="PATH",
-                    help="the census program (default: $WORDREP_BIN/wordrep-census, then "
-                         "build/bin of the checkout)")
+                    help="the census program (default: found as wordrep.find_program finds it)")
+    ap.add_argument("--version", action="version", version="%(prog)s " + __version__)
     args = ap.parse_args(argv)
+    try:
+        _check_options(args.jobs, args.shortcut_length)
+    except ValueError as e:
+        ap.error(str(e))
     try:
         return answer(_lines(args.graphs, sys.stdin.buffer), sys.stdout, sys.stderr,
                       args.jobs, args.census, args.shortcut_length)
-    except ValueError as e:
-        ap.error(str(e))
     except CensusError as e:
         print("wordrep: %s" % e, file=sys.stderr)
         return 2 if e.graph is None else 3
