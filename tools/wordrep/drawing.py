@@ -50,6 +50,7 @@ def _caption(lines):
 
 
 def caption_lines(result):
+    result = result.numbered()
     if result.semi_transitive and result.word is None:    # an orientation alone
         return ["semi-transitive; representation number not computed"]
     if result.semi_transitive:
@@ -59,17 +60,19 @@ def caption_lines(result):
     return (["not word-representable"
              + ("; minimal: every vertex is in the witness" if whole else ""),
              "witness (minimal non-word-representable induced subgraph):"]
-            + _wrap(["vertices"] + [str(v) for v in result.witness], sep=" "))
+            + _wrap(["vertices"] + [str(v) for v in sorted(result.witness)], sep=" "))
 
 
 def dot_source(result):
-    """The DOT text of a result of wordrep.census() (or make_result)."""
+    """The DOT text of a result of wordrep.census() (or make_result),
+    vertices by the census's numbers."""
+    result = result.numbered()
     n = result.n
     head = ['  graph [label="%s" labelloc=b labeljust=l fontsize=12];' % _caption(
                 caption_lines(result)),
             '  node [shape=circle fontsize=14];']
     if result.semi_transitive:
-        arcs = result.orientation
+        arcs = result.arcs
         if sorted(tuple(sorted(a)) for a in arcs) != sorted(result.edges):
             raise DrawError("the orientation does not orient exactly the graph's edges")
         body = ['  %d [id="v%d"];' % (v, v) for v in range(1, n + 1)]

@@ -1,60 +1,62 @@
-"""The census from Python.
+"""The census from Python: analyse() for one graph, census() for many.
 
-    import wordrep
-    for r in wordrep.census(["Bw", (4, [(1, 2), (2, 3), (3, 4)]), networkx_graph]):
-        print(r.n, r.representation_number, r.word, r.orientation, r.witness)
+    import networkx as nx, wordrep
+    r = wordrep.analyse(nx.petersen_graph())
+    r.representation_number, r.word, r.orientation, r.witness   # in the graph's labels
+    for r in wordrep.census(["Bw", (4, [(1, 2), (2, 3), (3, 4)]), nx.wheel_graph(6)]):
+        print(r.n, r.representation_number, r.arcs, r.witness)
 
-census() takes any iterable of graphs and yields one Result per graph, in
-order, streaming them through the program wordrep-census (one process, or
-`jobs` processes fed round-robin, their rows merged back in order).  A
-graph is a graph6 string, anything with a graph6_string() method (SageMath),
-a networkx graph (vertex k is the k-th node of G.nodes(), recorded in
-Result.labels) or a pair (n, edges) with vertices 1..n.  The census writes
-its rows in blocks, so results come in bursts and all of them once the
-input ends.  Anything that stops a graph from being answered raises
-CensusError naming the graph (its position in the input, counted from 1,
-and its graph6 text or type) and the reason, after the results of the
-graphs before it."""
+census() takes any iterable of graphs and yields one Result (see records)
+per graph, in order, streaming them through the program wordrep-census (one
+process, or `jobs` processes fed round-robin, their rows merged back in
+order).  A graph is a graph6 string, anything with a graph6_string() method
+(SageMath), a networkx graph (any hashable labels; vertex k of the census is
+the k-th node of G.nodes()) or a pair (n, edges) with vertices 1..n, on 1 to
+64 vertices (wordrep-census's limit).  The census writes its rows in
+blocks, so results come in bursts and all of them once the input ends.
+Anything that stops a graph from being answered raises CensusError naming
+the graph (its position in the input, counted from 1, and its graph6 text or
+type) and the reason, after the results of the graphs before it."""
 
 import csv
+import numbers
 import os
 import queue
 import shutil
 import subprocess
 import tempfile
 import threading
-from dataclasses import dataclass
 
-from .formats import OutputError, parse_orientation_field, parse_word
+from .formats import OutputError, parse_word
 from .graph import CENSUS_MAX_VERTICES, GraphError, check_order, from_graph6, graph6_order, normalise, to_graph6
+from .records import (SEMI_TRANSITIVE, Result, numbered_result, orientation_arcs,
+                      semi_transitive_field)
 from .rows import CENSUS_FIELDS, row_failed
 
 PROGRAM = "wordrep-census"
 CHECKOUT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.realpath(__file__))))
+EXIT_USAGE = 2             # wordrep-census's status for a command line it refuses
+
+__all__ = ["CensusError", "Result", "analyse", "census", "find_program", "make_result"]
 
 
 class CensusError(Exception):
-    """A graph could not be answered (graph names it, None when the fault is
-    not one graph's, e.g. a missing census program); reason says why."""
+    """A graph could not be answered.
+
+    Attributes
+    ----------
+    graph : str or None
+        Names the graph: "graph K (TEXT)", K its position in the input from
+        1; None when the fault is not one graph's (a missing census program,
+        a command line the census refuses).
+    reason : str
+        Why, in one line.
+    """
 
     def __init__(self, graph, reason):
         self.graph = graph
         self.reason = reason
         super().__init__(reason if graph is None else "%s: %s" % (graph, reason))
-
-
-@dataclass(frozen=True)
-class Result:
-    graph6: str
-    n: int
-    edges: list                   # (i, j), i < j, vertices 1..n
-    semi_transitive: bool
-    representation_number: int    # None when not word-representable
-    word: list                    # letters 1..n; None when not word-representable
-    orientation: list             # arcs (i, j) for i -> j; None when not semi-transitive
-    witness: list                 # vertices of a minimal non-representable induced
-                                  # subgraph; None when word-representable
-    labels: tuple = None          # a networkx graph's nodes: vertex k is labels[k - 1]
 
 
 def _beside():
@@ -120,19 +122,50 @@ def _name(position, graph):
     return "graph %d (%s)" % (position, text[:60] + ("..." if len(text) > 60 else ""))
 
 
-def _from_networkx(g):
-    if g.is_directed() if hasattr(g, "is_directed") else False:
-        raise GraphError("directed graph; give an undirected one")
-    labels = tuple(g.nodes())
-    index = {v: k + 1 for k, v in enumerate(labels)}
-    n, edges = normalise(len(labels), [(index[a], index[b]) for a, b, *_ in g.edges()])
-    return n, edges, labels
-
+# ------------------------------------------------------------ graphs in
 
 def _check_order(n):
     if n < 1:
         raise GraphError("graph has no vertices")
     check_order(n, CENSUS_MAX_VERTICES)
+
+
+def _integer(x, what):
+    """x as an int; GraphError unless it is an integer (bool, float, str are not)."""
+    if isinstance(x, bool) or not isinstance(x, numbers.Integral):
+        raise GraphError("%s %r is not an integer" % (what, x))
+    return int(x)
+
+
+def _from_networkx(g):
+    if g.is_directed() if hasattr(g, "is_directed") else False:
+        raise GraphError("directed graph; give an undirected one")
+    labels = tuple(g.nodes())
+    _check_order(len(labels))
+    index = {v: k + 1 for k, v in enumerate(labels)}
+    edges = []
+    for a, b, *_ in g.edges():
+        if a == b:
+            raise GraphError("loop at vertex %r: loops are not allowed" % (a,))
+        edges.append((index[a], index[b]))
+    n, edges = normalise(len(labels), edges)
+    return n, edges, labels
+
+
+def _from_pair(graph):
+    """(n, edges) of a pair (n, edges): integers only, every edge a pair."""
+    n = _integer(graph[0], "number of vertices")
+    _check_order(n)
+    if isinstance(graph[1], (str, bytes)) or not hasattr(graph[1], "__iter__"):
+        raise GraphError("edges %r are not an iterable of pairs" % (graph[1],))
+    edges = []
+    for e in graph[1]:
+        if isinstance(e, (str, bytes)) or not hasattr(e, "__len__") or len(e) != 2:
+            raise GraphError("edge %r is not a pair of vertices" % (e,))
+        a, b = e
+        what = "edge %r: vertex" % (e,)
+        edges.append((_integer(a, what), _integer(b, what)))
+    return normalise(n, edges)
 
 
 def _graph6(text):
@@ -141,63 +174,199 @@ def _graph6(text):
 
 
 def as_graph(graph):
-    """(n, edges, labels) of one input graph; GraphError when it is none."""
+    """(n, edges, labels) of one input graph (labels None for vertices
+    1..n); GraphError when it is none or not one the census takes."""
     if isinstance(graph, bytes):
         graph = graph.decode("ascii", "replace")
     if isinstance(graph, str):
-        n, edges = _graph6(graph)
-        labels = None
-    elif hasattr(graph, "graph6_string"):
-        n, edges = _graph6(graph.graph6_string())
-        labels = None
-    elif hasattr(graph, "nodes") and hasattr(graph, "edges"):
-        n, edges, labels = _from_networkx(graph)
-    elif isinstance(graph, (tuple, list)) and len(graph) == 2 and isinstance(graph[0], int):
-        n, edges = normalise(graph[0], [tuple(e) for e in graph[1]])
-        labels = None
-    else:
-        raise GraphError("not a graph: expected a graph6 string, a graph with graph6_string(), "
-                         "a networkx graph or a pair (n, edges)")
-    _check_order(n)
-    return n, edges, labels
+        return _graph6(graph) + (None,)
+    if hasattr(graph, "graph6_string"):
+        return _graph6(graph.graph6_string()) + (None,)
+    if hasattr(graph, "nodes") and hasattr(graph, "edges"):
+        return _from_networkx(graph)
+    if isinstance(graph, (tuple, list)) and len(graph) == 2:
+        return _from_pair(graph) + (None,)
+    raise GraphError("not a graph: expected a graph6 string, a graph with graph6_string(), "
+                     "a networkx graph or a pair (n, edges)")
 
 
-def _ints(field):
-    return [int(t) for t in field.split()]
+def census_graph6(n, edges):
+    """The graph6 text the census is given for (n, edges), n <= 64."""
+    try:
+        return to_graph6(n, edges)
+    except GraphError:
+        if not 62 < n <= CENSUS_MAX_VERTICES:
+            raise
+    # graph.to_graph6 writes the one-byte size code (n <= 62) only: the
+    # "~" and three bytes of 63 and 64 vertices, then the same bits.
+    marked = set(edges)
+    bits = [(i, j) in marked for j in range(2, n + 1) for i in range(1, j)]
+    bits += [False] * (-len(bits) % 6)
+    body = [63 + sum(b << (5 - k) for k, b in enumerate(bits[p:p + 6]))
+            for p in range(0, len(bits), 6)]
+    return "~" + "".join(chr(((n >> s) & 63) + 63) for s in (12, 6, 0)) + "".join(map(chr, body))
 
 
-def make_result(row, n, edges, labels):
-    """The Result of a census row; ValueError for a row that is no answer."""
+# ------------------------------------------------------------ answers out
+
+def make_result(row, n, edges, labels, shortcut_length=None):
+    """The Result of a census row for the graph (n, edges), in labels
+    (None: 1..n); ValueError for a row that is no answer.  A row of
+    shortcut_length=K has its answer in semi_transitive_K, and no word."""
+    column = semi_transitive_field(shortcut_length)
+    if column != SEMI_TRANSITIVE and column in row:
+        row = dict(row, semi_transitive=row[column])
+        del row[column]
     if row_failed(row):
         raise ValueError(next(row[f] for f in CENSUS_FIELDS if row[f].startswith("failed")))
     yes = row["semi_transitive"] == "yes"
     if not yes and row["semi_transitive"] != "no":
-        raise ValueError("semi_transitive is %r" % row["semi_transitive"])
-    word = row["word"]
-    return Result(graph6=row["graph6"], n=n, edges=edges, semi_transitive=yes,
-                  representation_number=int(row["representation_number"]) if yes else None,
-                  word=parse_word(word) if yes else None,
-                  orientation=parse_orientation_field(row["orientation"]) if yes else None,
-                  witness=None if yes else _ints(row["witness"]), labels=labels)
+        raise ValueError("%s is %r" % (column, row["semi_transitive"]))
+    if yes:
+        k, word = row["representation_number"], row["word"]
+        result = numbered_result(row["graph6"], n, edges, True, int(k) if k else None,
+                                 parse_word(word) if word else None,
+                                 orientation_arcs(row["orientation"]),
+                                 shortcut_length=shortcut_length)
+    else:
+        result = numbered_result(row["graph6"], n, edges, False,
+                                 witness=[int(t) for t in row["witness"].split()],
+                                 shortcut_length=shortcut_length)
+    return result if labels is None else result.relabelled(labels)
 
 
-def census(graphs, jobs=1, program=None):
-    """Yield a Result for every graph of the iterable, in order (see the
-    module's description).  The census program is found at once (see
-    find_program), the graphs are read as the results are taken."""
-    if not isinstance(jobs, int) or jobs < 1:
+def _check_options(jobs, shortcut_length):
+    if isinstance(jobs, bool) or not isinstance(jobs, int) or jobs < 1:
         raise ValueError("jobs must be a positive integer, not %r" % (jobs,))
-    return _Stream(find_program(program), jobs).results(graphs)
+    if shortcut_length is not None and (isinstance(shortcut_length, bool)
+                                        or not isinstance(shortcut_length, int)):
+        raise ValueError("shortcut_length must be an integer, not %r" % (shortcut_length,))
+
+
+def _arguments(shortcut_length):
+    extra = [] if shortcut_length is None else ["--shortcut-length", str(shortcut_length)]
+    return ["--no-summary"] + extra
+
+
+def census(graphs, jobs=1, program=None, shortcut_length=None):
+    """Answer every graph of an iterable through ``wordrep-census``.
+
+    Parameters
+    ----------
+    graphs : iterable
+        Graph6 strings (str or bytes), networkx graphs (any hashable node
+        labels), objects with ``graph6_string()`` (SageMath graphs) or pairs
+        ``(n, edges)`` with integer vertices 1..n; 1 to 64 vertices each.
+        Read as the results are taken.
+    jobs : int, optional
+        Census processes fed round-robin (default 1); the results still come
+        in input order.
+    program : str, optional
+        The census program (default: found by find_program, at the call).
+    shortcut_length : int, optional
+        Passed on as ``wordrep-census --shortcut-length K``.
+
+    Yields
+    ------
+    Result
+        One per graph, in order, in the graph's own labels.
+
+    Raises
+    ------
+    CensusError
+        At the first graph that cannot be answered (after the results of
+        the graphs before it), naming it and the reason; at the call when
+        the census program is missing.
+    ValueError
+        At the call, for a bad ``jobs`` or ``shortcut_length``.
+
+    Examples
+    --------
+    >>> import networkx as nx, wordrep
+    >>> graphs = ["Bw", (4, [(1, 2), (2, 3), (3, 4)]), nx.petersen_graph(), nx.wheel_graph(6)]
+    >>> [r.representation_number for r in wordrep.census(graphs, jobs=2)]
+    [2, 2, 3, None]
+    >>> try:
+    ...     for r in wordrep.census(["Bw", (3, [(1.5, 2)])]):
+    ...         print(r.graph6, r.representation_number)
+    ... except wordrep.CensusError as e:
+    ...     print(e.graph, "|", e.reason)
+    Bw 2
+    graph 2 ((3, [(1.5, 2)])) | edge (1.5, 2): vertex 1.5 is not an integer
+    """
+    if isinstance(graphs, (str, bytes)) or hasattr(graphs, "nodes"):
+        raise TypeError("census() takes an iterable of graphs; for one graph, analyse()")
+    _check_options(jobs, shortcut_length)
+    return _Stream(find_program(program), jobs, shortcut_length).results(graphs)
+
+
+def analyse(graph, program=None, shortcut_length=None):
+    """Answer one graph through ``wordrep-census``.
+
+    Parameters
+    ----------
+    graph : graph
+        A networkx graph (any hashable node labels), a graph6 string, an
+        object with ``graph6_string()`` or a pair ``(n, edges)``; 1 to 64
+        vertices.
+    program : str, optional
+        The census program (default: found by find_program).
+    shortcut_length : int, optional
+        Passed on as ``wordrep-census --shortcut-length K``.
+
+    Returns
+    -------
+    Result
+        The answer in the graph's own labels: ``word`` a tuple of labels,
+        ``orientation`` a ``networkx.DiGraph`` (arcs when networkx is
+        missing), ``witness`` a frozenset of labels.
+
+    Raises
+    ------
+    CensusError
+        When the graph cannot be answered, with the reason.
+
+    Examples
+    --------
+    >>> import networkx as nx, wordrep
+    >>> G = nx.petersen_graph()
+    >>> r = wordrep.analyse(G)
+    >>> r.representation_number, sorted(set(r.word)) == sorted(G), len(r.word)
+    (3, True, 30)
+    >>> D = r.orientation
+    >>> sorted(D.nodes) == sorted(G.nodes), all(G.has_edge(u, v) for u, v in D.edges)
+    (True, True)
+    >>> r = wordrep.analyse(nx.relabel_nodes(nx.wheel_graph(6), dict(enumerate("hubcap"))))
+    >>> r.semi_transitive, sorted(r.witness), r.orientation
+    (False, ['a', 'b', 'c', 'h', 'p', 'u'], None)
+    >>> try:
+    ...     wordrep.analyse(nx.complete_graph(65))
+    ... except wordrep.CensusError as e:
+    ...     print(e.reason)
+    graph has 65 vertices; wordrep-census accepts at most 64
+    """
+    results = census([graph], program=program, shortcut_length=shortcut_length)
+    try:
+        return next(results)
+    finally:
+        results.close()
 
 
 class _Stream:
     """Census processes, a thread feeding them the graphs round-robin and
     one thread per process reading its rows, so that no pipe ever blocks
-    whatever order the rows are taken in."""
+    whatever order the rows are taken in.  With keep_going, a graph that
+    cannot be answered is yielded as its CensusError and the others go on
+    (a census that dies still ends the stream)."""
 
-    def __init__(self, program, jobs):
+    def __init__(self, program, jobs, shortcut_length=None, keep_going=False):
         self.program = program
         self.jobs = jobs
+        self.shortcut_length = shortcut_length
+        self.arguments = _arguments(shortcut_length)
+        self.fields = list(CENSUS_FIELDS)
+        self.fields[CENSUS_FIELDS.index(SEMI_TRANSITIVE)] = semi_transitive_field(shortcut_length)
+        self.keep_going = keep_going
         self.procs = []
         self.items = queue.Queue()      # what was sent, in input order
         self.rows = [queue.Queue() for _ in range(jobs)]
@@ -207,21 +376,25 @@ class _Stream:
         for _ in range(self.jobs):
             err = tempfile.TemporaryFile("w+")
             try:
-                p = subprocess.Popen([self.program, "--no-summary"], stdin=subprocess.PIPE,
+                p = subprocess.Popen([self.program] + self.arguments, stdin=subprocess.PIPE,
                                      stdout=subprocess.PIPE, stderr=err, text=True)
             except OSError as e:
                 err.close()
                 raise CensusError(None, "cannot run %s: %s" % (self.program, e))
             p.errfile = err
+            p.answered = 0
+            p.header = None
             self.procs.append(p)
         for k, p in enumerate(self.procs):
-            threading.Thread(target=self.read, args=(p, self.rows[k]), daemon=True).start()
+            threading.Thread(target=self.read, args=(p, self.rows[k], self.fields),
+                             daemon=True).start()
 
     @staticmethod
-    def read(proc, rows):
+    def read(proc, rows, fields):
         try:
             reader = csv.DictReader(proc.stdout)
-            if reader.fieldnames == CENSUS_FIELDS:
+            proc.header = reader.fieldnames
+            if reader.fieldnames == fields:
                 for row in reader:
                     rows.put(row)
         except (OSError, ValueError):
@@ -239,9 +412,11 @@ class _Stream:
                     n, edges, labels = as_graph(graph)
                 except GraphError as e:
                     self.items.put(("error", CensusError(name, str(e))))
+                    if self.keep_going:
+                        continue
                     return
                 k = sent % self.jobs
-                g6 = to_graph6(n, edges)
+                g6 = census_graph6(n, edges)
                 self.items.put(("graph", name, k, g6, (n, edges, labels)))
                 sent += 1
                 self.procs[k].stdin.write(g6 + "\n")
@@ -263,6 +438,12 @@ class _Stream:
         status = p.wait()
         p.errfile.seek(0)
         said = " ".join(p.errfile.read().split())[:300]
+        if status == EXIT_USAGE and p.answered == 0:
+            return CensusError(None, "%s refused its command line %s: %s"
+                               % (PROGRAM, " ".join(self.arguments), said))
+        if p.header is not None and p.header != self.fields:
+            return CensusError(None, "%s wrote the CSV header %r, not %r"
+                               % (PROGRAM, ",".join(p.header), ",".join(self.fields)))
         return CensusError(name, "the census ended without answering (exit status %d%s)"
                            % (status, ": " + said if said else ""))
 
@@ -275,18 +456,24 @@ class _Stream:
                 item = self.items.get()
                 if item[0] == "end":
                     return
+                if item[0] == "error" and self.keep_going:
+                    yield item[1]
+                    continue
                 if item[0] != "graph":
                     raise item[1]
                 _, name, k, g6, (n, edges, labels) = item
                 row = self.rows[k].get()
                 if row is None:
                     raise self.ended(name, k)
+                self.procs[k].answered += 1
                 if row["graph6"] != g6:
                     raise CensusError(name, "the census answered for %r instead" % row["graph6"])
                 try:
-                    result = make_result(row, n, edges, labels)
+                    result = make_result(row, n, edges, labels, self.shortcut_length)
                 except (ValueError, OutputError) as e:
-                    raise CensusError(name, str(e)) from None
+                    if not self.keep_going:
+                        raise CensusError(name, str(e)) from None
+                    result = CensusError(name, str(e))
                 yield result
         finally:
             self.stop(feeder)

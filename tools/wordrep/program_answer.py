@@ -14,7 +14,7 @@ must agree."""
 from .checks import check_orientation, check_word
 from .formats import OutputError, parse_alterword, parse_orientcheck
 from .graph import normalise, to_graph6
-from .interface import Result
+from .records import numbered_result
 
 
 class AnswerError(ValueError):
@@ -58,8 +58,7 @@ def from_programs(n, edges, alterword=None, orientcheck=None, witness_of=None):
         _checked(check_orientation(n, edges, arcs), "the orientation of alterword's word")
     else:
         _checked(check_orientation(n, edges, arcs), "orientcheck's orientation")
-    return Result(graph6=to_graph6(n, edges), n=n, edges=edges, semi_transitive=True,
-                  representation_number=k, word=word, orientation=arcs, witness=None)
+    return numbered_result(to_graph6(n, edges), n, edges, True, k, word, arcs)
 
 
 def _not_semi_transitive(n, edges, witness_of):

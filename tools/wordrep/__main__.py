@@ -1,0 +1,137 @@
+"""python3 -m wordrep: answer graph6 lines as JSON lines.
+
+usage: python3 -m wordrep [--shortcut-length K] [--jobs N] [--census PATH] [--version]
+                          [GRAPH6 ...]
+
+Answers each graph6 string given as an argument, or else each line of
+standard input (lines holding no graph are skipped), through wordrep-census,
+and writes one JSON object per graph, in order:
+
+  {"graph6": "Bw", "vertices": 3, "edges": 3, "semi_transitive": true,
+   "representation_number": 2, "word": "132132", "orientation": [[1, 2], [1, 3], [3, 2]],
+   "witness": null}
+
+numbers as numbers, the word as a string in the census's notation (letters
+from 10 on as "(10)"), the orientation as arcs [i, j] for i -> j, the witness
+(a minimal non-word-representable induced subgraph) as its vertices; null
+where a field does not apply: the JSON lines of wordrep-census --format
+jsonl.  With --shortcut-length K the census answers for K-semi-transitive
+orientations: "semi_transitive" is then "semi_transitive_K", and there is
+no word.  A graph that cannot be answered gets a row as the census writes
+one, "failed: REASON" in its "semi_transitive" field, and a line on
+standard error.
+
+Exit status: 0 every graph answered; 1 some graphs got a failure row;
+2 bad usage, or the census program missing or refusing the options; 3 the
+run stopped before every graph had its line (the census ended without
+answering, or standard output could not be written or was closed); 130
+interrupted."""
+
+import argparse
+import collections
+import json
+import os
+import sys
+
+from . import __version__
+from .graph import GraphError, graph6_order, graph6_text
+from .interface import CensusError, _check_options, _Stream, find_program
+from .records import record, semi_transitive_field
+from .rows import CENSUS_FIELDS
+
+PROG = "python3 -m wordrep"
+
+
+def _lines(args, stdin):
+    """The graph6 texts to answer: the arguments, else stdin's lines with a graph."""
+    if args:
+        yield from args
+        return
+    for line in stdin:
+        if graph6_text(line):
+            yield line
+
+
+def _shown(text):
+    if isinstance(text, bytes):
+        text = text.decode("ascii", "backslashreplace")
+    return graph6_text(text)
+
+
+def failed_row(text, reason, shortcut_length=None):
+    """The row of a graph that could not be answered, as the census writes one."""
+    try:
+        n = graph6_order(text.decode("ascii", "replace") if isinstance(text, bytes) else text)[0]
+    except GraphError:
+        n = None
+    row = dict.fromkeys(CENSUS_FIELDS)
+    failed = reason if reason.startswith("failed") else "failed: " + reason
+    row.update(graph6=_shown(text), vertices=n, semi_transitive=failed)
+    column = semi_transitive_field(shortcut_length)
+    return {column if f == "semi_transitive" else f: v for f, v in row.items()}
+
+
+def answer(texts, out, err, jobs=1, program=None, shortcut_length=None):
+    """Write the JSON line of every graph6 text; returns the exit status."""
+    _check_options(jobs, shortcut_length)
+    stream = _Stream(find_program(program), jobs, shortcut_length, keep_going=True)
+    sent = collections.deque()
+
+    def remembered():
+        for text in texts:
+            sent.append(text)
+            yield text
+    failed = False
+    results = stream.results(remembered())
+    try:
+        for result in results:
+            text = sent.popleft()
+            if isinstance(result, CensusError):
+                failed = True
+                print("wordrep: %s" % result, file=err)
+                line = failed_row(text, result.reason, shortcut_length)
+            else:
+                line = record(result)
+            out.write(json.dumps(line) + "\n")
+            out.flush()
+    finally:
+        results.close()
+    return 1 if failed else 0
+
+
+def main(argv=None):
+    doc = __doc__.split("\n\n")
+    ap = argparse.ArgumentParser(prog=PROG, description="\n\n".join(doc[2:]),
+                                 formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("graphs", nargs="*", metavar="GRAPH6",
+                    help="graph6 strings (default: the lines of standard input)")
+    ap.add_argument("--shortcut-length", type=int, metavar="K",
+                    help="passed on to wordrep-census")
+    ap.add_argument("--jobs", type=int, default=1, metavar="N",
+                    help="census processes (default 1); the lines stay in input order")
+    ap.add_argument("--census", metavar="PATH",
+                    help="the census program (default: found as wordrep.find_program finds it)")
+    ap.add_argument("--version", action="version", version="%(prog)s " + __version__)
+    args = ap.parse_args(argv)
+    try:
+        _check_options(args.jobs, args.shortcut_length)
+    except ValueError as e:
+        ap.error(str(e))
+    try:
+        return answer(_lines(args.graphs, sys.stdin.buffer), sys.stdout, sys.stderr,
+                      args.jobs, args.census, args.shortcut_length)
+    except CensusError as e:
+        print("wordrep: %s" % e, file=sys.stderr)
+        return 2 if e.graph is None else 3
+    except BrokenPipeError:        # the reader stopped reading: nothing to say
+        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
+        return 3
+    except OSError as e:
+        print("wordrep: cannot write standard output: %s" % (e.strerror or e), file=sys.stderr)
+        return 3
+    except KeyboardInterrupt:
+        return 130
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,344 @@
+"""The census's answers as Python values: Result, the answer for one graph
+in the caller's labels, and read_csv(), the rows of a census CSV (or JSON
+lines) as typed records, the same records record() makes of a Result."""
+
+import csv
+import json
+import re
+from dataclasses import dataclass, replace
+
+from . import digraph6
+from .formats import OutputError, format_word, parse_orientation_field, parse_word
+from .graph import GraphError
+from .rows import CENSUS_FIELDS, PROGRAM_FIELDS
+
+
+@dataclass(frozen=True)
+class Result:
+    """The answer for one graph, in the graph's own vertex labels.
+
+    The census numbers the vertices 1..n; ``labels[k - 1]`` is the caller's
+    name of vertex k (a networkx graph's nodes in the order of ``G.nodes()``;
+    ``1, ..., n`` for graph6 strings, ``graph6_string()`` objects and
+    ``(n, edges)`` pairs).  ``graph6``, ``n`` and ``edges`` describe the
+    graph as the census read it, in those numbers; the answer (``word``,
+    ``arcs``, ``orientation``, ``witness``) is in labels.
+
+    A Result is frozen and hashable: every field is a tuple, a frozenset or
+    a number.  The orientation is a property built on each access (a
+    ``networkx.DiGraph`` is mutable and cannot be hashed), so it takes no
+    part in equality or hashing; ``arcs`` holds the same arcs.
+
+    Attributes
+    ----------
+    graph6 : str
+        The graph6 text the census answered (vertex k is ``labels[k - 1]``).
+    n : int
+        Number of vertices.
+    edges : tuple of (int, int)
+        The edges ``(i, j)``, ``i < j``, in the census's numbers 1..n, sorted.
+    semi_transitive : bool
+        True when the graph has a semi-transitive orientation, that is, when
+        it is word-representable.
+    representation_number : int or None
+        The least K such that a K-uniform word represents the graph; None
+        when it is not word-representable (or when only an orientation is
+        known).
+    word : tuple of labels or None
+        A word of ``representation_number`` copies of each vertex in which
+        two vertices alternate exactly when they are adjacent.
+    arcs : tuple of (label, label) or None
+        The semi-transitive orientation: ``(u, v)`` is the arc u -> v.
+    witness : frozenset of labels or None
+        The vertices of an induced subgraph that is minimal
+        non-word-representable; None when the graph is word-representable.
+    labels : tuple
+        ``labels[k - 1]`` names vertex k.
+    shortcut_length : int or None
+        K when the census was asked about K-semi-transitive orientations
+        (``shortcut_length=K``: only shortcuts of length K or less count);
+        then ``semi_transitive`` says whether the graph has one, ``witness``
+        is a minimal induced subgraph that has none, and there is no word.
+
+    Examples
+    --------
+    >>> import networkx as nx, wordrep
+    >>> r = wordrep.analyse(nx.path_graph(["a", "b", "c"]))
+    >>> r.semi_transitive, r.representation_number, sorted(r.word)
+    (True, 2, ['a', 'a', 'b', 'b', 'c', 'c'])
+    >>> sorted(map(sorted, r.orientation.edges()))
+    [['a', 'b'], ['b', 'c']]
+    >>> r == wordrep.analyse(nx.path_graph(["a", "b", "c"])), len({r})
+    (True, 1)
+    """
+
+    graph6: str
+    n: int
+    edges: tuple
+    semi_transitive: bool
+    representation_number: object
+    word: object
+    arcs: object
+    witness: object
+    labels: tuple
+    shortcut_length: object = None
+
+    @property
+    def orientation(self):
+        """The semi-transitive orientation, None when there is none: a
+        ``networkx.DiGraph`` on all the graph's vertices (a new one on each
+        access) when networkx can be imported, else ``arcs``.
+
+        Examples
+        --------
+        >>> import networkx as nx, wordrep
+        >>> D = wordrep.analyse(nx.petersen_graph()).orientation
+        >>> type(D).__name__, D.number_of_nodes(), D.number_of_edges()
+        ('DiGraph', 10, 15)
+        >>> nx.is_directed_acyclic_graph(D)
+        True
+        """
+        try:
+            import networkx     # optional, and slow to import: only when asked for
+        except ImportError:
+            return self.arcs
+        if self.arcs is None:
+            return None
+        d = networkx.DiGraph()
+        d.add_nodes_from(self.labels)
+        d.add_edges_from(self.arcs)
+        return d
+
+    def numbered(self):
+        """The same Result with the census's numbers 1..n as labels.
+
+        Examples
+        --------
+        >>> import wordrep
+        >>> r = wordrep.analyse("Bw").relabelled("xyz")
+        >>> r.numbered().labels, ["xyz"[v - 1] for v in r.numbered().word] == list(r.word)
+        ((1, 2, 3), True)
+        """
+        n, inverse = self.n, {label: k for k, label in enumerate(self.labels, 1)}
+        if self.labels == tuple(range(1, n + 1)):
+            return self
+        return replace(self, labels=tuple(range(1, n + 1)),
+                       word=_mapped(self.word, inverse.__getitem__),
+                       arcs=_mapped(self.arcs, lambda a: (inverse[a[0]], inverse[a[1]])),
+                       witness=_mapped(self.witness, inverse.__getitem__, frozenset))
+
+    def relabelled(self, labels):
+        """The same Result with vertex k named labels[k - 1], n distinct labels."""
+        labels = tuple(labels)
+        if len(labels) != self.n or len(set(labels)) != self.n:
+            raise ValueError("%d vertices need %d distinct labels, not %r"
+                             % (self.n, self.n, labels))
+        name = labels.__getitem__
+        base = self.numbered()
+        return replace(base, labels=labels,
+                       word=_mapped(base.word, lambda v: name(v - 1)),
+                       arcs=_mapped(base.arcs, lambda a: (name(a[0] - 1), name(a[1] - 1))),
+                       witness=_mapped(base.witness, lambda v: name(v - 1), frozenset))
+
+
+def _mapped(values, f, kind=tuple):
+    return None if values is None else kind(f(v) for v in values)
+
+
+def numbered_result(graph6, n, edges, semi_transitive, representation_number=None, word=None,
+                    arcs=None, witness=None, shortcut_length=None):
+    """A Result in the census's numbers (labels 1..n) from lists or tuples."""
+    return Result(graph6=graph6, n=n, edges=tuple(tuple(e) for e in edges),
+                  semi_transitive=semi_transitive, representation_number=representation_number,
+                  word=_mapped(word, int), arcs=_mapped(arcs, tuple),
+                  witness=_mapped(witness, int, frozenset), labels=tuple(range(1, n + 1)),
+                  shortcut_length=shortcut_length)
+
+
+SEMI_TRANSITIVE = "semi_transitive"
+_BOUNDED = re.compile(r"semi_transitive_([1-9][0-9]*)")
+
+
+def semi_transitive_field(shortcut_length=None):
+    """The name of the semi_transitive column: "semi_transitive_K" when the
+    census answers for K-semi-transitive orientations."""
+    return SEMI_TRANSITIVE if shortcut_length is None else "%s_%d" % (SEMI_TRANSITIVE,
+                                                                      shortcut_length)
+
+
+def row_fields(fieldnames):
+    """Whether these are the fields of a census or programs row, in order
+    (semi_transitive possibly "semi_transitive_K")."""
+    fields = list(fieldnames or [])
+    if len(fields) > 3 and _BOUNDED.fullmatch(fields[3]):
+        fields[3] = SEMI_TRANSITIVE
+    return fields in (CENSUS_FIELDS, PROGRAM_FIELDS)
+
+
+def record(result):
+    """The record of a Result in the census's numbers, as read_csv gives a
+    row: a dict by the CSV's field names, ``word`` in the census's notation
+    (letters from 10 on as "(10)"), ``orientation`` a tuple of arcs,
+    ``witness`` a sorted tuple; None where a field does not apply.  The key
+    ``semi_transitive`` is ``semi_transitive_K`` for a Result of
+    ``shortcut_length=K``, as in the census's CSV.
+
+    Examples
+    --------
+    >>> import wordrep
+    >>> rec = wordrep.record(wordrep.analyse("E|fG"))      # the wheel W5
+    >>> rec["vertices"], rec["semi_transitive"], rec["word"], rec["witness"]
+    (6, False, None, (1, 2, 3, 4, 5, 6))
+    """
+    r = result.numbered()
+    return {"graph6": r.graph6, "vertices": r.n, "edges": len(r.edges),
+            semi_transitive_field(r.shortcut_length): r.semi_transitive,
+            "representation_number": r.representation_number,
+            "word": None if r.word is None else format_word(r.word),
+            "orientation": r.arcs,
+            "witness": None if r.witness is None else tuple(sorted(r.witness))}
+
+
+def orientation_arcs(field):
+    """The arcs of an orientation field: "1>2 3>2", or digraph6 ("&B_?")."""
+    if field.startswith("&"):
+        try:
+            return digraph6.decode(field)[1]
+        except GraphError as e:
+            raise OutputError(str(e)) from None
+    return parse_orientation_field(field)
+
+
+def _int(text):
+    if not text.isdigit():
+        raise OutputError("%r is not a number" % text)
+    return int(text)
+
+
+def _bool(text):
+    if text not in ("yes", "no"):
+        raise OutputError("%r is neither yes nor no" % text)
+    return text == "yes"
+
+
+_TYPES = {"vertices": _int, "edges": _int, "semi_transitive": _bool,
+          "representation_number": _int, "word": lambda t: format_word(parse_word(t)),
+          "orientation": lambda t: tuple(orientation_arcs(t)),
+          "witness": lambda t: tuple(_int(v) for v in t.split(" "))}
+
+
+def read_csv(path):
+    """Read the rows of ``wordrep-census`` or ``wordrep-batch`` as typed records.
+
+    Parameters
+    ----------
+    path : str or path-like
+        A CSV file (the header names the columns; the ``witness`` column
+        may be missing, as in the programs' CSV; ``semi_transitive`` is
+        ``semi_transitive_K`` in a census of K-semi-transitive orientations),
+        or JSON lines (``--format jsonl``, or ``python3 -m wordrep``): a file
+        whose first character is "{" holds one object per line with the
+        same fields.
+
+    Returns
+    -------
+    iterator of dict
+        One dict per row, by field name: ``graph6`` (str), ``vertices`` and
+        ``edges`` (int), ``semi_transitive`` (bool), ``representation_number``
+        (int), ``word`` (str, letters from 10 on as "(10)"), ``orientation``
+        (tuple of arcs ``(i, j)`` for i -> j, from either orientation
+        format; empty for a semi-transitive graph without edges),
+        ``witness`` (tuple of int); None for an empty field.  A
+        field holding a failure ("failed: ...") is kept as that text.
+
+    Raises
+    ------
+    OSError
+        When the file cannot be read.
+    wordrep.formats.OutputError
+        "PATH:LINE: ..." for a header or a field that is not the census's.
+
+    Examples
+    --------
+    >>> import os, tempfile, wordrep
+    >>> with tempfile.TemporaryDirectory() as folder:
+    ...     path = os.path.join(folder, "c.csv")
+    ...     with open(path, "w") as f:
+    ...         _ = f.write("graph6,vertices,edges,semi_transitive,representation_number,"
+    ...                     "word,orientation,witness\\n"
+    ...                     "Bw,3,3,yes,2,132132,1>2 1>3 3>2,\\n"
+    ...                     "Bx,3,,failed: graph6 padding bits are not zero,,,,\\n")
+    ...     rows = list(wordrep.read_csv(path))
+    >>> for row in rows:
+    ...     print(row["vertices"], row["semi_transitive"], row["word"], row["orientation"])
+    3 True 132132 ((1, 2), (1, 3), (3, 2))
+    3 failed: graph6 padding bits are not zero None None
+    """
+    with open(path, newline="") as f:
+        if f.read(1) == "{":
+            f.seek(0)
+            yield from _json_records(f, path)
+            return
+        f.seek(0)
+        reader = csv.DictReader(f)
+        if not row_fields(reader.fieldnames):
+            raise OutputError("%s:1: not a census CSV: header %r"
+                              % (path, ",".join(reader.fieldnames or [])))
+        for row in reader:
+            yield _typed(row, "%s:%d" % (path, reader.line_num))
+
+
+def _typed(row, where):
+    out = {"graph6": row["graph6"]}
+    yes = False
+    for name, value in row.items():
+        if name == "graph6":
+            continue
+        if value is None or name is None:
+            raise OutputError("%s: the row does not have the header's fields" % where)
+        kind = SEMI_TRANSITIVE if _BOUNDED.fullmatch(name) else name
+        try:
+            out[name] = (None if value == "" else value if value.startswith("failed")
+                         else _TYPES[kind](value))
+        except OutputError as e:
+            raise OutputError("%s: %s: %s" % (where, name, e)) from None
+        if kind == SEMI_TRANSITIVE:
+            yes = out[name] is True
+    if yes and out.get("orientation") is None:
+        out["orientation"] = ()         # a graph without edges
+    return out
+
+
+def _json_records(f, path):
+    for lineno, line in enumerate(f, 1):
+        where = "%s:%d" % (path, lineno)
+        try:
+            obj = json.loads(line)
+        except ValueError:
+            obj = None
+        if not isinstance(obj, dict):
+            raise OutputError("%s: not a JSON object: %r" % (where, line[:60]))
+        if not row_fields(obj):
+            raise OutputError("%s: not a row of the census: fields %r"
+                              % (where, ",".join(obj)))
+        try:
+            row = {name: _field_text(name, v) for name, v in obj.items()}
+        except OutputError as e:
+            raise OutputError("%s: %s" % (where, e)) from None
+        yield _typed(row, where)
+
+
+def _field_text(name, value):
+    """A JSON value as the CSV field holds it: null empty, true/false
+    yes/no, arcs "i>j" and vertices joined by spaces."""
+    if value is None:
+        return ""
+    if isinstance(value, bool):
+        return "yes" if value else "no"
+    if name == "orientation" and isinstance(value, list):
+        if not all(isinstance(a, list) and len(a) == 2 for a in value):
+            raise OutputError("orientation: %r is not a list of arcs" % (value,))
+        return " ".join("%s>%s" % tuple(a) for a in value)
+    if isinstance(value, list):
+        return " ".join(map(str, value))
+    return str(value)
