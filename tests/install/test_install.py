@@ -251,7 +251,7 @@ def answers(csv_text):
     for line in csv_text.splitlines()[1:]:
         f = line.split(",")
         k = f[4] or None
-        witness = [int(v) for v in f[7].split()] if f[7] else None
+        witness = frozenset(int(v) for v in f[7].split()) if f[7] else None
         out.append("%s %s %s" % (f[0], k, witness))
     return out
 

@@ -278,8 +278,8 @@ class Module(unittest.TestCase):
                 ([], b"\n  \nBw\n>>graph6<<Bw\n", {}, 0, [bw, bw], ""),
                 ([], b"\xffB\nBw\n", {}, 1,
                  [dict(bad, graph6="\\xffB", semi_transitive="failed: invalid character "
-                                                             "'\ufffd' in graph6 string"),
-                  bw], "wordrep: graph 1 ('\ufffdB'): invalid character '\ufffd' in graph6 "
+                                                             "'\\xff' in graph6 string"),
+                  bw], "wordrep: graph 1 ('\ufffdB'): invalid character '\\xff' in graph6 "
                        "string\n"),
                 (["--", "Bw"], b"", {}, 0, [bw], ""),
                 (["--census", missing, "Bw"], b"", {}, 2, [],

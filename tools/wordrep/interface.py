@@ -176,8 +176,8 @@ def _graph6(text):
 def as_graph(graph):
     """(n, edges, labels) of one input graph (labels None for vertices
     1..n); GraphError when it is none or not one the census takes."""
-    if isinstance(graph, bytes):
-        graph = graph.decode("ascii", "replace")
+    if isinstance(graph, bytes):  # each byte one character, named as the census names it
+        graph = graph.decode("latin-1")
     if isinstance(graph, str):
         return _graph6(graph) + (None,)
     if hasattr(graph, "graph6_string"):
