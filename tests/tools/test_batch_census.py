@@ -364,7 +364,7 @@ class CommandLine(CensusCase):
              "wordrep-census not found at %s/none (use --bin DIR or --census PATH)" % self.dir),
             ([g6, "--resume"], "--resume needs -o FILE"),
             ([g6, "--journal", os.path.join(self.dir, "j")],
-             "--journal needs -o FILE (the CSV is put together in that file)"),
+             "--journal needs -o FILE (the output is put together in that file)"),
         ]
         for args, message in cases:
             with self.subTest(args=args):

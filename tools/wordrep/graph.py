@@ -8,7 +8,8 @@ input format of alterword and orientcheck:
     0 0
 """
 
-MAX_VERTICES = 20   # the largest graph alterword and orientcheck accept
+MAX_VERTICES = 20          # the largest graph alterword and orientcheck accept
+CENSUS_MAX_VERTICES = 64   # the largest graph wordrep-census accepts
 
 
 class GraphError(ValueError):
@@ -32,10 +33,14 @@ def normalise(n, edges):
 GRAPH6_HEADER = ">>graph6<<"
 
 
+GRAPH6_BLANKS = " \t\r\n"   # what surrounds a graph6 line; \v and \f are not blanks
+
+
 def graph6_text(line):
-    """A graph6 line (str or bytes) without the blanks around it and a leading
-    ">>graph6<<", the rule of wordrep-census; empty for a line with no graph."""
-    s = line.strip()
+    """A graph6 line (str or bytes) without the blanks around it (GRAPH6_BLANKS)
+    and a leading ">>graph6<<", the rule of wordrep-census; empty for a line
+    with no graph."""
+    s = line.strip(GRAPH6_BLANKS.encode() if isinstance(line, bytes) else GRAPH6_BLANKS)
     header = GRAPH6_HEADER.encode() if isinstance(s, bytes) else GRAPH6_HEADER
     return s[len(header):] if s.startswith(header) else s
 

@@ -17,19 +17,18 @@ and its graph6 text or type) and the reason, after the results of the
 graphs before it."""
 
 import csv
-import os
 import queue
 import subprocess
 import tempfile
 import threading
 from dataclasses import dataclass
 
+from . import programs
 from .formats import OutputError, parse_orientation_field, parse_word
 from .graph import MAX_VERTICES, GraphError, from_graph6, graph6_order, normalise, to_graph6
 from .rows import CENSUS_FIELDS, row_failed
 
 PROGRAM = "wordrep-census"
-CHECKOUT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.realpath(__file__))))
 
 
 class CensusError(Exception):
@@ -56,16 +55,14 @@ class Result:
     labels: tuple = None          # a networkx graph's nodes: vertex k is labels[k - 1]
 
 
-def find_program(program=None):
-    """The census program: the argument, else $WORDREP_BIN/wordrep-census,
-    else build/bin/wordrep-census of this checkout."""
-    if program is None:
-        where = os.environ.get("WORDREP_BIN") or os.path.join(CHECKOUT, "build", "bin")
-        program = os.path.join(where, PROGRAM)
-    if not (os.path.isfile(program) and os.access(program, os.X_OK)):
+def census_program(program=None):
+    """The census program: the argument, else where programs.find_program
+    looks for wordrep-census; CensusError when there is none."""
+    try:
+        return programs.find_program(PROGRAM, program)
+    except programs.ProgramNotFound as e:
         raise CensusError(None, "census program %s not found or not executable (build it, "
-                                "pass program=PATH or set WORDREP_BIN)" % program)
-    return program
+                                "pass program=PATH or set WORDREP_BIN)" % e.path)
 
 
 def _name(position, graph):
@@ -143,10 +140,10 @@ def make_result(row, n, edges, labels):
 def census(graphs, jobs=1, program=None):
     """Yield a Result for every graph of the iterable, in order (see the
     module's description).  The census program is found at once (see
-    find_program), the graphs are read as the results are taken."""
+    census_program), the graphs are read as the results are taken."""
     if not isinstance(jobs, int) or jobs < 1:
         raise ValueError("jobs must be a positive integer, not %r" % (jobs,))
-    return _Stream(find_program(program), jobs).results(graphs)
+    return _Stream(census_program(program), jobs).results(graphs)
 
 
 class _Stream:
