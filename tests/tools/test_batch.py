@@ -204,6 +204,9 @@ class Failures(BatchCase):
                             "accept at most 20,,,\n"),
         ("Bx", {}, [], "Bx,3,,failed: graph6 padding bits are not zero,,,\n"),
         (":Bw", {}, [], ":Bw,,,failed: sparse6 is not supported (only graph6),,,\n"),
+        # The census's rows for these lines, without the witness column.
+        ("\x0b", {}, [], "\\x0b,,,failed: invalid character '\\x0b' in graph6 string,,,\n"),
+        ("A" * 70000, {}, [], "A" * 64 + "...,,,failed: line longer than 65536 bytes,,,\n"),
     ]
 
     def test_a_failing_graph_is_reported_and_the_batch_goes_on(self):
@@ -218,6 +221,19 @@ class Failures(BatchCase):
                 self.assertIn("  failures: %d\n" % failed, p.stderr)
                 self.assertEqual(p.returncode, 1 if failed else 0, p.stderr)
                 self.assertScratchEmpty()
+
+    def test_the_output_naming_the_input_is_refused(self):
+        path = os.path.join(self.dir, "in.g6")
+        with open(path, "w") as f:
+            f.write("Bg\nBW\n")
+        p = subprocess.run(self.cmd(path, "-o", path), capture_output=True, text=True,
+                           env=self.env())
+        self.assertEqual((p.returncode, p.stdout, p.stderr), (2, "", (
+            "wordrep-batch: the input %s and the output %s are the same file; name different "
+            "files\n" % (path, path))))
+        with open(path) as f:
+            self.assertEqual(f.read(), "Bg\nBW\n")
+        self.assertEqual(self.log_lines(), [])
 
     def test_missing_program_is_refused_before_starting(self):
         os.unlink(os.path.join(self.bin, "yices"))

@@ -5,6 +5,7 @@ a full disk, the progress bar, bad command lines.  The expected CSV is
 always what one run of the stand-in over the same graphs writes; the
 mathematics is tested with the real census in test_batch_families.py."""
 
+import base64
 import json
 import os
 import re
@@ -532,6 +533,58 @@ class Lines(CensusCase):
                 self.assertEqual(out.decode(), "".join(rows[:2] + [cut] + rows[2:] * bool(tail)))
 
 
+class PassedOn(CensusCase):
+    def test_format_and_shortcut_length_reach_every_part(self):
+        graphs = geng("-c", 6)[:30] + ["Bx"]
+        text = "".join(g + "\n" for g in graphs)
+        args_log = os.path.join(self.dir, "args")
+        csv_run = self.batch("--chunk", "7", stdin=text)
+        # (options, the census's options in each part, the output's first line)
+        cases = [
+            (["--format", "jsonl"], ["--no-summary", "--format", "jsonl"], "{"),
+            (["--shortcut-length", "4"], ["--no-summary", "--shortcut-length", "4"], "graph6,"),
+            (["--format", "csv", "--shortcut-length", "3"],
+             ["--no-summary", "--shortcut-length", "3", "--format", "csv"], "graph6,"),
+        ]
+        for opts, census_args, first in cases:
+            for source in (["--chunk", "7"], ["--geng", "-c 5", "--parts", "3"]):
+                with self.subTest(opts=opts, source=source):
+                    self.control({"args": args_log})
+                    if os.path.exists(args_log):
+                        os.unlink(args_log)
+                    given = text if source[0] == "--chunk" else geng_parts(["-c", "5"], 3)
+                    p = self.batch(*source, *opts, "-o", self.out, stdin=given)
+                    self.assertEqual(p.returncode, 1 if "Bx" in given else 0, p.stderr)
+                    whole = subprocess.run([STUB_CENSUS] + census_args, input=given,
+                                           capture_output=True, text=True).stdout
+                    self.assertEqual(self.read(self.out), whole)
+                    self.assertTrue(whole.startswith(first))
+                    with open(args_log) as f:
+                        runs = [json.loads(line) for line in f]
+                    # One check of the options before the start, then every part.
+                    self.assertEqual(runs, [census_args] * (len(runs)))
+                    self.assertEqual(len(runs), 1 + (5 if source[0] == "--chunk" else 3))
+                    if source[0] == "--chunk":   # the counts are those of the CSV
+                        self.assertEqual(p.stderr.splitlines()[:-1], csv_run.stderr.splitlines()[:-1])
+                    self.assertNothingLeft()
+
+    def test_a_journal_of_other_census_options_is_refused(self):
+        g6 = self.write_input(["Bg", "BW", "Bw", "C~", "CF", "CU"])
+        self.unfinished_journal(g6, "--chunk", "2", "--format", "jsonl")
+        for opts in ([], ["--format", "csv"], ["--format", "jsonl", "--shortcut-length", "3"]):
+            with self.subTest(opts=opts):
+                p = self.batch(g6, "--chunk", "2", "-o", self.out, "--resume", *opts)
+                self.assertEqual((p.returncode, p.stderr), (2, (
+                    "wordrep-batch: journal %s.journal belongs to a different input (the census "
+                    "with --format jsonl on a list in parts of 2 lines); remove it or use the "
+                    "input it was made from\n" % self.out)))
+        p = self.batch(g6, "--chunk", "2", "-o", self.out, "--resume", "--format", "jsonl")
+        self.assertEqual(p.returncode, 0, p.stderr)
+        self.assertEqual(self.read(self.out), subprocess.run(
+            [STUB_CENSUS, "--format", "jsonl"], input="Bg\nBW\nBw\nC~\nCF\nCU\n",
+            capture_output=True, text=True).stdout)
+
+
 class CommandLine(CensusCase):
     def test_bad_command_lines_are_refused_before_starting(self):
         g6 = self.write_input(["Bg"])
@@ -586,6 +639,32 @@ class CommandLine(CensusCase):
         # Nothing left that a later run would take for an unfinished batch.
         self.assertEqual(sorted(os.listdir(self.dir)), ["control.json", "folder", "in.g6", "scratch"])
         self.assertEqual(os.listdir(self.scratch), [])
+
+    def test_help_version_and_the_end_of_options(self):
+        from wordrep import __version__
+        for name in ("wordrep-batch", "wordrep-part", "wordrep-one"):
+            with self.subTest(tool=name):
+                p = subprocess.run([tool(name), "--help"], capture_output=True, text=True)
+                self.assertEqual((p.returncode, p.stderr), (0, ""))
+                self.assertTrue(p.stdout.startswith("usage: %s " % name), p.stdout)
+                self.assertIn("Exit status:", p.stdout)
+                p = subprocess.run([tool(name), "--version"], capture_output=True, text=True)
+                self.assertEqual((p.returncode, p.stdout, p.stderr),
+                                 (0, "%s %s\n" % (name, __version__), ""))
+                p = subprocess.run([tool(name), "--", "x"], capture_output=True, text=True,
+                                   stdin=subprocess.DEVNULL)
+                self.assertEqual((p.returncode, p.stdout), (2, ""))
+        # "--" before a file whose name starts with "-".
+        with open(os.path.join(self.dir, "-in.g6"), "w") as f:
+            f.write("Bg\nBw\n")
+        p = subprocess.run(self.cmd("--", "-in.g6"), capture_output=True, text=True,
+                           env=self.env(), cwd=self.dir)
+        self.assertEqual((p.returncode, p.stdout), (0, self.one_run("Bg\nBw\n")), p.stderr)
+        payload = "0 " + base64.b64encode(b"Bg\n").decode() + "\n"
+        p = subprocess.run([tool("wordrep-part"), "--", "T", "list", STUB_CENSUS], input=payload,
+                           capture_output=True, text=True)
+        self.assertEqual((p.returncode, p.stdout),
+                         (0, "\n#wordrep-part T 0\n" + self.one_run("Bg\n") + "#wordrep-end T 0 ok\n"))
 
 
 class ProgressBar(CensusCase):
