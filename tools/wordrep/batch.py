@@ -269,14 +269,11 @@ def check_files(args, journal):
     check_distinct(files)
 
 
-def make_store(args, source, runner, journal):
+def make_store(args, source, runner, journal, tmpdir):
     if args.journal and not args.output:
         raise Fatal("--journal needs -o FILE (the output is put together in that file)")
     if args.resume and not journal:
         raise Fatal("--resume needs -o FILE")
-    tmpdir = os.path.abspath(args.tmpdir)
-    if not os.path.isdir(tmpdir):
-        raise Fatal("scratch directory %s does not exist" % tmpdir)
     header = {"journal": JOURNAL_VERSION, "engine": runner.engine, "source": source.ident}
     if runner.options:
         header["options"] = runner.options
@@ -291,17 +288,17 @@ def run(args, source, runner, prog, warn):
         raise Fatal("GNU parallel is not installed (Debian package \"parallel\")")
     source.check()
     journal = args.journal or (args.output + ".journal" if args.output else None)
+    tmpdir = os.path.abspath(args.tmpdir)
+    if not os.path.isdir(tmpdir):
+        raise Fatal("scratch directory %s does not exist" % tmpdir)
+    runner.prepare(tmpdir)
     batch = None
     try:
-        store = make_store(args, source, runner, journal)
+        store = make_store(args, source, runner, journal, tmpdir)
         enabled = sys.stderr.isatty() if args.progress is None else args.progress
         progress = Progress(enabled, source.total, source.unit)
         batch = Batch(source, store, runner, progress, args.jobs, args.sshloginfile, warn)
-        runner.prepare(os.path.abspath(args.tmpdir))
-        try:
-            complete = run_parts(batch)
-        finally:
-            runner.cleanup()
+        complete = run_parts(batch)
     except WriteFailure as e:
         if batch:
             batch.abort()
@@ -311,6 +308,8 @@ def run(args, source, runner, prog, warn):
                  if journal else "")
         warn("%s%s" % (e, where))
         return EXIT_WRITE
+    finally:
+        runner.cleanup()
     if batch.feed_error is not None:
         raise batch.feed_error
     summary(prog, store, progress, source, runner, time.monotonic() - t0)

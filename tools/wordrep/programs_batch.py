@@ -15,7 +15,7 @@ import threading
 import time
 
 from .checks import check_orientation, check_word
-from .errors import WriteFailure
+from .errors import Fatal, WriteFailure
 from .formats import (ORIENTATION_HEADING, OutputError, format_orientation, format_word,
                       parse_alterword, parse_orientcheck)
 from .graph import MAX_VERTICES, GraphError, format_input, from_graph6, graph6_order
@@ -145,6 +145,17 @@ def make_row(g6, n, edges, worker_fields, limit, verify):
     return row
 
 
+def well_formed(fields, k, ran):
+    """wordrep-one's fields for graph k: index, graph6, the statuses and
+    outputs of both programs when it ran, else the index and "-"."""
+    if fields[0] != str(k):
+        return False
+    if not ran:
+        return fields[1:] == ["-"]
+    return (len(fields) == 8 and fields[2].isdigit()
+            and (fields[5] == "-" or fields[5].isdigit()))
+
+
 # ---------------------------------------------------------------- runner
 
 class ProgramsRunner:
@@ -167,9 +178,14 @@ class ProgramsRunner:
 
     def prepare(self, tmpdir):
         # The batch's own scratch area: each graph gets a directory in it.
-        self.rundir = tempfile.mkdtemp(prefix="wordrep-batch.", dir=tmpdir)
+        try:
+            self.rundir = tempfile.mkdtemp(prefix="wordrep-batch.", dir=tmpdir)
+        except OSError as e:
+            raise Fatal("cannot make a scratch directory in %s: %s" % (tmpdir, e.strerror))
 
     def cleanup(self):
+        if self.rundir is None:
+            return
         # Stopped graphs remove their directories themselves: wait for them.
         deadline = time.monotonic() + 15
         while os.path.isdir(self.rundir) and os.listdir(self.rundir) \
@@ -209,7 +225,7 @@ class ProgramsRunner:
         rows = []
         for k, (line, fields) in enumerate(zip(lines, results)):
             graph, row = decode_graph(line)
-            if fields[0] != str(k) or len(fields) != (2 if graph is None else 8):
+            if not well_formed(fields, k, graph is not None):
                 return path, Counts(), "wordrep-one's answer %d is malformed" % k
             if graph is not None:
                 row = make_row(line.decode("ascii"), *graph, fields[2:], self.limit, self.verify)
