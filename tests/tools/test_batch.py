@@ -234,6 +234,32 @@ class Failures(BatchCase):
             self.assertEqual(f.read(), "Bg\nBW\n")
         self.assertEqual(self.log_lines(), [])
 
+    def test_programs_are_looked_up_in_one_order(self):
+        # --PROGRAM PATH, else --bin DIR, else $WORDREP_BIN, else build/bin of the checkout.
+        missing = os.path.join(self.dir, "none")
+        cases = [
+            ([], {"WORDREP_BIN": self.bin}, None),
+            (["--bin", self.bin], {"WORDREP_BIN": missing}, None),
+            (["--bin", missing, "--alterword", os.path.join(self.bin, "alterword"),
+              "--orientcheck", os.path.join(self.bin, "orientcheck"),
+              "--yices", os.path.join(self.bin, "yices")], {}, None),
+            (["--bin", self.bin, "--yices", missing], {},
+             "yices not found at %s (use --bin DIR or --yices PATH)" % missing),
+            ([], {"WORDREP_BIN": missing},
+             "alterword not found at %s/alterword (use --bin DIR or --alterword PATH)" % missing),
+        ]
+        for args, env, message in cases:
+            with self.subTest(args=args, env=env):
+                cmd = [BATCH, "--programs", "--tmpdir", self.scratch] + args
+                p = subprocess.run(cmd, input="Bg\n", capture_output=True, text=True,
+                                   env=dict(self.env(), **env))
+                if message is None:
+                    self.assertEqual((p.returncode, p.stdout), (0, HEADER + stub_row("Bg")),
+                                     p.stderr)
+                else:
+                    self.assertEqual((p.returncode, p.stdout, p.stderr),
+                                     (2, "", "wordrep-batch: %s\n" % message))
+
     def test_missing_program_is_refused_before_starting(self):
         os.unlink(os.path.join(self.bin, "yices"))
         p = self.batch(["Bg"])
