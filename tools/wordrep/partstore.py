@@ -207,9 +207,11 @@ class Journal:
             raise Fatal("journal %s belongs to a different input (%s); remove it or use "
                         "the input it was made from" % (self.path, describe(rec)))
 
-    def add(self, rec):
+    def add(self, *recs):
+        """Appends the records and makes them durable (one sync for all)."""
         try:
-            self.f.write(json.dumps(rec, separators=(",", ":")).encode() + b"\n")
+            self.f.write(b"".join(json.dumps(r, separators=(",", ":")).encode() + b"\n"
+                                  for r in recs))
             fsync(self.f)
         except OSError as e:
             raise WriteFailure(self.path, e)
@@ -381,23 +383,28 @@ class Store:
         return total
 
     def add_part(self, i, tmp_path, counts, extra):
-        """A finished part: its rows (after out_header) are in tmp_path."""
+        """A finished part: its rows (after out_header) are in tmp_path.
+        A part that is next in order goes to the output at once, and its
+        "done" record with the "emitted" one: its file need not be durable
+        (should the records be lost, the part runs again)."""
         path = self.part_path(i)
+        now = i == self.emitted + 1
         try:
-            if self.journal:
+            if self.journal and not now:
                 with open(tmp_path, "rb") as f:
                     os.fsync(f.fileno())
             os.replace(tmp_path, path)
         except OSError as e:
             raise WriteFailure(path, e)
         rec = dict(extra, done=i, bytes=os.path.getsize(path), counts=counts.to_json())
-        if self.journal:
+        if self.journal and not now:
             self.journal.add(rec)
         self.done[i] = rec
-        self.emit_ready()
+        self.emit_ready(rec if now else None)
 
-    def emit_ready(self):
-        """Appends the parts that are next in order to the output."""
+    def emit_ready(self, unrecorded=None):
+        """Appends the parts that are next in order to the output;
+        unrecorded: the first one's "done" record, not yet in the journal."""
         while self.emitted + 1 in self.done:
             i = self.emitted + 1
             path = self.part_path(i)
@@ -413,7 +420,9 @@ class Store:
             self.emitted = i
             if self.journal:
                 self.out_size = self.out.tell()
-                self.journal.add({"emitted": i, "size": self.out_size})
+                emitted = {"emitted": i, "size": self.out_size}
+                self.journal.add(*([unrecorded, emitted] if unrecorded else [emitted]))
+                unrecorded = None
             os.unlink(path)
 
     def abandon(self):
