@@ -472,6 +472,7 @@ class Files(CensusCase):
             ("[1, 2]", "not a record of a batch journal: [1, 2]"),
             ("\u00e9t\u00e9", "not a record of a batch journal: \u00e9t\u00e9"),
             ("x" * 70, "not a record of a batch journal: " + "x" * 60 + "..."),
+            ("[" * 100000 + "]" * 100000, "not a record of a batch journal: " + "[" * 60 + "..."),
         ]
         self.unfinished_journal(path, "--chunk", "2")
         journal_text, output = self.read(journal), self.read(self.out)
@@ -485,6 +486,20 @@ class Files(CensusCase):
                                  (2, "", "wordrep-batch: %s:%d: %s\n" % (journal, lines + 1, message)))
                 self.assertEqual((self.read(journal), self.read(self.out)),
                                  (journal_text + line + "\n", output))
+
+    def test_a_geng_journal_with_parts_beyond_the_family_is_refused(self):
+        self.control({"exit": {"C~": 7}})
+        self.assertEqual(self.batch("--geng", "-c 4", "--parts", "2", "-o", self.out).returncode, 4)
+        counts = {"graphs": 1, "not": 0, "minimal": 0, "failures": 0, "k": {}}
+        with open(self.out + ".journal.parts/2.csv", "w") as f:
+            f.write(HEADER)
+        with open(self.out + ".journal", "a") as f:
+            f.write(json.dumps({"done": 2, "bytes": len(HEADER), "counts": counts}) + "\n")
+        self.control({})
+        p = self.batch("--geng", "-c 4", "--parts", "2", "-o", self.out, "--resume")
+        self.assertEqual((p.returncode, p.stdout, p.stderr), (2, "", (
+            "wordrep-batch: the journal belongs to a different input (it has more parts); "
+            "remove it or use the input it was made from\n")))
 
     def test_a_line_cut_off_at_the_end_is_dropped(self):
         text = "Bg\nBw\nBW\nC~\nCF\n"

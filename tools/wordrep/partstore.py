@@ -116,7 +116,7 @@ def read_first_line(path):
 def is_journal_header(line):
     try:
         rec = json.loads(line)
-    except ValueError:
+    except (ValueError, RecursionError):
         return False
     return line.endswith(b"\n") and isinstance(rec, dict) and "journal" in rec
 
@@ -181,7 +181,7 @@ class Journal:
             lineno += 1
             try:
                 rec = json.loads(line)
-            except ValueError:
+            except (ValueError, RecursionError):
                 rec = None
             if header is None:
                 self._check_header(rec)

@@ -70,6 +70,9 @@ class GengSource:
             raise Fatal("nauty-geng %s: %s" % (" ".join(self.args), first.replace(">E ", "")))
 
     def feed(self, sink, store, progress, payload):
+        if any(j >= self.parts for j in store.done):
+            raise Fatal("the journal belongs to a different input (it has more parts); remove it "
+                        "or use the input it was made from")
         for i in range(self.parts):
             if store.is_done(i):
                 progress.skip(1)
