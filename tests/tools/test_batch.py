@@ -5,6 +5,7 @@ journal, the progress bar, the summary.  The mathematics is tested with the
 real programs in test_batch_programs.py."""
 
 import csv
+import hashlib
 import io
 import json
 import os
@@ -104,17 +105,17 @@ class Output(BatchCase):
                                      "  representation number 2: 1",
                                      "  representation number 3: 2",
                                      "  not word-representable: 1",
-                                     "  failures: 1"][:5] + [lines[5]])
-        self.assertRegex(lines[5], r"^  wall time: \d+\.\d\d s, 5 graphs run, \d+\.\d\d graphs/s$")
-        self.assertEqual(len(lines), 6)
+                                     "  failures: 1",
+                                     "  parts: 5 of 5 finished, 0 taken from the journal"])
+        self.assertRegex(lines[6], r"^  wall time: \d+\.\d\d s, 5 graphs run, \d+\.\d\d graphs/s$")
+        self.assertEqual(len(lines), 7)
 
     def test_rows_keep_input_order_whatever_finishes_first(self):
         graphs = geng("-c", 6)[:48]
-        # Later graphs finish first: sleeps fall along the input, and the
-        # first graph takes long enough to finish after others however busy
-        # the machine is.
-        sleeps = [1.5] + [0.2 * (1 - k / len(graphs)) for k in range(1, len(graphs))]
-        self.control({"orientcheck": {g: {"sleep": s} for g, s in zip(graphs, sleeps)}})
+        # The first graph waits on a gate that the last one opens once it is
+        # answered: the first finishes after the last however busy the machine is.
+        gate = os.path.join(self.dir, "gate")
+        self.control({"orientcheck": {graphs[0]: {"wait": gate}, graphs[-1]: {"open": gate}}})
         p = self.batch(graphs, "-j", "6", "-o", os.path.join(self.dir, "out.csv"))
         self.assertEqual(p.returncode, 0, p.stderr)
         with open(os.path.join(self.dir, "out.csv")) as f:
@@ -122,7 +123,7 @@ class Output(BatchCase):
         self.assertEqual(p.stdout, "")
         self.assertFalse(os.path.exists(os.path.join(self.dir, "out.csv.journal")))
         done = [l[2] for l in self.log_lines() if l[0] == "orientcheck"]
-        self.assertNotEqual(done, graphs)      # they did finish out of order
+        self.assertLess(done.index(graphs[-1]), done.index(graphs[0]))   # out of order
         self.assertEqual(sorted(done), sorted(graphs))
         self.assertScratchEmpty()
 
@@ -202,6 +203,9 @@ class Failures(BatchCase):
                             "accept at most 20,,,\n"),
         ("Bx", {}, [], "Bx,3,,failed: graph6 padding bits are not zero,,,\n"),
         (":Bw", {}, [], ":Bw,,,failed: sparse6 is not supported (only graph6),,,\n"),
+        # The census's rows for these lines, without the witness column.
+        ("\x0b", {}, [], "\\x0b,,,failed: invalid character '\\x0b' in graph6 string,,,\n"),
+        ("A" * 70000, {}, [], "A" * 64 + "...,,,failed: line longer than 65536 bytes,,,\n"),
     ]
 
     def test_a_failing_graph_is_reported_and_the_batch_goes_on(self):
@@ -216,6 +220,45 @@ class Failures(BatchCase):
                 self.assertIn("  failures: %d\n" % failed, p.stderr)
                 self.assertEqual(p.returncode, 1 if failed else 0, p.stderr)
                 self.assertScratchEmpty()
+
+    def test_the_output_naming_the_input_is_refused(self):
+        path = os.path.join(self.dir, "in.g6")
+        with open(path, "w") as f:
+            f.write("Bg\nBW\n")
+        p = subprocess.run(self.cmd(path, "-o", path), capture_output=True, text=True,
+                           env=self.env())
+        self.assertEqual((p.returncode, p.stdout, p.stderr), (2, "", (
+            "wordrep-batch: the input %s and the output %s are the same file; name different "
+            "files\n" % (path, path))))
+        with open(path) as f:
+            self.assertEqual(f.read(), "Bg\nBW\n")
+        self.assertEqual(self.log_lines(), [])
+
+    def test_programs_are_looked_up_in_one_order(self):
+        # --PROGRAM PATH, else --bin DIR, else $WORDREP_BIN, else build/bin of the checkout.
+        missing = os.path.join(self.dir, "none")
+        cases = [
+            ([], {"WORDREP_BIN": self.bin}, None),
+            (["--bin", self.bin], {"WORDREP_BIN": missing}, None),
+            (["--bin", missing, "--alterword", os.path.join(self.bin, "alterword"),
+              "--orientcheck", os.path.join(self.bin, "orientcheck"),
+              "--yices", os.path.join(self.bin, "yices")], {}, None),
+            (["--bin", self.bin, "--yices", missing], {},
+             "yices not found at %s (use --bin DIR or --yices PATH)" % missing),
+            ([], {"WORDREP_BIN": missing},
+             "alterword not found at %s/alterword (use --bin DIR or --alterword PATH)" % missing),
+        ]
+        for args, env, message in cases:
+            with self.subTest(args=args, env=env):
+                cmd = [BATCH, "--programs", "--tmpdir", self.scratch] + args
+                p = subprocess.run(cmd, input="Bg\n", capture_output=True, text=True,
+                                   env=dict(self.env(), **env))
+                if message is None:
+                    self.assertEqual((p.returncode, p.stdout), (0, HEADER + stub_row("Bg")),
+                                     p.stderr)
+                else:
+                    self.assertEqual((p.returncode, p.stdout, p.stderr),
+                                     (2, "", "wordrep-batch: %s\n" % message))
 
     def test_missing_program_is_refused_before_starting(self):
         os.unlink(os.path.join(self.bin, "yices"))
@@ -236,9 +279,10 @@ class Resume(BatchCase):
                                 start_new_session=True)
 
     def journal_done(self, path):
+        """The parts (with --chunk 1, the graphs) the journal records as done."""
         with open(path) as f:
-            recs = [json.loads(line) for line in f]
-        return {r["i"] for r in recs[1:]}
+            recs = [json.loads(line) for line in f if line.endswith("\n")]
+        return {r["done"] for r in recs[1:] if "done" in r}
 
     def interrupted_then_resumed(self, sig):
         graphs = geng("-c", 6)[:40]
@@ -267,7 +311,8 @@ class Resume(BatchCase):
         with open(out) as f:
             self.assertEqual(f.read(), HEADER + "".join(stub_row(g) for g in graphs))
         self.assertFalse(os.path.exists(journal))
-        self.assertIn("  taken from the journal: %d\n" % len(done), err)
+        self.assertIn("  parts: %d of %d finished, %d taken from the journal\n"
+                      % (len(graphs), len(graphs), len(done)), err)
         self.assertIn("%d graphs run" % (len(graphs) - len(done)), err)
         # Nothing recorded was run again, and everything else was run once.
         second = self.log_lines()[len(first):]
@@ -284,13 +329,25 @@ class Resume(BatchCase):
 
     def test_journal_is_not_overwritten_without_resume(self):
         out = os.path.join(self.dir, "out.csv")
-        with open(out + ".journal", "w") as f:
-            f.write("{}\n")
-        p = self.batch(["Bg"], "-o", out)
-        self.assertEqual(p.returncode, 2)
-        self.assertIn("exists from an unfinished batch: add --resume", p.stderr)
-        with open(out + ".journal") as f:
-            self.assertEqual(f.read(), "{}\n")
+        header = json.dumps({"journal": 2, "engine": "programs",
+                             "source": {"list": 1, "first_sha256": "0"}}) + "\n"
+        # (what the journal path holds, the refusal)
+        cases = [
+            (header, "journal %s.journal exists from an unfinished batch: add --resume to "
+                     "continue it, or remove it to start again" % out),
+            ("{}\n", "%s.journal is not a journal of wordrep-batch; it is left as it is: name "
+                     "another --journal" % out),
+        ]
+        for text, message in cases:
+            with self.subTest(text=text):
+                with open(out + ".journal", "w") as f:
+                    f.write(text)
+                p = self.batch(["Bg"], "-o", out)
+                self.assertEqual((p.returncode, p.stdout, p.stderr),
+                                 (2, "", "wordrep-batch: %s\n" % message))
+                with open(out + ".journal") as f:
+                    self.assertEqual(f.read(), text)
+                self.assertEqual(self.log_lines(), [])
 
     def test_journal_of_another_input_is_refused(self):
         out = os.path.join(self.dir, "out.csv")
@@ -300,33 +357,66 @@ class Resume(BatchCase):
             time.sleep(0.05)
         os.killpg(p.pid, signal.SIGINT)
         p.communicate(timeout=60)
-        q = self.batch(["Bg", "Bw"], "-o", out, "--resume")
+        q = self.batch(["Bw", "BW"], "-o", out, "--resume")
         self.assertEqual(q.returncode, 2)
         self.assertIn("belongs to a different input", q.stderr)
+
+    def unfinished(self, graphs, done, out):
+        """The journal and output of a batch over graphs (--chunk 1) that
+        finished the graphs of done (indexes) and put out none: written here
+        as the batch writes them."""
+        journal = out + ".journal"
+        os.makedirs(journal + ".parts")
+        first = hashlib.sha256((graphs[0] + "\n").encode()).hexdigest()
+        recs = [{"journal": 2, "engine": "programs", "source": {"list": 1, "first_sha256": first}},
+                {"emitted": -1, "size": len(HEADER)}]
+        for i in done:
+            row = stub_row(graphs[i])
+            with open(os.path.join(journal + ".parts", "%d.csv" % i), "w") as f:
+                f.write(HEADER + row)
+            recs.append({"done": i, "bytes": len(HEADER + row),
+                         "sha256": hashlib.sha256((graphs[i] + "\n").encode()).hexdigest(),
+                         "counts": {"graphs": 1, "not": 0, "minimal": 0, "failures": 0,
+                                    "k": {"3": 1}}})
+        with open(out, "w") as f:
+            f.write(HEADER)
+        with open(journal, "w") as f:
+            f.write("".join(json.dumps(r) + "\n" for r in recs))
+        return journal
 
     def test_cut_off_journal_line_is_run_again(self):
         graphs = ["Bg", "BW", "Bw"]
         out = os.path.join(self.dir, "out.csv")
-        self.batch(graphs, "-o", out, "--journal", os.path.join(self.dir, "j0"))
-        import hashlib
-        digest = hashlib.sha256("".join(g + "\n" for g in graphs).encode()).hexdigest()
-        journal = os.path.join(self.dir, "j")
-        with open(journal, "w") as f:
-            f.write(json.dumps({"journal": 1, "input_sha256": digest, "graphs": 3}) + "\n")
-            f.write(json.dumps({"i": 1, "row": stub_row("BW").rstrip("\n").split(",")}) + "\n")
-            f.write('{"i": 0, "row": ["Bg", "3", "2", "y')      # cut off by a crash
-        before = len(self.log_lines())
-        p = self.batch(graphs, "-o", out, "--journal", journal, "--resume")
+        journal = self.unfinished(graphs, [1], out)
+        with open(journal, "a") as f:
+            f.write('{"done": 0, "bytes": 40, "sha')      # cut off by a crash
+        p = self.batch(graphs, "-o", out, "--resume")
         self.assertEqual(p.returncode, 0, p.stderr)
         with open(out) as f:
             self.assertEqual(f.read(), HEADER + "".join(stub_row(g) for g in graphs))
-        self.assertEqual(sorted(l[2] for l in self.log_lines()[before:] if l[0] == "orientcheck"),
+        self.assertEqual(sorted(l[2] for l in self.log_lines() if l[0] == "orientcheck"),
                          ["Bg", "Bw"])
+        self.assertEqual(sorted(os.listdir(self.dir)), ["bin", "control.json", "log", "out.csv",
+                                                        "scratch"])
+
+    def test_journal_of_the_old_per_program_batch_is_refused(self):
+        out = os.path.join(self.dir, "out.csv")
+        old = json.dumps({"journal": 1, "input_sha256": "0" * 64, "graphs": 1}) + "\n" + \
+            json.dumps({"i": 0, "row": stub_row("Bg").rstrip("\n").split(",")}) + "\n"
+        with open(out + ".journal", "w") as f:
+            f.write(old)
+        p = self.batch(["Bg"], "-o", out, "--resume")
+        self.assertEqual((p.returncode, p.stdout, p.stderr), (2, "", (
+            "wordrep-batch: journal %s.journal was written by an older wordrep-batch (journal "
+            "version 1), which this one cannot resume: remove it to start again\n" % out)))
+        with open(out + ".journal") as f:
+            self.assertEqual(f.read(), old)
+        self.assertEqual(self.log_lines(), [])
 
     def test_resume_needs_a_journal(self):
         p = self.batch(["Bg"], "--resume")
         self.assertEqual((p.returncode, p.stdout), (2, ""))
-        self.assertIn("--resume needs -o FILE or --journal FILE", p.stderr)
+        self.assertEqual(p.stderr, "wordrep-batch: --resume needs -o FILE\n")
 
 
 class Progress(BatchCase):
@@ -336,8 +426,8 @@ class Progress(BatchCase):
                                             "".join(g + "\n" for g in graphs))
         self.assertEqual(status, 0)
         self.assertEqual(out, HEADER + "".join(stub_row(g) for g in graphs))
-        self.assertRegex(text, r"\r\[#{30}\] 21/21 100% [0-9.]+ graphs/s ETA 0:00")
-        self.assertRegex(text, r"\r\[\.{30}\] 0/21   0% ")
+        self.assertRegex(text, r"\r\[#{30}\] 100% 21 graphs [0-9.]+ graphs/s ETA 0:00")
+        self.assertRegex(text, r"\r\[[.?]{30}\] ")        # the bar before any graph
         self.assertIn("wordrep-batch: 21 graphs", text)
         q = self.batch(graphs)
         self.assertNotIn("\r", q.stderr)

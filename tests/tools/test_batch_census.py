@@ -5,6 +5,7 @@ a full disk, the progress bar, bad command lines.  The expected CSV is
 always what one run of the stand-in over the same graphs writes; the
 mathematics is tested with the real census in test_batch_families.py."""
 
+import base64
 import json
 import os
 import re
@@ -13,6 +14,7 @@ import shutil
 import signal
 import subprocess
 import tempfile
+import threading
 import time
 import unittest
 
@@ -87,6 +89,19 @@ class CensusCase(unittest.TestCase):
     def done_parts(self):
         return {r["done"] for r in self.journal_records()[1:] if "done" in r}
 
+    def unfinished_journal(self, *args):
+        """A batch whose part with graph BW fails: its journal stays."""
+        self.control({"exit": {"BW": 7}})
+        p = self.batch("-o", self.out, *args)
+        self.assertEqual(p.returncode, 4, p.stderr)
+        self.assertIn("wordrep-batch: part ", p.stderr)
+        self.assertIn(" failed: wordrep-census exited with status 7: wordrep-census: stand-in "
+                      "told to stop at BW\n", p.stderr)
+        self.assertTrue(p.stderr.endswith("; run the same command with --resume to go on\n"))
+        self.control({})
+        with open(self.out + ".journal") as f:
+            return f.read()
+
     def assertNothingLeft(self):
         """No journal, part files or scratch directories after a complete batch."""
         self.assertEqual([n for n in os.listdir(self.dir) if n.startswith("out.csv.")], [])
@@ -103,13 +118,16 @@ def geng_parts(args, parts):
 class Parts(CensusCase):
     def test_lists_in_parts_give_the_rows_of_one_run_in_input_order(self):
         graphs = geng("-c", 6)[:40]
+        # The first part waits on a gate that the last part opens once it is
+        # answered: the first part finishes last however busy the machine is.
+        gate = os.path.join(self.dir, "gate")
+        first_last = {"wait": {graphs[0]: gate}, "open": {graphs[-1]: gate}}
         machines = os.path.join(self.dir, "machines")
         with open(machines, "w") as f:
             f.write("2/:\n")            # ":" is this machine in GNU parallel's sshlogin syntax
         # (input text, options, stand-in control)
         cases = [
-            ("".join(g + "\n" for g in graphs), ["--chunk", "7", "-j", "3"],
-             {"slow": {graphs[0]: 1.5}}),                 # the first part finishes last
+            ("".join(g + "\n" for g in graphs), ["--chunk", "7", "-j", "3"], first_last),
             (">>graph6<<Bg\n\n  BW  \n\nBw\n", ["--chunk", "2"], {}),
             ("".join(g + "\n" for g in graphs[:5]), ["--chunk", "100"], {}),
             ("".join(g + "\n" for g in graphs[:9]), ["--chunk", "2", "--sshloginfile", machines], {}),
@@ -120,6 +138,8 @@ class Parts(CensusCase):
             with self.subTest(text=text[:20], opts=opts):
                 self.control(ctl)
                 open(self.log, "w").close()
+                if os.path.exists(gate):
+                    os.unlink(gate)
                 path = self.write_input(text.splitlines())
                 p = self.batch(path, "-o", self.out, *opts)
                 failed = "failed:" in self.one_run(text)
@@ -127,15 +147,19 @@ class Parts(CensusCase):
                 self.assertEqual(self.read(self.out), self.one_run(text))
                 self.assertEqual(p.stdout, "")
                 self.assertNothingLeft()
+                if os.path.exists(gate):
+                    os.unlink(gate)
                 q = self.batch(*opts, stdin=text)          # standard input to standard output
                 self.assertEqual((q.returncode, q.stdout), (p.returncode, self.one_run(text)))
         # The first case's parts did finish out of order.
-        self.control({"slow": {graphs[0]: 1.5}})
+        self.control(first_last)
         open(self.log, "w").close()
+        if os.path.exists(gate):
+            os.unlink(gate)
         self.batch(self.write_input(graphs), "--chunk", "7", "-j", "3")
         firsts = [run[0] for run in self.runs()]
         self.assertEqual(sorted(firsts), sorted(graphs[0::7]))
-        self.assertNotEqual(firsts, graphs[0::7])
+        self.assertLess(firsts.index(graphs[35]), firsts.index(graphs[0]))
 
     def test_geng_parts_are_nautys_res_mod_in_order(self):
         for args, parts in ((["-c", "6"], 7), (["5"], 1), (["-c", "5", "4:5"], 3)):
@@ -220,19 +244,6 @@ class Resume(CensusCase):
     def test_killed_and_resumed(self):
         self.killed_then_resumed(signal.SIGKILL)
 
-    def unfinished_journal(self, *args):
-        """A batch whose part with graph BW fails: its journal stays."""
-        self.control({"exit": {"BW": 7}})
-        p = self.batch("-o", self.out, *args)
-        self.assertEqual(p.returncode, 4, p.stderr)
-        self.assertIn("wordrep-batch: part ", p.stderr)
-        self.assertIn(" failed: wordrep-census exited with status 7: wordrep-census: stand-in "
-                      "told to stop at BW\n", p.stderr)
-        self.assertTrue(p.stderr.endswith("; run the same command with --resume to go on\n"))
-        self.control({})
-        with open(self.out + ".journal") as f:
-            return f.read()
-
     def test_a_failed_part_runs_again_on_resume(self):
         text = "Bg\nBw\nBW\nC~\nCF\n"
         path = self.write_input(text.split())
@@ -291,32 +302,45 @@ def file_size_limit(limit):
 
 
 class DiskFull(CensusCase):
+    def wait_until(self, done, p):
+        """Polls until done() holds (or the batch has ended)."""
+        deadline = time.monotonic() + 240
+        while not done() and p.poll() is None and time.monotonic() < deadline:
+            time.sleep(0.02)
+        self.assertTrue(done(), "the batch ended before the condition held")
+
     def test_a_file_that_cannot_be_written_ends_the_batch_resumably(self):
-        # (graphs, chunk, the file that reaches the size limit first): rows
-        # of about 57 bytes against journal records of about 190 bytes per
-        # part.  (GNU parallel checks its own disk with files of 8193 bytes.)
-        # In the first case the first part comes last, so every part is
-        # recorded before the output fills up: the resume has only to put
-        # them out.
+        # (graphs, chunk, the file that reaches the size limit first, gated):
+        # rows of about 57 bytes against journal records of about 190 bytes
+        # per part.  (GNU parallel checks its own disk with files of 8193
+        # bytes.)  In the gated case the first part waits on a gate file that
+        # is made once every other part is recorded, so the output fills up
+        # only when they are all recorded: the resume has only to put them out.
         limit = 8200
-        cases = [(200, "25", self.out, 3), (60, "1", self.out + ".journal", 0)]
-        for count, chunk, victim, slow in cases:
+        gate = os.path.join(self.dir, "gate")
+        cases = [(200, "25", self.out, True), (60, "1", self.out + ".journal", False)]
+        for count, chunk, victim, gated in cases:
             with self.subTest(chunk=chunk, victim=victim):
-                for leftover in (self.out + ".journal", self.out + ".journal.parts"):
+                for leftover in (self.out + ".journal", self.out + ".journal.parts", gate):
                     shutil.rmtree(leftover, ignore_errors=True)
                     if os.path.isfile(leftover):
                         os.unlink(leftover)
                 graphs = geng("-c", 7)[:count]
                 path = self.write_input(graphs)
-                self.control({"slow": {graphs[0]: slow}}, log=False)
-                p = subprocess.run(self.cmd(path, "--chunk", chunk, "-o", self.out),
-                                   capture_output=True, text=True, env=self.env(),
-                                   preexec_fn=file_size_limit(limit))
-                self.assertEqual(p.returncode, 3, p.stderr)
-                self.assertEqual(p.stderr, "wordrep-batch: cannot write %s: File too large%s"
+                self.control({"wait": {graphs[0]: gate}} if gated else {}, log=False)
+                p = subprocess.Popen(self.cmd(path, "--chunk", chunk, "-j", "2", "-o", self.out),
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                                     env=self.env(), preexec_fn=file_size_limit(limit))
+                if gated:
+                    self.wait_until(lambda: os.path.exists(self.out + ".journal")
+                                    and self.done_parts() == set(range(1, 8)), p)
+                    open(gate, "w").close()
+                _, err = p.communicate(timeout=300)
+                self.assertEqual(p.returncode, 3, err)
+                self.assertEqual(err, "wordrep-batch: cannot write %s: File too large%s"
                                  % (victim, RESUME_HINT))
                 self.assertEqual(os.path.getsize(victim), limit)
-                if slow:
+                if gated:
                     self.assertEqual(self.done_parts(), set(range(8)))
                 q = self.batch(path, "--chunk", chunk, "-o", self.out, "--resume")
                 self.assertEqual(q.returncode, 0, q.stderr)
@@ -330,6 +354,255 @@ class DiskFull(CensusCase):
         self.assertEqual((p.returncode, p.stderr),
                          (3, "wordrep-batch: cannot write standard output: No space left on device\n"))
         self.assertEqual(os.listdir(self.scratch), [])
+
+
+def contents(directory):
+    """Every file under directory: relative path -> bytes."""
+    out = {}
+    for root, _, files in os.walk(directory):
+        for name in files:
+            path = os.path.join(root, name)
+            with open(path, "rb") as f:
+                out[os.path.relpath(path, directory)] = f.read()
+    return out
+
+
+class Files(CensusCase):
+    """The batch refuses to start when two of its files are one, and never
+    truncates or removes a file it did not make."""
+
+    def refused(self, args, message, stdin=subprocess.DEVNULL):
+        before = contents(self.dir)
+        p = subprocess.run(self.cmd(*args), stdin=stdin, capture_output=True, text=True,
+                           env=self.env(), timeout=120)
+        self.assertEqual((p.returncode, p.stdout, p.stderr), (2, "", "wordrep-batch: %s\n" % message))
+        self.assertEqual(contents(self.dir), before)
+        self.assertEqual(self.runs(), [])
+
+    def test_two_names_for_one_file_are_refused(self):
+        g6 = self.write_input(["Bg", "BW", "Bw"])
+        os.link(g6, os.path.join(self.dir, "hard.g6"))
+        os.symlink(g6, os.path.join(self.dir, "soft.g6"))
+        out, j = self.out, os.path.join(self.dir, "j")
+        with open(out, "w") as f:
+            f.write("an earlier output\n")
+        same = "%s and %s are the same file; name different files"
+        # (arguments, the two files named in the refusal)
+        cases = [
+            ([g6, "-o", out, "--journal", out], ("the output " + out, "the journal " + out)),
+            ([g6, "-o", g6], ("the input " + g6, "the output " + g6)),
+            ([g6, "-o", os.path.join(self.dir, ".", "in.g6")],
+             ("the input " + g6, "the output %s/./in.g6" % self.dir)),
+            ([g6, "-o", os.path.join(self.dir, "hard.g6")],
+             ("the input " + g6, "the output %s/hard.g6" % self.dir)),
+            ([os.path.join(self.dir, "soft.g6"), "-o", g6],
+             ("the input %s/soft.g6" % self.dir, "the output " + g6)),
+            ([g6, "-o", out, "--journal", g6], ("the input " + g6, "the journal " + g6)),
+            ([g6, "-o", j + ".parts", "--journal", j],
+             ("the output %s.parts" % j, "the journal's parts folder %s.parts" % j)),
+            ([g6, "-o", os.path.join(self.dir, "new.csv"), "--journal", "%s/x/../new.csv" % self.dir],
+             ("the output %s/new.csv" % self.dir, "the journal %s/x/../new.csv" % self.dir)),
+            ([g6, "-o", out, "--resume", "--journal", g6], ("the input " + g6, "the journal " + g6)),
+        ]
+        os.mkdir(os.path.join(self.dir, "x"))
+        for args, files in cases:
+            with self.subTest(args=args):
+                self.refused(args, same % files)
+        # Standard input read from the output file.
+        with open(out) as f:
+            self.refused(["-o", out], same % ("the input", "the output " + out), stdin=f)
+
+    def test_a_journal_path_that_holds_no_journal_is_refused_and_left_alone(self):
+        g6 = self.write_input(["Bg", "BW", "Bw"])
+        notes = os.path.join(self.dir, "notes.txt")
+        folder = os.path.join(self.dir, "folder")
+        os.mkdir(folder)
+        # (what the journal path holds: bytes, or None for a folder)
+        cases = [b"my notes\n", b"", b"\xff\xfe\x00 not text\n", b'{"done": 1}\n', b"[2]\n",
+                 b'{"journal": 2, "engine"', None]
+        for held in cases:
+            for resume in ([], ["--resume"]):
+                with self.subTest(held=held, resume=resume):
+                    path = folder if held is None else notes
+                    if held is not None:
+                        with open(notes, "wb") as f:
+                            f.write(held)
+                    self.refused([g6, "-o", self.out, "--journal", path] + resume,
+                                 "%s is not a journal of wordrep-batch; it is left as it is: "
+                                 "name another --journal" % path)
+                    self.assertFalse(os.path.exists(self.out))
+
+    def test_a_parts_folder_of_other_files_is_refused_and_left_alone(self):
+        g6 = self.write_input(["Bg", "BW", "Bw"])
+        parts = self.out + ".journal.parts"
+        os.mkdir(parts)
+        with open(os.path.join(parts, "mine.txt"), "w") as f:
+            f.write("keep\n")
+        self.refused([g6, "-o", self.out], "%s holds files that are not parts of a batch "
+                     "(mine.txt); remove them or name another --journal" % parts)
+        # Part files left by a batch whose journal was removed are no obstacle,
+        # and are removed with the folder once the batch is complete.
+        os.unlink(os.path.join(parts, "mine.txt"))
+        with open(os.path.join(parts, "7.csv"), "w") as f:
+            f.write(HEADER + "stale\n")
+        p = self.batch(g6, "-o", self.out, "--chunk", "1")
+        self.assertEqual(p.returncode, 0, p.stderr)
+        self.assertEqual(self.read(self.out), self.one_run("Bg\nBW\nBw\n"))
+        self.assertNothingLeft()
+        self.assertFalse(os.path.exists(parts))
+
+    def test_malformed_journal_records_are_refused_in_one_line(self):
+        text = "Bg\nBw\nBW\nC~\nCF\n"
+        path = self.write_input(text.split())
+        journal = self.out + ".journal"
+        # (appended line, the refusal after "JOURNAL:LINE: ")
+        cases = [
+            ('{"done": "a"}', "not a record of a batch journal: {\"done\": \"a\"}"),
+            ('{"emitted": 5}', "not a record of a batch journal: {\"emitted\": 5}"),
+            ('{"done": 3}', "not a record of a batch journal: {\"done\": 3}"),
+            ('{"done": 3, "bytes": 1, "counts": {"graphs": "x"}}',
+             "not a record of a batch journal: {\"done\": 3, \"bytes\": 1, \"counts\": "
+             "{\"graphs\": \"x\"}}"),
+            ('{"emitted": 4, "size": 9}', "part 4 put out after part 0"),
+            ('{"emitted": 1, "size": 9}', "part 1 put out before it was recorded as done"),
+            ("[1, 2]", "not a record of a batch journal: [1, 2]"),
+            ("\u00e9t\u00e9", "not a record of a batch journal: \u00e9t\u00e9"),
+            ("x" * 70, "not a record of a batch journal: " + "x" * 60 + "..."),
+            ("[" * 100000 + "]" * 100000, "not a record of a batch journal: " + "[" * 60 + "..."),
+        ]
+        self.unfinished_journal(path, "--chunk", "2")
+        journal_text, output = self.read(journal), self.read(self.out)
+        lines = journal_text.count("\n")
+        for line, message in cases:
+            with self.subTest(line=line):
+                with open(journal, "w") as f:
+                    f.write(journal_text + line + "\n")
+                p = self.batch(path, "-o", self.out, "--chunk", "2", "--resume")
+                self.assertEqual((p.returncode, p.stdout, p.stderr),
+                                 (2, "", "wordrep-batch: %s:%d: %s\n" % (journal, lines + 1, message)))
+                self.assertEqual((self.read(journal), self.read(self.out)),
+                                 (journal_text + line + "\n", output))
+
+    def test_a_geng_journal_with_parts_beyond_the_family_is_refused(self):
+        self.control({"exit": {"C~": 7}})
+        self.assertEqual(self.batch("--geng", "-c 4", "--parts", "2", "-o", self.out).returncode, 4)
+        counts = {"graphs": 1, "not": 0, "minimal": 0, "failures": 0, "k": {}}
+        with open(self.out + ".journal.parts/2.csv", "w") as f:
+            f.write(HEADER)
+        with open(self.out + ".journal", "a") as f:
+            f.write(json.dumps({"done": 2, "bytes": len(HEADER), "counts": counts}) + "\n")
+        self.control({})
+        p = self.batch("--geng", "-c 4", "--parts", "2", "-o", self.out, "--resume")
+        self.assertEqual((p.returncode, p.stdout, p.stderr), (2, "", (
+            "wordrep-batch: the journal belongs to a different input (it has more parts); "
+            "remove it or use the input it was made from\n")))
+
+    def test_a_line_cut_off_at_the_end_is_dropped(self):
+        text = "Bg\nBw\nBW\nC~\nCF\n"
+        path = self.write_input(text.split())
+        self.unfinished_journal(path, "--chunk", "2")
+        with open(self.out + ".journal", "a") as f:
+            f.write('{"done": 1, "by')
+        p = self.batch(path, "-o", self.out, "--chunk", "2", "--resume")
+        self.assertEqual(p.returncode, 0, p.stderr)
+        self.assertEqual(self.read(self.out), self.one_run(text))
+        self.assertNothingLeft()
+
+
+class Lines(CensusCase):
+    def test_blank_lines_follow_the_census_rule(self):
+        # Only spaces, tabs and carriage returns are blanks: a line of \v or
+        # \f is a line, with its failure row, as the census has it.
+        text = "Bg\n\x0b\nBw\n \x0c \n\r\n\t\nBW\r\n\x0c\x0b\n  \n"
+        for chunk in ("1", "3"):
+            with self.subTest(chunk=chunk):
+                p = self.batch("--chunk", chunk, stdin=text)
+                self.assertEqual(p.returncode, 1, p.stderr)
+                self.assertEqual(p.stdout, self.one_run(text))
+                self.assertEqual([r.split(",")[0] for r in p.stdout.splitlines()[1:]],
+                                 ["Bg", "\\x0b", "Bw", "\\x0c", "BW", "\\x0c\\x0b"])
+
+    def test_an_over_long_line_is_cut_and_the_rest_of_its_part_answered(self):
+        # A line of 200 MB between graphs of one part: the batch holds at most
+        # the census's line limit of it (the peak memory of the batch and its
+        # children stays far below the line), the line gets the census's
+        # failure row, the other graphs their rows.
+        block, blocks = b"A" * (1 << 20), 200
+        for tail in (b"\nBw\n", b""):
+            with self.subTest(final_line_feed=bool(tail)):
+                r, w = os.pipe()
+                p = subprocess.Popen(self.cmd("--chunk", "10"), stdin=r, stdout=subprocess.PIPE,
+                                     stderr=subprocess.PIPE, env=self.env())
+                os.close(r)
+
+                def feed():
+                    with open(w, "wb") as f:
+                        f.write(b"Bg\n ")
+                        for _ in range(blocks):
+                            f.write(block)
+                        f.write(tail)
+                writer = threading.Thread(target=feed)
+                writer.start()
+                out, err = p.communicate(timeout=300)
+                writer.join()
+                self.assertEqual(p.returncode, 1, err)
+                # The largest resident size of any child so far, in KiB.
+                self.assertLess(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss, 100 << 10)
+                cut = " " + "A" * 63 + "...,,,failed: line longer than 65536 bytes,,,,\n"
+                rows = self.one_run("Bg\nBw\n").splitlines(keepends=True)
+                self.assertEqual(out.decode(), "".join(rows[:2] + [cut] + rows[2:] * bool(tail)))
+
+
+class PassedOn(CensusCase):
+    def test_format_and_shortcut_length_reach_every_part(self):
+        graphs = geng("-c", 6)[:30] + ["Bx"]
+        text = "".join(g + "\n" for g in graphs)
+        args_log = os.path.join(self.dir, "args")
+        csv_run = self.batch("--chunk", "7", stdin=text)
+        # (options, the census's options in each part, the output's first line)
+        cases = [
+            (["--format", "jsonl"], ["--no-summary", "--format", "jsonl"], "{"),
+            (["--shortcut-length", "4"], ["--no-summary", "--shortcut-length", "4"], "graph6,"),
+            (["--format", "csv", "--shortcut-length", "3"],
+             ["--no-summary", "--shortcut-length", "3", "--format", "csv"], "graph6,"),
+        ]
+        for opts, census_args, first in cases:
+            for source in (["--chunk", "7"], ["--geng", "-c 5", "--parts", "3"]):
+                with self.subTest(opts=opts, source=source):
+                    self.control({"args": args_log})
+                    if os.path.exists(args_log):
+                        os.unlink(args_log)
+                    given = text if source[0] == "--chunk" else geng_parts(["-c", "5"], 3)
+                    p = self.batch(*source, *opts, "-o", self.out, stdin=given)
+                    self.assertEqual(p.returncode, 1 if "Bx" in given else 0, p.stderr)
+                    whole = subprocess.run([STUB_CENSUS] + census_args, input=given,
+                                           capture_output=True, text=True).stdout
+                    self.assertEqual(self.read(self.out), whole)
+                    self.assertTrue(whole.startswith(first))
+                    with open(args_log) as f:
+                        runs = [json.loads(line) for line in f]
+                    # One check of the options before the start, then every part.
+                    self.assertEqual(runs, [census_args] * (len(runs)))
+                    self.assertEqual(len(runs), 1 + (5 if source[0] == "--chunk" else 3))
+                    if source[0] == "--chunk":   # the counts are those of the CSV
+                        self.assertEqual(p.stderr.splitlines()[:-1], csv_run.stderr.splitlines()[:-1])
+                    self.assertNothingLeft()
+
+    def test_a_journal_of_other_census_options_is_refused(self):
+        g6 = self.write_input(["Bg", "BW", "Bw", "C~", "CF", "CU"])
+        self.unfinished_journal(g6, "--chunk", "2", "--format", "jsonl")
+        for opts in ([], ["--format", "csv"], ["--format", "jsonl", "--shortcut-length", "3"]):
+            with self.subTest(opts=opts):
+                p = self.batch(g6, "--chunk", "2", "-o", self.out, "--resume", *opts)
+                self.assertEqual((p.returncode, p.stderr), (2, (
+                    "wordrep-batch: journal %s.journal belongs to a different input (the census "
+                    "with --format jsonl on a list in parts of 2 lines); remove it or use the "
+                    "input it was made from\n" % self.out)))
+        p = self.batch(g6, "--chunk", "2", "-o", self.out, "--resume", "--format", "jsonl")
+        self.assertEqual(p.returncode, 0, p.stderr)
+        self.assertEqual(self.read(self.out), subprocess.run(
+            [STUB_CENSUS, "--format", "jsonl"], input="Bg\nBW\nBw\nC~\nCF\nCU\n",
+            capture_output=True, text=True).stdout)
 
 
 class CommandLine(CensusCase):
@@ -364,17 +637,54 @@ class CommandLine(CensusCase):
              "wordrep-census not found at %s/none (use --bin DIR or --census PATH)" % self.dir),
             ([g6, "--resume"], "--resume needs -o FILE"),
             ([g6, "--journal", os.path.join(self.dir, "j")],
-             "--journal needs -o FILE (the CSV is put together in that file)"),
+             "--journal needs -o FILE (the output is put together in that file)"),
+            (["--geng", "-c 65"], "--geng: graphs on 65 vertices; wordrep-census accepts at most 64"),
+            (["--geng", "-c -d2 70 0:90", "--parts", "3"],
+             "--geng: graphs on 70 vertices; wordrep-census accepts at most 64"),
+            ([g6, "--format", "xml"], None),
+            ([g6, "--programs", "--format", "jsonl"], "--format is for the census, not --programs"),
+            ([g6, "--programs", "--shortcut-length", "3"],
+             "--shortcut-length is for the census, not --programs"),
         ]
         for args, message in cases:
             with self.subTest(args=args):
                 p = self.batch(*args)
+                if message is None:          # refused by argparse, with its usage first
+                    self.assertEqual((p.returncode, p.stdout), (2, ""))
+                    self.assertTrue(p.stderr.startswith("usage: wordrep-batch "), p.stderr)
+                    continue
                 self.assertEqual((p.returncode, p.stdout, p.stderr),
                                  (2, "", "wordrep-batch: %s\n" % message))
         self.assertEqual(self.runs(), [])
         # Nothing left that a later run would take for an unfinished batch.
         self.assertEqual(sorted(os.listdir(self.dir)), ["control.json", "folder", "in.g6", "scratch"])
         self.assertEqual(os.listdir(self.scratch), [])
+
+    def test_help_version_and_the_end_of_options(self):
+        from wordrep import __version__
+        for name in ("wordrep-batch", "wordrep-part", "wordrep-one"):
+            with self.subTest(tool=name):
+                p = subprocess.run([tool(name), "--help"], capture_output=True, text=True)
+                self.assertEqual((p.returncode, p.stderr), (0, ""))
+                self.assertTrue(p.stdout.startswith("usage: %s " % name), p.stdout)
+                self.assertIn("Exit status:", p.stdout)
+                p = subprocess.run([tool(name), "--version"], capture_output=True, text=True)
+                self.assertEqual((p.returncode, p.stdout, p.stderr),
+                                 (0, "%s %s\n" % (name, __version__), ""))
+                p = subprocess.run([tool(name), "--", "x"], capture_output=True, text=True,
+                                   stdin=subprocess.DEVNULL)
+                self.assertEqual((p.returncode, p.stdout), (2, ""))
+        # "--" before a file whose name starts with "-".
+        with open(os.path.join(self.dir, "-in.g6"), "w") as f:
+            f.write("Bg\nBw\n")
+        p = subprocess.run(self.cmd("--", "-in.g6"), capture_output=True, text=True,
+                           env=self.env(), cwd=self.dir)
+        self.assertEqual((p.returncode, p.stdout), (0, self.one_run("Bg\nBw\n")), p.stderr)
+        payload = "0 " + base64.b64encode(b"Bg\n").decode() + "\n"
+        p = subprocess.run([tool("wordrep-part"), "--", "T", "list", STUB_CENSUS], input=payload,
+                           capture_output=True, text=True)
+        self.assertEqual((p.returncode, p.stdout),
+                         (0, "\n#wordrep-part T 0\n" + self.one_run("Bg\n") + "#wordrep-end T 0 ok\n"))
 
 
 class ProgressBar(CensusCase):

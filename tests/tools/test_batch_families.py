@@ -33,7 +33,15 @@ from wordrep.rows import CENSUS_FIELDS
 
 BATCH = tool("wordrep-batch")
 CENSUS = os.environ.get("WORDREP_CENSUS")
-T21 = "T" + "?" * 35          # the empty graph on 21 vertices
+T65 = "~?@@" + "?" * 347      # the empty graph on 65 vertices, one over the census's limit
+
+
+def census_has(option):
+    """Whether the census's --help mentions the option."""
+    if not CENSUS:
+        return False
+    p = subprocess.run([CENSUS, "--help"], capture_output=True, text=True)
+    return option in p.stdout + p.stderr
 
 
 def induced(edges, vertices):
@@ -114,17 +122,63 @@ class Families(unittest.TestCase):
         self.assertEqual(self.batch("--geng", "-c 6", "--parts", "3").stdout, self.one_run(parts))
 
     def test_failing_lines_are_reported_and_the_batch_goes_on(self):
-        p = self.batch("--chunk", "2", stdin="Bg\n%s\nBx\nEUZw\n" % T21)
+        p = self.batch("--chunk", "2", stdin="Bg\n%s\nBx\nEUZw\n" % T65)
         self.assertEqual(p.returncode, 1, p.stderr)
         rows = list(csv.DictReader(io.StringIO(p.stdout)))
-        self.assertEqual([r["graph6"] for r in rows], ["Bg", T21, "Bx", "EUZw"])
+        self.assertEqual([r["graph6"] for r in rows], ["Bg", T65, "Bx", "EUZw"])
         for row in (rows[0], rows[3]):
             self.check_row(row)
-        for row, vertices in ((rows[1], "21"), (rows[2], "3")):
+        for row, vertices in ((rows[1], "65"), (rows[2], "3")):
             self.assertTrue(row["semi_transitive"].startswith("failed: "), row)
             self.assertEqual(row["vertices"], vertices)
             self.assertEqual([row[f] for f in CENSUS_FIELDS[4:]], ["", "", "", ""])
         self.assertIn("  failures: 2\n", p.stderr)
+
+    def test_rows_line_up_with_the_census_on_odd_lines(self):
+        # Lines of \v or \f alone (failure rows, not blanks), blank lines,
+        # a line over the census's limit of 65536 bytes, a final line without
+        # its line feed: the batch's rows are those of one census run.
+        long = "B" + "g" * 70000
+        cases = [
+            "Bg\n\x0b\nBw\n \x0c \n\r\n\t\nBW\r\n\x0c\x0b\n  \n",
+            "Bg\n%s\nBw\n%s\n" % (long, " " * 65537),
+            "Bg\n" + "A" * 65536 + "\n" + "A" * 65537 + "\nBw",
+            ">>graph6<<Bg\n>>graph6<<\n\x0bBg\n",
+        ]
+        for text in cases:
+            for chunk in ("1", "3"):
+                with self.subTest(text=text[:12], chunk=chunk):
+                    p = self.batch("--chunk", chunk, stdin=text)
+                    self.assertIn(p.returncode, (0, 1), p.stderr)
+                    self.assertEqual(p.stdout, self.one_run(text))
+
+    @unittest.skipUnless(census_has("--format"), "the census has no --format")
+    def test_json_lines_are_those_of_one_census_run(self):
+        graphs = "".join(g + "\n" for g in geng("-c", 6)) + "Bx\n"
+        whole = subprocess.run([CENSUS, "--format", "jsonl"], input=graphs, capture_output=True,
+                               text=True)
+        p = self.batch("--chunk", "10", "--format", "jsonl", "-o", self.out, stdin=graphs)
+        self.assertEqual(p.returncode, 1, p.stderr)
+        with open(self.out) as f:
+            self.assertEqual(f.read(), whole.stdout)
+        # The summary counts the JSON rows as the census does its own.
+        summary = [l.replace("wordrep-census", "wordrep-batch") for l in whole.stderr.splitlines()]
+        self.assertEqual(p.stderr.splitlines()[:len(summary)], summary)
+        self.assertEqual(len(whole.stdout.splitlines()), 113)
+
+    @unittest.skipUnless(census_has("--shortcut-length"), "the census has no --shortcut-length")
+    def test_shortcut_length_is_passed_on(self):
+        graphs = "".join(g + "\n" for g in geng("-c", 6))
+        for k in ("3", "4"):
+            with self.subTest(k=k):
+                whole = subprocess.run([CENSUS, "--no-summary", "--shortcut-length", k],
+                                       input=graphs, capture_output=True, text=True)
+                p = self.batch("--chunk", "25", "--shortcut-length", k, stdin=graphs)
+                self.assertEqual((p.returncode, p.stdout), (whole.returncode, whole.stdout))
+        p = self.batch("--shortcut-length", "-1", stdin=graphs)
+        self.assertEqual((p.returncode, p.stdout), (2, ""))
+        self.assertEqual(len(p.stderr.splitlines()), 1)
+        self.assertRegex(p.stderr, r"^wordrep-batch: \S+ --shortcut-length -1: ")
 
 
 if __name__ == "__main__":

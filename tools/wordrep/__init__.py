@@ -27,6 +27,8 @@ __version__ = "1.0.0"   # the version every tool reports with --version
 
 __version__ = "1.0.0"
 
+__version__ = "1.0.0"   # the version every tool reports with --version
+
 from .drawing import DrawError, draw  # noqa: F401
 from .interface import CensusError, analyse, census, find_program  # noqa: F401
 from .records import Result, read_csv, record  # noqa: F401

@@ -62,10 +62,14 @@ def normalise(n, edges):
 GRAPH6_HEADER = ">>graph6<<"
 
 
+GRAPH6_BLANKS = " \t\r\n"   # what surrounds a graph6 line; \v and \f are not blanks
+
+
 def graph6_text(line):
-    """A graph6 line (str or bytes) without the blanks around it and a leading
-    ">>graph6<<", the rule of wordrep-census; empty for a line with no graph."""
-    s = line.strip(b" \t\r\n" if isinstance(line, bytes) else " \t\r\n")
+    """A graph6 line (str or bytes) without the blanks around it (GRAPH6_BLANKS)
+    and a leading ">>graph6<<", the rule of wordrep-census; empty for a line
+    with no graph."""
+    s = line.strip(GRAPH6_BLANKS.encode() if isinstance(line, bytes) else GRAPH6_BLANKS)
     header = GRAPH6_HEADER.encode() if isinstance(s, bytes) else GRAPH6_HEADER
     return s[len(header):] if s.startswith(header) else s
 

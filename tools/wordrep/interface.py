@@ -27,6 +27,7 @@ import subprocess
 import tempfile
 import threading
 
+from . import programs
 from .formats import OutputError, parse_word
 from .graph import CENSUS_MAX_VERTICES, GraphError, check_order, from_graph6, graph6_order, normalise, to_graph6
 from .records import (SEMI_TRANSITIVE, Result, numbered_result, orientation_arcs,
@@ -34,7 +35,6 @@ from .records import (SEMI_TRANSITIVE, Result, numbered_result, orientation_arcs
 from .rows import CENSUS_FIELDS, row_failed
 
 PROGRAM = "wordrep-census"
-CHECKOUT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.realpath(__file__))))
 EXIT_USAGE = 2             # wordrep-census's status for a command line it refuses
 
 __all__ = ["CensusError", "Result", "analyse", "census", "find_program", "make_result"]
@@ -76,41 +76,17 @@ def _beside():
     return dirs
 
 
-def tool_path(name):
-    """A helper script the batch runs (wordrep-part, wordrep-one): in the
-    checkout's tools/, else in PREFIX/libexec/wordrep of the installation."""
-    here = os.path.dirname(os.path.realpath(__file__))
-    candidates = [os.path.join(os.path.dirname(here), name)]
-    candidates += [os.path.join(os.path.dirname(b), "libexec", "wordrep", name)
-                   for b in _beside()]
-    return next((c for c in candidates if os.path.isfile(c)), candidates[0])
-
-
-def _runnable(path):
-    return os.path.isfile(path) and os.access(path, os.X_OK)
-
-
-def find_program(program=None, name=PROGRAM):
-    """The path of a program of the project (by default the census).
-
-    In this order: `program` when given; else NAME in the directory
-    $WORDREP_BIN when that is set (and only there); else NAME beside this
-    package (build/bin of the checkout, or PREFIX/bin of the installation);
-    else NAME on PATH.  CensusError when it is not found or not executable."""
-    what = "census program" if name == PROGRAM else "program"
-    if program is None and os.environ.get("WORDREP_BIN"):
-        program = os.path.join(os.environ["WORDREP_BIN"], name)
-    if program is None:
-        found = [p for p in (os.path.join(d, name) for d in _beside()) if _runnable(p)]
-        program = found[0] if found else shutil.which(name)
-        if program is None:
-            where = "".join(d + " or " for d in _beside())
-            raise CensusError(None, "%s %s not found in %son PATH (build it, pass "
-                                    "program=PATH or set WORDREP_BIN)" % (what, name, where))
-    if not _runnable(program):
-        raise CensusError(None, "%s %s not found or not executable (build it, "
-                                "pass program=PATH or set WORDREP_BIN)" % (what, program))
-    return program
+def find_program(program=None):
+    """The census program: `program` when given, else wordrep-census where
+    programs.find_program looks ($WORDREP_BIN, beside this package, PATH).
+    CensusError when it is not found or not executable."""
+    try:
+        return programs.find_program(PROGRAM, program)
+    except programs.ProgramNotFound as e:
+        what = ("%s not found or not executable" % e.path if e.path
+                else "%s not found %s" % (PROGRAM, e.where))
+        raise CensusError(None, "census program %s (build it, pass program=PATH or set "
+                                "WORDREP_BIN)" % what)
 
 
 def _name(position, graph):

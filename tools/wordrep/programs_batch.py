@@ -1,59 +1,29 @@
 """wordrep-batch --programs: the per-program path, for checking another
-./yices.  Each graph runs through tools/wordrep-one (orientcheck and, on a
-semi-transitive graph, alterword, in a scratch directory of its own) under
-GNU parallel; the rows have no witness column.  The list is held in memory
-(this path is for lists of modest size; families go through the census)."""
+./yices.  It runs on the batch engine (batch.py) with ProgramsRunner: each
+part of the list runs tools/wordrep-one on each of its graphs (orientcheck
+and, on a semi-transitive graph, alterword, in a scratch directory of its
+own), and the rows, without a witness column, are made here from the
+programs' answers."""
 
 import base64
 import csv
-import fcntl
-import hashlib
-import json
 import os
 import shutil
 import signal
-import subprocess
-import sys
 import tempfile
 import threading
 import time
 
-from . import interface
 from .checks import check_orientation, check_word
-from .errors import EXIT_FAILED_ROWS, EXIT_INTERRUPTED, EXIT_OK, Fatal
+from .errors import Fatal, WriteFailure
 from .formats import (ORIENTATION_HEADING, OutputError, format_orientation, format_word,
                       parse_alterword, parse_orientcheck)
-from .graph import (MAX_VERTICES, GraphError, format_input, from_graph6, graph6_order,
-                     graph6_text)
-from .partstore import whole_records
-from .progress import Progress
-from .rows import PROGRAM_FIELDS, Counts
-
-WORKER = interface.tool_path("wordrep-one")
-JOURNAL_VERSION = 1
+from .graph import MAX_VERTICES, GraphError, format_input, from_graph6, graph6_order
+from .rows import PROGRAM_FIELDS, Counts, printable
+from .sources import LINE_LIMIT
 
 
 # ------------------------------------------------------------------ input
-
-def read_graphs(path):
-    try:
-        f = sys.stdin if path in (None, "-") else open(path, encoding="ascii", errors="replace")
-        graphs = []
-        for line in f:
-            s = graph6_text(line)
-            if s:
-                graphs.append(s)
-    except OSError as e:
-        raise Fatal(str(e))
-    return graphs
-
-
-def input_digest(graphs):
-    h = hashlib.sha256()
-    for g in graphs:
-        h.update(g.encode("ascii", "replace") + b"\n")
-    return h.hexdigest()
-
 
 def new_row(g6, vertices, edges):
     """A row (a dict by field name) with the graph's fields and the rest empty."""
@@ -62,8 +32,15 @@ def new_row(g6, vertices, edges):
     return row
 
 
-def decode_graph(g6):
-    """(n, edges), or the row of a line that cannot be run."""
+def decode_graph(line):
+    """(n, edges) of a list's line (bytes), or the row of a line that cannot
+    be run: the census's rows for the same faults, but for the vertex limit
+    of the programs."""
+    if len(line) > LINE_LIMIT:
+        row = new_row(printable(line[:64]) + "...", "", "")
+        row["semi_transitive"] = "failed: line longer than %d bytes" % LINE_LIMIT
+        return None, row
+    g6 = line.decode("latin-1")
     try:
         n, edges = from_graph6(g6, max_vertices=None)
         if n > MAX_VERTICES:
@@ -79,7 +56,7 @@ def decode_graph(g6):
             m = str(len(from_graph6(g6, max_vertices=None)[1]))
         except GraphError:
             m = ""
-        row = new_row(g6, order, m)
+        row = new_row(printable(line), order, m)
         row["semi_transitive"] = "failed: %s" % e
         return None, row
 
@@ -168,270 +145,103 @@ def make_row(g6, n, edges, worker_fields, limit, verify):
     return row
 
 
-# --------------------------------------------------------------- journal
-
-class Journal:
-    """Append-only record of finished graphs: a JSON header line, then one
-    JSON line {"i": index, "row": [...]} per finished graph, the row's
-    fields in PROGRAM_FIELDS order."""
-
-    def __init__(self, path, digest, count, resume):
-        self.path = path
-        self.done = {}
-        if os.path.exists(path) and not resume:
-            raise Fatal("journal %s exists from an unfinished batch: add --resume to continue it, "
-                        "or remove it to start again" % path)
-        self.f = open(path, "a+")
-        try:
-            fcntl.flock(self.f, fcntl.LOCK_EX | fcntl.LOCK_NB)
-        except OSError:
-            raise Fatal("journal %s is in use by another batch" % path)
-        header, good = self._read(digest, count)
-        self.f.truncate(good)
-        self.f.seek(0, os.SEEK_END)
-        self.last_sync = time.monotonic()
-        if header is None:
-            self.write({"journal": JOURNAL_VERSION, "input_sha256": digest, "graphs": count})
-
-    def _read(self, digest, count):
-        """Reads the whole lines; returns (header or None, their length)."""
-        header, good = None, 0
-        for rec, good in whole_records(self.f):
-            if header is None:
-                header = rec
-                if (rec.get("journal") != JOURNAL_VERSION or rec.get("input_sha256") != digest
-                        or rec.get("graphs") != count):
-                    raise Fatal("journal %s belongs to a different input; remove it or use "
-                                "the input it was made from" % self.path)
-            else:
-                self.done[rec["i"]] = dict(zip(PROGRAM_FIELDS, rec["row"]))
-        return header, good
-
-    def write(self, rec):
-        self.f.write(json.dumps(rec, separators=(",", ":")) + "\n")
-        self.f.flush()
-        now = time.monotonic()
-        if now - self.last_sync > 1.0:
-            os.fsync(self.f.fileno())
-            self.last_sync = now
-
-    def add(self, i, row):
-        self.write({"i": i, "row": [row[f] for f in PROGRAM_FIELDS]})
-
-    def close(self, remove):
-        self.f.flush()
-        os.fsync(self.f.fileno())
-        self.f.close()
-        if remove:
-            os.unlink(self.path)
+def well_formed(fields, k, ran):
+    """wordrep-one's fields for graph k: index, graph6, the statuses and
+    outputs of both programs when it ran, else the index and "-"."""
+    if fields[0] != str(k):
+        return False
+    if not ran:
+        return fields[1:] == ["-"]
+    return (len(fields) == 8 and fields[2].isdigit()
+            and (fields[5] == "-" or fields[5].isdigit()))
 
 
-# ------------------------------------------------------------------ run
+# ---------------------------------------------------------------- runner
 
-def find_program(opt, name, bindir):
-    if opt is None and bindir is None:
-        try:
-            return interface.find_program(name=name)
-        except interface.CensusError as e:
-            raise Fatal(str(e))
-    path = os.path.abspath(opt or os.path.join(bindir, name))
-    if not (os.path.isfile(path) and os.access(path, os.X_OK)):
-        raise Fatal("%s not found at %s (use --bin DIR or --%s PATH)" % (name, path, name))
-    return path
+class ProgramsRunner:
+    """Each part runs the programs on each of its graphs (see batch.py for
+    what a runner is).  programs: the paths of alterword, orientcheck and
+    yices; timeout: seconds per program, 0 for none; verify: check every
+    orientation and word."""
 
+    engine = "programs"
+    minimal = False
+    options = None
+    out_header = (",".join(PROGRAM_FIELDS) + "\n").encode()
 
-class ProgramsBatch:
-    def __init__(self, args, graphs, journal):
-        self.args, self.graphs, self.journal = args, graphs, journal
-        self.total = len(graphs)
-        self.rows = [None] * self.total
-        self.decoded = {}
-        self.jobs = []
-        self.ran = 0
-        self.emitted = 0
-        self.interrupted = False
-        self.limit = ("%g" % args.timeout) if args.timeout > 0 else "0"
+    def __init__(self, programs, timeout, verify):
+        self.programs, self.verify = programs, verify
+        self.limit = ("%g" % timeout) if timeout > 0 else "0"
+        self.lines = {}              # part index -> its lines, until the part is finished
+        self.lock = threading.Lock()
+        self.rundir = None
 
-    def prepare(self):
-        """Rows from the journal and of lines that cannot run; the job lines."""
-        done = self.journal.done if self.journal else {}
-        for i, g6 in enumerate(self.graphs):
-            if i in done:
-                self.rows[i] = done[i]
-                continue
-            graph, row = decode_graph(g6)
-            if row is not None:
-                self.record(i, row)
-                continue
-            n, edges = self.decoded[i] = graph
-            graph_input = base64.b64encode(format_input(n, edges).encode()).decode()
-            self.jobs.append("%d\t%s\t%s\n" % (i, g6, graph_input))
-        self.resumed = len(done)
-
-    def record(self, i, row):
-        self.rows[i] = row
-        if self.journal:
-            self.journal.add(i, row)
-
-    def emit(self):
-        while self.emitted < self.total and self.rows[self.emitted] is not None:
-            self.writer.writerow(self.rows[self.emitted])
-            self.emitted += 1
-        self.out.flush()
-
-    def command(self, programs, rundir):
-        # --termseq: a stopped job gets TERM and 10 s to remove its directory.
-        cmd = ["parallel", "--will-cite", "-q", "-j", str(self.args.jobs), "--colsep", "\t",
-               "--termseq", "TERM,10000,KILL,25"]
-        if self.args.sshloginfile:
-            cmd += ["--sshloginfile", self.args.sshloginfile]
-        return cmd + [WORKER] + programs + [self.limit, rundir, ORIENTATION_HEADING,
-                                            "{1}", "{2}", "{3}"]
-
-    def start(self, programs, rundir):
-        # parallel and its jobs get a process group of their own, so that an
-        # interrupt is handled here: running graphs are stopped, finished
-        # ones are already in the journal.
-        self.proc = subprocess.Popen(self.command(programs, rundir), stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE, universal_newlines=True,
-                                     start_new_session=True)
-
-        def feed():
-            try:
-                for line in self.jobs:
-                    self.proc.stdin.write(line)
-                self.proc.stdin.close()
-            except (BrokenPipeError, ValueError, OSError):
-                pass
-        threading.Thread(target=feed, daemon=True).start()
-
-    def handle(self, line):
-        parts = line.rstrip("\n").split("\t")
-        if len(parts) != 8 or not parts[0].isdigit() or int(parts[0]) not in self.decoded:
-            print("wordrep-batch: ignoring a malformed line from a worker: %r" % line[:80],
-                  file=sys.stderr)
-            return
-        i = int(parts[0])
-        if self.rows[i] is not None:
-            return
-        n, edges = self.decoded[i]
-        self.record(i, make_row(self.graphs[i], n, edges, parts[2:], self.limit, self.args.verify))
-        self.ran += 1
-        self.progress.step(1, 1)
-        self.emit()
-
-    def stop(self):
-        """The first TERM makes parallel start no more jobs, the second makes
-        it stop the running ones, which clean up after themselves and print
-        nothing."""
-        try:
-            os.killpg(self.proc.pid, signal.SIGTERM)
-            time.sleep(0.2)
-            os.killpg(self.proc.pid, signal.SIGTERM)
-        except ProcessLookupError:
-            pass
-
-    def collect(self):
-        """Reads the results; on an interrupt stops the jobs and still
-        records the graphs that finish meanwhile."""
-        def interrupt(signum, frame):
-            raise KeyboardInterrupt
-        old = {s: signal.signal(s, interrupt) for s in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)}
-        try:
-            for line in self.proc.stdout:
-                self.handle(line)
-            self.proc.wait()
-        except KeyboardInterrupt:
-            self.interrupted = True
-            for s in old:
-                signal.signal(s, signal.SIG_IGN)
-            self.stop()
-            killer = threading.Timer(30, lambda: os.killpg(self.proc.pid, signal.SIGKILL))
-            killer.start()
-            try:
-                for line in self.proc.stdout:
-                    self.handle(line)
-            except (OSError, ValueError):
-                pass
-            self.proc.wait()
-            killer.cancel()
-        finally:
-            for s, h in old.items():
-                signal.signal(s, h)
-
-    def run_jobs(self, programs, tmpdir):
+    def prepare(self, tmpdir):
         # The batch's own scratch area: each graph gets a directory in it.
-        rundir = tempfile.mkdtemp(prefix="wordrep-batch.", dir=tmpdir)
-        self.start(programs, rundir)
-        self.collect()
-        # Wait for stopped jobs to finish removing their directories.
-        deadline = time.monotonic() + 15
-        while os.path.isdir(rundir) and os.listdir(rundir) and time.monotonic() < deadline:
-            time.sleep(0.05)
-        shutil.rmtree(rundir, ignore_errors=True)
-        if self.interrupted:
+        try:
+            self.rundir = tempfile.mkdtemp(prefix="wordrep-batch.", dir=tmpdir)
+        except OSError as e:
+            raise Fatal("cannot make a scratch directory in %s: %s" % (tmpdir, e.strerror))
+
+    def cleanup(self):
+        if self.rundir is None:
             return
-        for i, (n, edges) in self.decoded.items():
-            if self.rows[i] is None:
-                row = new_row(self.graphs[i], str(n), str(len(edges)))
-                row["semi_transitive"] = ("failed: the worker gave no result (GNU parallel exit "
-                                          "status %d)" % self.proc.returncode)
-                self.record(i, row)
-        self.emit()
+        # Stopped graphs remove their directories themselves: wait for them.
+        deadline = time.monotonic() + 15
+        while os.path.isdir(self.rundir) and os.listdir(self.rundir) \
+                and time.monotonic() < deadline:
+            time.sleep(0.05)
+        shutil.rmtree(self.rundir, ignore_errors=True)
 
-    def summary(self, elapsed):
+    def part_args(self, source):
+        return ["programs"] + self.programs + [self.limit, self.rundir, ORIENTATION_HEADING]
+
+    def payload(self, i, lines):
+        """A line per graph: "GRAPH6 INPUT" (the programs' input in base64),
+        or "- -" for a line that is not run."""
+        with self.lock:
+            self.lines[i] = lines
+        out = []
+        for line in lines:
+            graph, _ = decode_graph(line)
+            if graph is None:
+                out.append(b"- -\n")
+            else:
+                out.append(line + b" " + base64.b64encode(format_input(*graph).encode()) + b"\n")
+        return b"".join(out)
+
+    def finish(self, i, path):
+        """The part's rows from wordrep-one's lines, one per graph in order
+        ("K\t-" for a line that was not run)."""
+        with self.lock:
+            lines = self.lines.pop(i, None)
+        with open(path, encoding="utf-8", errors="replace") as f:
+            results = [line.rstrip("\n").split("\t") for line in f]
+        if lines is None:
+            return path, Counts(), "a part that was not handed out"
+        if len(results) != len(lines):
+            return path, Counts(), "wordrep-one gave %d answers for %d graphs" % (
+                len(results), len(lines))
+        rows = []
+        for k, (line, fields) in enumerate(zip(lines, results)):
+            graph, row = decode_graph(line)
+            if not well_formed(fields, k, graph is not None):
+                return path, Counts(), "wordrep-one's answer %d is malformed" % k
+            if graph is not None:
+                row = make_row(line.decode("ascii"), *graph, fields[2:], self.limit, self.verify)
+            rows.append(row)
+        return self.write_rows(path, rows)
+
+    def write_rows(self, path, rows):
+        out = os.path.splitext(path)[0] + ".rows"
         counts = Counts()
-        for row in self.rows:
-            if row is not None:
-                counts.add(row)
-        lines = counts.lines("wordrep-batch", minimal=False, total=self.total)
-        if self.resumed:
-            lines.append("  taken from the journal: %d" % self.resumed)
-        rate = self.ran / elapsed if elapsed > 0 else 0.0
-        lines.append("  wall time: %.2f s, %d graphs run, %.2f graphs/s" % (elapsed, self.ran, rate))
-        if self.interrupted:
-            lines.append("  interrupted: %d graphs not finished" % (self.total - counts.graphs))
-        print("\n".join(lines), file=sys.stderr)
-        return counts
-
-
-def run(args, warn):
-    """The per-program batch; returns the exit status."""
-    t0 = time.monotonic()
-    graphs = read_graphs(args.input)
-    programs = [find_program(getattr(args, p), p, args.bin)
-                for p in ("alterword", "orientcheck", "yices")]
-    if shutil.which("parallel") is None:
-        raise Fatal("GNU parallel is not installed (Debian package \"parallel\")")
-    tmpdir = os.path.abspath(args.tmpdir)
-    if not os.path.isdir(tmpdir):
-        raise Fatal("scratch directory %s does not exist" % tmpdir)
-    journal_path = args.journal or (args.output + ".journal" if args.output else None)
-    if args.resume and not journal_path:
-        raise Fatal("--resume needs -o FILE or --journal FILE")
-    journal = Journal(journal_path, input_digest(graphs), len(graphs), args.resume) \
-        if journal_path else None
-    batch = ProgramsBatch(args, graphs, journal)
-    batch.prepare()
-    batch.out = open(args.output, "w", newline="") if args.output else sys.stdout
-    batch.writer = csv.DictWriter(batch.out, PROGRAM_FIELDS, lineterminator="\n")
-    batch.writer.writeheader()
-    enabled = sys.stderr.isatty() if args.progress is None else args.progress
-    batch.progress = Progress(enabled, batch.total, "graphs")
-    batch.progress.skip(batch.total - len(batch.jobs))
-    batch.emit()
-    batch.progress.show(force=True)
-    if batch.jobs:
-        batch.run_jobs(programs, tmpdir)
-    batch.progress.finish()
-    if batch.out is not sys.stdout:
-        batch.out.close()
-    if journal:
-        journal.close(remove=not batch.interrupted)
-    counts = batch.summary(time.monotonic() - t0)
-    if batch.interrupted:
-        warn("interrupted; finished graphs are in %s: run the same command with --resume to go on"
-             % journal_path if journal else
-             "interrupted; run with -o FILE (or --journal FILE) to be able to resume")
-        return EXIT_INTERRUPTED
-    return EXIT_FAILED_ROWS if counts.failures else EXIT_OK
+        try:
+            with open(out, "w", newline="") as f:
+                writer = csv.DictWriter(f, PROGRAM_FIELDS, lineterminator="\n")
+                writer.writeheader()
+                for row in rows:
+                    writer.writerow(row)
+                    counts.add(row)
+        except OSError as e:
+            raise WriteFailure(out, e)
+        return out, counts, None

@@ -1,10 +1,14 @@
-"""Rows of the batch CSV and the counts of its summary.
+"""Rows of the batch output and the counts of its summary.
 
-Both engines write the columns of PROGRAM_FIELDS; wordrep-census adds the
-witness column (CENSUS_FIELDS).  Rows are handled as dicts by field name
-(csv.DictReader), so the code does not depend on column positions."""
+The per-program path writes the columns of PROGRAM_FIELDS; wordrep-census
+adds the witness column (CENSUS_FIELDS), in CSV or, with --format jsonl, as
+JSON lines (one object per graph, keyed by the same field names).  Rows are
+handled as dicts of text by field name (csv.DictReader; JSON objects through
+row_from_json), so the code depends neither on column positions nor on the
+format."""
 
 import csv
+import json
 
 PROGRAM_FIELDS = ["graph6", "vertices", "edges", "semi_transitive", "representation_number",
                   "word", "orientation"]
@@ -13,6 +17,12 @@ CENSUS_FIELDS = PROGRAM_FIELDS + ["witness"]
 # The fields a failing step writes "failed: REASON" into (graph6 holds the
 # input line, which may be anything).
 STEP_FIELDS = ["semi_transitive", "representation_number", "word", "orientation", "witness"]
+
+
+def printable(data):
+    """Bytes of an input line as wordrep-census shows them in the graph6
+    field: printable ASCII as it is, any other byte as \\xNN."""
+    return "".join(chr(b) if 32 <= b < 127 else "\\x%02x" % b for b in data)
 
 
 def row_failed(row):
@@ -88,4 +98,38 @@ def count_csv(lines, fields=CENSUS_FIELDS):
         return counts, "unexpected CSV header %r" % (",".join(reader.fieldnames or []),)
     for row in reader:
         counts.add(row)
+    return counts, None
+
+
+def field_text(value):
+    """A JSON value as the CSV writes it: null empty, true/false yes/no,
+    arrays joined by spaces, numbers and strings as text."""
+    if value is None:
+        return ""
+    if isinstance(value, bool):
+        return "yes" if value else "no"
+    if isinstance(value, list):
+        return " ".join(field_text(v) for v in value)
+    return str(value)
+
+
+def row_from_json(obj):
+    """The row (field name -> text) of one JSON line's object."""
+    return {k: field_text(v) for k, v in obj.items()}
+
+
+def count_rows(f, fmt, fields=CENSUS_FIELDS):
+    """Counts of a part's rows (a text file, "csv" with its header first,
+    or "jsonl"): (Counts, problem), problem None when every line is a row."""
+    if fmt == "csv":
+        return count_csv(f, fields)
+    counts = Counts()
+    for k, line in enumerate(f, 1):
+        try:
+            obj = json.loads(line)
+        except ValueError:
+            obj = None
+        if not isinstance(obj, dict):
+            return counts, "line %d is not a JSON object: %r" % (k, line[:60])
+        counts.add(row_from_json(obj))
     return counts, None

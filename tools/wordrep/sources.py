@@ -3,11 +3,13 @@
 GengSource: a family that nauty-geng generates, split by geng's own
 res/mod option into PARTS parts (part i is "nauty-geng -q ARGS i/PARTS").
 ListSource: graph6 lines from a file or standard input, in parts of CHUNK
-lines, read as the parts are handed out (never the whole list at once).
+lines, read as the parts are handed out (never the whole list at once, and
+never more of a line than wordrep-census reads: a longer line is passed on
+cut to LINE_LIMIT + 1 bytes, so that it gets the census's own failure row).
 
 Each source writes one line per part still to run to GNU parallel's
 standard input: the part's index, and for a list a space and the part's
-lines in base64 (tools/wordrep-part reads it)."""
+input in base64 (tools/wordrep-part reads it)."""
 
 import base64
 import hashlib
@@ -16,15 +18,16 @@ import subprocess
 import threading
 
 from .errors import Fatal
-from .graph import graph6_text
+from .graph import CENSUS_MAX_VERTICES, graph6_text
 
 GENG = "nauty-geng"
+LINE_LIMIT = 65536      # the longest line wordrep-census reads whole (census/io.h)
 
 
 class GengSource:
     unit = "parts"
 
-    def __init__(self, args, parts):
+    def __init__(self, args, parts, max_vertices=CENSUS_MAX_VERTICES):
         if parts < 1:
             raise Fatal("--parts must be at least 1")
         if any("/" in a for a in args):
@@ -35,6 +38,12 @@ class GengSource:
         flags = {c for a in args if a.startswith("-") for c in a[1:].split("#")[0] if c.isalpha()}
         if flags & set("usyh"):
             raise Fatal("--geng: leave out -u, -s, -y and -h; the census reads graph6 lines")
+        if any(c.isspace() for a in args for c in a):
+            raise Fatal("--geng: an argument holds a blank")
+        order = next((a for a in args if not a.startswith("-")), "")
+        if order.isdigit() and int(order) > max_vertices:
+            raise Fatal("--geng: graphs on %s vertices; wordrep-census accepts at most %d"
+                        % (order, max_vertices))
         self.args, self.parts = args, parts
         self.ident = {"geng": args, "parts": parts}
         self.total = parts
@@ -60,7 +69,10 @@ class GengSource:
             first = next((l for l in err.splitlines() if l.strip()), "")
             raise Fatal("nauty-geng %s: %s" % (" ".join(self.args), first.replace(">E ", "")))
 
-    def feed(self, sink, store, progress):
+    def feed(self, sink, store, progress, payload):
+        if any(j >= self.parts for j in store.done):
+            raise Fatal("the journal belongs to a different input (it has more parts); remove it "
+                        "or use the input it was made from")
         for i in range(self.parts):
             if store.is_done(i):
                 progress.skip(1)
@@ -99,25 +111,44 @@ class ListSource:
     def check(self):
         pass
 
+    def _read_line(self):
+        """The next line (without its line feed, at most LINE_LIMIT + 1
+        bytes: more means cut) and the input bytes it took; None at the end."""
+        raw = self.f.readline(LINE_LIMIT + 1)
+        if not raw:
+            return None
+        used = len(raw)
+        if raw.endswith(b"\n"):
+            return raw[:-1], used
+        if len(raw) > LINE_LIMIT:               # the rest of the line is skipped
+            while True:
+                rest = self.f.readline(LINE_LIMIT)
+                used += len(rest)
+                if not rest or rest.endswith(b"\n"):
+                    break
+        return raw, used
+
     def _read_chunk(self):
-        """The next CHUNK graph6 lines (stripped, ">>graph6<<" removed, blank
-        lines left out) and the number of input bytes they took."""
+        """The next CHUNK lines (graph6_text of each, a cut line as it
+        is; blank lines left out) and the number of input bytes they took."""
         lines, used = [], 0
         try:
             while len(lines) < self.chunk:
-                raw = self.f.readline()
-                if not raw:
+                got = self._read_line()
+                if got is None:
                     break
-                used += len(raw)
-                self.bytes_read += len(raw)
-                s = graph6_text(raw)
+                raw, n = got
+                used += n
+                self.bytes_read += n
+                s = graph6_text(raw) if len(raw) <= LINE_LIMIT else raw
                 if s:
                     lines.append(s)
         except OSError as e:
             raise Fatal("cannot read %s: %s" % (self.name, e.strerror))
         return lines, used
 
-    def feed(self, sink, store, progress):
+    def feed(self, sink, store, progress, payload):
+        """payload(index, lines): the bytes a part of these lines gets."""
         i, (lines, used) = 0, self.first
         self.first = None
         while lines or i == 0:
@@ -130,7 +161,7 @@ class ListSource:
             else:
                 with self.lock:
                     self.pending[i] = (len(lines), used, sha)
-                sink.write(b"%d %s\n" % (i, base64.b64encode(b"".join(l + b"\n" for l in lines))))
+                sink.write(b"%d %s\n" % (i, base64.b64encode(payload(i, lines))))
             i += 1
             lines, used = self._read_chunk()
         self.parts = i

@@ -1,7 +1,21 @@
-"""wordrep-batch on wordrep-census: the parts run through GNU parallel
-(tools/wordrep-part on each), their CSV comes back on parallel's standard
-output, framed, and goes to the part store (partstore.Store), which puts
-the output together in part order and keeps the journal."""
+"""The engine of wordrep-batch: the parts run through GNU parallel
+(tools/wordrep-part on each), their output comes back on parallel's
+standard output, framed, is turned into rows by the runner, and goes to the
+part store (partstore.Store), which puts the output together in part order
+and keeps the journal.
+
+A runner says what a part runs: CensusRunner (here) runs wordrep-census on
+the part, whose output is the rows; programs_batch.ProgramsRunner runs
+alterword and orientcheck on each graph of the part and makes the rows from
+their answers.  A runner has
+
+  engine, minimal    the journal's engine name; whether rows have a witness
+  out_header         the line the output starts with (b"" for none)
+  options            what the journal records of the runner's settings
+  part_args(source)  wordrep-part's arguments after the batch's tag
+  payload(i, lines)  the input of part i of a list
+  finish(i, path)    (rows file, Counts, problem) of part i's output in path
+  prepare(tmpdir), cleanup()   before and after the parts run"""
 
 import ctypes
 import os
@@ -15,10 +29,10 @@ import time
 
 from .errors import (EXIT_FAILED_ROWS, EXIT_INTERRUPTED, EXIT_OK, EXIT_PARTS, EXIT_WRITE,
                      Fatal, WriteFailure)
-from .interface import CensusError, find_program, tool_path
-from .partstore import Store
+from .partstore import JOURNAL_VERSION, Store, check_distinct
+from .programs import ProgramNotFound, find_program, tool_path
 from .progress import Progress
-from .rows import count_csv
+from .rows import CENSUS_FIELDS, count_rows
 
 PART_SCRIPT = tool_path("wordrep-part")
 
@@ -47,11 +61,41 @@ class Part:
         os.unlink(self.path)
 
 
-class CensusBatch:
+class CensusRunner:
+    """Each part is one run of wordrep-census, given options (a list)."""
+
+    engine = "census"
+    minimal = True
+
+    def __init__(self, census, options, fmt):
+        self.census, self.options, self.format = census, options, fmt
+        self.out_header = (",".join(CENSUS_FIELDS) + "\n").encode() if fmt == "csv" else b""
+
+    def part_args(self, source):
+        if "geng" in source.ident:
+            return ["geng", str(source.parts), " ".join(source.args), self.census] + self.options
+        return ["list", self.census] + self.options
+
+    def payload(self, i, lines):
+        return b"".join(line + b"\n" for line in lines)
+
+    def finish(self, i, path):
+        with open(path, encoding="utf-8", errors="replace", newline="") as f:
+            counts, problem = count_rows(f, self.format)
+        return path, counts, problem
+
+    def prepare(self, tmpdir):
+        pass
+
+    def cleanup(self):
+        pass
+
+
+class Batch:
     SHOWN_FAILURES = 10
 
-    def __init__(self, source, store, census, progress, jobs, sshloginfile, warn):
-        self.source, self.store, self.census = source, store, census
+    def __init__(self, source, store, runner, progress, jobs, sshloginfile, warn):
+        self.source, self.store, self.runner = source, store, runner
         self.progress, self.jobs, self.sshloginfile = progress, jobs, sshloginfile
         self.warn = warn
         self.tag = secrets.token_hex(8).encode()
@@ -67,10 +111,7 @@ class CensusBatch:
                "--termseq", "TERM,10000,KILL,25"]
         if self.sshloginfile:
             cmd += ["--sshloginfile", self.sshloginfile]
-        cmd += [PART_SCRIPT, self.census, self.tag.decode()]
-        if "geng" in self.source.ident:
-            return cmd + ["geng", str(self.source.parts)] + self.source.args
-        return cmd + ["list"]
+        return cmd + [PART_SCRIPT, self.tag.decode()] + self.runner.part_args(self.source)
 
     def start(self):
         # parallel and its jobs get a session of their own, so that an
@@ -82,7 +123,7 @@ class CensusBatch:
 
     def feed(self):
         try:
-            self.source.feed(self.proc.stdin, self.store, self.progress)
+            self.source.feed(self.proc.stdin, self.store, self.progress, self.runner.payload)
             if self.progress.total is None:
                 self.progress.set_total(self.source.bytes_read)
         except Fatal as e:
@@ -152,15 +193,17 @@ class CensusBatch:
         except OSError as e:
             raise WriteFailure(part.path, e)
         if ok and self.feed_error is None:
-            with open(part.path, newline="") as f:
-                counts, problem = count_csv(f)
+            rows, counts, problem = self.runner.finish(part.index, part.path)
             units, problem2 = self.source.finished_part(part.index, counts.graphs)
             reason = problem or problem2
             if reason is None:
-                self.store.add_part(part.index, part.path, counts,
-                                    self.source.part_extra(part.index))
+                if rows != part.path:
+                    os.unlink(part.path)
+                self.store.add_part(part.index, rows, counts, self.source.part_extra(part.index))
                 self.progress.step(units, counts.graphs)
                 return
+            if rows != part.path:
+                os.unlink(rows)
         os.unlink(part.path)
         if self.feed_error is None:
             self.failed[part.index] = reason
@@ -188,43 +231,72 @@ class CensusBatch:
 
 # ------------------------------------------------------------------ run
 
-def find_census(args):
-    if args.census is None and args.bin is None:
-        try:
-            return find_program()
-        except CensusError as e:
-            raise Fatal(str(e))
-    path = os.path.abspath(args.census or os.path.join(args.bin, "wordrep-census"))
-    if not (os.path.isfile(path) and os.access(path, os.X_OK)):
-        raise Fatal("wordrep-census not found at %s (use --bin DIR or --census PATH)" % path)
-    return path
+def program(name, args, given):
+    """A program of the batch (see programs.find_program); Fatal when missing."""
+    try:
+        return find_program(name, given, args.bin)
+    except ProgramNotFound as e:
+        option = "--census" if name == "wordrep-census" else "--" + name
+        raise Fatal("%s (use --bin DIR or %s PATH)" % (e, option))
 
 
-def make_store(args, source, journal):
+def check_census_options(census, options):
+    """The census is run once on no input, so that options it refuses stop
+    the batch before it starts."""
+    if not options:
+        return
+    p = subprocess.run([census, "--no-summary"] + options, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True,
+                       errors="replace")
+    if p.returncode not in (0, 1):
+        first = next((l for l in p.stderr.splitlines() if l.strip()), "exit status %d"
+                     % p.returncode)
+        raise Fatal("%s %s: %s" % (census, " ".join(options), first))
+
+
+def check_files(args, journal):
+    """Refuses to start when the input, the output, the journal and the
+    journal's parts folder are not four different files."""
+    stdin = args.input in (None, "-")
+    files = [("the input", None if stdin else args.input, 0 if stdin else None),
+             ("the output", args.output, None if args.output else 1)]
+    if args.geng is not None:
+        files = files[1:]
+    if journal:
+        files += [("the journal", journal, None),
+                  ("the journal's parts folder", journal + ".parts", None)]
+    check_distinct(files)
+
+
+def make_store(args, source, runner, journal, tmpdir):
     if args.journal and not args.output:
-        raise Fatal("--journal needs -o FILE (the CSV is put together in that file)")
+        raise Fatal("--journal needs -o FILE (the output is put together in that file)")
     if args.resume and not journal:
         raise Fatal("--resume needs -o FILE")
-    tmpdir = os.path.abspath(args.tmpdir)
-    if not os.path.isdir(tmpdir):
-        raise Fatal("scratch directory %s does not exist" % tmpdir)
-    return Store(args.output, journal, source.ident, args.resume, tmpdir)
+    header = {"journal": JOURNAL_VERSION, "engine": runner.engine, "source": source.ident}
+    if runner.options:
+        header["options"] = runner.options
+    check_files(args, journal)
+    return Store(args.output, journal, header, args.resume, tmpdir, runner.out_header)
 
 
-def run(args, source, prog, warn):
+def run(args, source, runner, prog, warn):
     """Runs the batch; returns the exit status."""
     t0 = time.monotonic()
-    census = find_census(args)
     if shutil.which("parallel") is None:
         raise Fatal("GNU parallel is not installed (Debian package \"parallel\")")
     source.check()
     journal = args.journal or (args.output + ".journal" if args.output else None)
+    tmpdir = os.path.abspath(args.tmpdir)
+    if not os.path.isdir(tmpdir):
+        raise Fatal("scratch directory %s does not exist" % tmpdir)
+    runner.prepare(tmpdir)
     batch = None
     try:
-        store = make_store(args, source, journal)
+        store = make_store(args, source, runner, journal, tmpdir)
         enabled = sys.stderr.isatty() if args.progress is None else args.progress
         progress = Progress(enabled, source.total, source.unit)
-        batch = CensusBatch(source, store, census, progress, args.jobs, args.sshloginfile, warn)
+        batch = Batch(source, store, runner, progress, args.jobs, args.sshloginfile, warn)
         complete = run_parts(batch)
     except WriteFailure as e:
         if batch:
@@ -235,9 +307,11 @@ def run(args, source, prog, warn):
                  if journal else "")
         warn("%s%s" % (e, where))
         return EXIT_WRITE
+    finally:
+        runner.cleanup()
     if batch.feed_error is not None:
         raise batch.feed_error
-    summary(prog, store, progress, source, time.monotonic() - t0)
+    summary(prog, store, progress, source, runner, time.monotonic() - t0)
     return outcome(batch, store, source, journal, complete, warn)
 
 
@@ -260,9 +334,9 @@ def run_parts(batch):
     return complete
 
 
-def summary(prog, store, progress, source, elapsed):
+def summary(prog, store, progress, source, runner, elapsed):
     counts = store.counts()
-    lines = counts.lines(prog)
+    lines = counts.lines(prog, minimal=runner.minimal)
     finished = len(store.done)
     parts = source.parts if source.parts is not None else "?"
     lines.append("  parts: %d of %s finished, %d taken from the journal"
