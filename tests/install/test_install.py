@@ -71,7 +71,7 @@ class Installed(unittest.TestCase):
         cases = ([("bin/" + p, True) for p in PROGRAMS + USER_TOOLS]
                  + [("libexec/wordrep/" + h, True) for h in HELPERS]
                  + [(PYTHON_DIR + "/wordrep/" + m, False)
-                    for m in ("__init__.py", "interface.py", "census_batch.py")]
+                    for m in ("__init__.py", "interface.py", "batch.py", "programs.py")]
                  + [("share/man/man1/%s.1" % m, False) for m in MAN_EXPECTED])
         for rel, executable in cases:
             with self.subTest(rel):
