@@ -91,7 +91,7 @@ BAD_INPUTS = [
          "(< (* 17 x) 5)))" % DECL, "* 17 x", "integer domain too large for the order encoding"),
     case("encoding too large", "(benchmark x :extrafuns ((x Int) (y Int))\n:formula (and "
          "(<= 0 x) (<= x 4095) (<= 0 y) (<= y 4095) (= (+ x y) 8000)))", "+ x y",
-         "encoding too large (more than 67108864 literals)"),
+         "encoding too large (more than 16777216 literals)"),
 ]
 
 # (name, benchmark text, exact standard output)
