@@ -149,8 +149,8 @@ class CommandLine(unittest.TestCase):
             (["-e", "f"], "yices: expected -smt or --smt2" + usage),
             (["-smt", "a", "b"], "yices: more than one file ('a' and 'b')" + usage),
             (["-smt", "-e", "missing.smt"],
-             "missing.smt:1:1: cannot read file: No such file or directory\n"),
-            (["-smt", "-e", "."], ".:1:1: cannot read file: Is a directory\n"),
+             "missing.smt: cannot read file: No such file or directory\n"),
+            (["-smt", "-e", "."], ".: cannot read file: Is a directory\n"),
         ]
         for args, line in table:
             with self.subTest(args):
