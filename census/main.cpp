@@ -180,7 +180,7 @@ static void print_summary(const Counts &c) {
 }
 
 // The column names: the CSV's header, the JSON lines' keys.
-static std::array<std::string, kColumns> header() {
+static std::array<std::string, kColumns> column_names() {
   std::array<std::string, kColumns> names;
   for (int c = 0; c < kColumns; ++c) names[c] = kHeader[c];
   return names;
@@ -189,7 +189,7 @@ static std::array<std::string, kColumns> header() {
 // Rows for every graph of the inputs, in order.
 static void answer_all(const Options &o, const std::vector<int> &fds, Output &out, Counts &counts) {
   Census census(o.settings);
-  const std::array<std::string, kColumns> names = header();
+  const std::array<std::string, kColumns> names = column_names();
   std::string line;
   bool cut = false;
   for (size_t i = 0; i < fds.size(); ++i) {
@@ -226,7 +226,7 @@ static int run(const Options &o) {
   std::vector<int> fds = open_inputs(o.files);
   Counts counts;
   Output out(1);
-  if (!o.jsonl) out.write(format_csv(header()));
+  if (!o.jsonl) out.write(format_csv(column_names()));
   try {
     answer_all(o, fds, out, counts);
   } catch (const Error &e) { // an input that fails midway: keep the rows answered
