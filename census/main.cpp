@@ -2,50 +2,159 @@
 #include "census/census.h"
 #include "census/error.h"
 #include "census/io.h"
+#include "census/jsonl.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <initializer_list>
 #include <unistd.h>
 #include <vector>
 
+#ifndef WORDREP_VERSION
+#define WORDREP_VERSION "unknown"
+#endif
+
 namespace census {
 
-static const char *kUsage = "usage: wordrep-census [--no-words] [--no-shortcuts] [--no-summary] "
-                            "[--orientation-format arcs|digraph6] [FILE...]";
-
+// What the command line asks for.
 struct Options {
+  enum class Action { Run, Help, Version };
+  Action action = Action::Run;
   Settings settings;
   bool summary = true;
+  bool jsonl = false;             // --format jsonl: rows as JSON lines, no header
   std::vector<std::string> files; // "-" is standard input
 };
 
+// The index of value among the choices, or a usage error naming the option.
+static int choice(const char *option, const std::string &value,
+                  std::initializer_list<const char *> choices);
+
+// One option: its name, the name of its value in the help (nullptr for a
+// flag), its line in the help, and what it sets.  A new option is one more row.
+struct OptionSpec {
+  const char *name;
+  const char *value;
+  const char *help;
+  void (*apply)(Options &o, const std::string &value);
+};
+
+static const OptionSpec kOptions[] = {
+    {"--no-words", nullptr, "no representation numbers or words (orientations and witnesses only)",
+     [](Options &o, const std::string &) { o.settings.words = false; }},
+    {"--no-shortcuts", nullptr, "every answer by the full searches, no shortcuts",
+     [](Options &o, const std::string &) { o.settings.shortcuts = false; }},
+    {"--no-summary", nullptr, "no summary of the counts on standard error",
+     [](Options &o, const std::string &) { o.summary = false; }},
+    {"--orientation-format", "arcs|digraph6", "the orientation as i>j arcs (default) or digraph6",
+     [](Options &o, const std::string &v) {
+       o.settings.digraph6 = choice("--orientation-format", v, {"arcs", "digraph6"}) == 1;
+     }},
+    {"--format", "csv|jsonl", "rows as CSV with a header (default) or as JSON lines",
+     [](Options &o, const std::string &v) {
+       o.jsonl = choice("--format", v, {"csv", "jsonl"});
+     }},
+    {"--help", nullptr, "print this help and exit",
+     [](Options &o, const std::string &) { o.action = Options::Action::Help; }},
+    {"--version", nullptr, "print the version and exit",
+     [](Options &o, const std::string &) { o.action = Options::Action::Version; }},
+};
+
+// An option as the help and the usage show it: "--format csv|jsonl".
+static std::string shown(const OptionSpec &spec) {
+  return spec.name + (spec.value ? std::string(" ") + spec.value : std::string());
+}
+
+// The one-line usage of error messages, from the table.
+static std::string usage() {
+  std::string text = "usage: wordrep-census";
+  for (const OptionSpec &spec : kOptions) text += " [" + shown(spec) + "]";
+  return text + " [--] [FILE...]";
+}
+
+static int choice(const char *option, const std::string &value,
+                  std::initializer_list<const char *> choices) {
+  int index = 0;
+  std::string names;
+  for (const char *c : choices) {
+    if (value == c) return index;
+    names += (index++ ? " or " : "") + std::string(c);
+  }
+  throw Error(std::string(option) + " takes " + names + "; " + usage(), kExitUsage);
+}
+
+// The row of the table an argument names ("--format" or "--format=jsonl";
+// "-h" for --help), or nullptr.
+static const OptionSpec *find_option(const std::string &arg) {
+  std::string name = arg == "-h" ? "--help" : arg.substr(0, arg.find('='));
+  for (const OptionSpec &spec : kOptions)
+    if (name == spec.name) return &spec;
+  return nullptr;
+}
+
 static Options parse_options(int argc, char **argv) {
   Options o;
-  for (int i = 1; i < argc; ++i) {
+  bool options_end = false;
+  for (int i = 1; i < argc && o.action == Options::Action::Run; ++i) {
     std::string a = argv[i];
-    if (a == "--no-summary")
-      o.summary = false;
-    else if (a == "--no-words")
-      o.settings.words = false;
-    else if (a == "--no-shortcuts")
-      o.settings.shortcuts = false;
-    else if (a == "--orientation-format") {
-      std::string format = i + 1 < argc ? argv[++i] : "";
-      if (format != "arcs" && format != "digraph6")
-        throw Error("--orientation-format takes arcs or digraph6; " + std::string(kUsage),
-                    kExitUsage);
-      o.settings.digraph6 = format == "digraph6";
-    } else if (a == "-h" || a == "--help")
-      throw Error(kUsage, 0);
-    else if (a.size() > 1 && a[0] == '-')
-      throw Error("unknown option '" + a + "'; " + kUsage, kExitUsage);
-    else
+    if (options_end || a == "-" || a.empty() || a[0] != '-') {
       o.files.push_back(a);
+      continue;
+    }
+    if (a == "--") {
+      options_end = true;
+      continue;
+    }
+    const OptionSpec *spec = find_option(a);
+    if (!spec) throw Error("unknown option '" + a + "'; " + usage(), kExitUsage);
+    size_t eq = a.find('=');
+    std::string value;
+    if (spec->value && eq != std::string::npos)
+      value = a.substr(eq + 1);
+    else if (spec->value)
+      value = i + 1 < argc ? argv[++i] : "";
+    else if (eq != std::string::npos)
+      throw Error("option '" + a.substr(0, eq) + "' takes no value; " + usage(), kExitUsage);
+    spec->apply(o, value);
   }
   if (o.files.empty()) o.files.push_back("-");
   return o;
+}
+
+// The help, for people and for help2man: name, usage, one line per option.
+static std::string help() {
+  std::string text = "wordrep-census - word-representability of every graph of a graph6 list\n"
+                     "\n"
+                     "Usage: wordrep-census [OPTION]... [FILE]...\n"
+                     "\n"
+                     "Reads graphs in graph6, one per line (a >>graph6<< prefix and blank lines\n"
+                     "allowed), from each FILE in turn, or standard input when there is none or\n"
+                     "FILE is -, and writes one row per graph in input order: graph6, vertices,\n"
+                     "edges, semi_transitive, representation_number, word, orientation, witness.\n"
+                     "A line that cannot be answered gets a row with \"failed: REASON\".\n"
+                     "\n"
+                     "Options:\n";
+  for (const OptionSpec &spec : kOptions) {
+    std::string left = (spec.name == std::string("--help") ? "  -h, " : "  ") + shown(spec);
+    left.resize(std::max<size_t>(left.size() + 2, 30), ' ');
+    text += left + spec.help + "\n";
+  }
+  text += "  --                          end of options: every later argument is a FILE\n"
+          "\n"
+          "JSON lines (--format jsonl): one object per graph, the CSV's columns as keys,\n"
+          "every key present: numbers as numbers, semi_transitive true or false, the\n"
+          "word a string (letters from 10 on as \"(10)\"), the orientation an array of\n"
+          "arcs [i, j] for i -> j (a string in digraph6), the witness an array of\n"
+          "vertices, \"failed: REASON\" where a step failed, and null where a field does\n"
+          "not apply.\n"
+          "\n"
+          "Exit status: 0 every graph answered; 1 some rows failed; 2 bad command line or\n"
+          "an input that cannot be opened or read (the rows before it are kept); 3 the\n"
+          "rows cannot be written.\n";
+  return text;
 }
 
 // Every input opened before the first row, so a missing file stops the run at once.
@@ -70,9 +179,17 @@ static void print_summary(const Counts &c) {
   std::fprintf(stderr, "  failures: %lld\n", static_cast<long long>(c.failures));
 }
 
+// The column names: the CSV's header, the JSON lines' keys.
+static std::array<std::string, kColumns> column_names() {
+  std::array<std::string, kColumns> names;
+  for (int c = 0; c < kColumns; ++c) names[c] = kHeader[c];
+  return names;
+}
+
 // Rows for every graph of the inputs, in order.
 static void answer_all(const Options &o, const std::vector<int> &fds, Output &out, Counts &counts) {
   Census census(o.settings);
+  const std::array<std::string, kColumns> names = column_names();
   std::string line;
   bool cut = false;
   for (size_t i = 0; i < fds.size(); ++i) {
@@ -90,19 +207,26 @@ static void answer_all(const Options &o, const std::vector<int> &fds, Output &ou
         row = census.answer(line);
       }
       counts.add(row);
-      out.write(format_csv(row.fields));
+      out.write(o.jsonl ? format_jsonl(names, row.fields) : format_csv(row.fields));
     }
     if (fds[i] != 0) ::close(fds[i]);
   }
 }
 
 static int run(const Options &o) {
+  if (o.action != Options::Action::Run) {
+    std::string text = o.action == Options::Action::Help
+                           ? help()
+                           : std::string("wordrep-census ") + WORDREP_VERSION + "\n";
+    Output out(1);
+    out.write(text);
+    out.flush();
+    return 0;
+  }
   std::vector<int> fds = open_inputs(o.files);
   Counts counts;
   Output out(1);
-  std::array<std::string, kColumns> header;
-  for (int c = 0; c < kColumns; ++c) header[c] = kHeader[c];
-  out.write(format_csv(header));
+  if (!o.jsonl) out.write(format_csv(column_names()));
   try {
     answer_all(o, fds, out, counts);
   } catch (const Error &e) { // an input that fails midway: keep the rows answered
@@ -121,8 +245,7 @@ int main(int argc, char **argv) {
   try {
     return census::run(census::parse_options(argc, argv));
   } catch (const census::Error &e) {
-    std::fprintf(e.status() ? stderr : stdout, "%s%s\n", e.status() ? "wordrep-census: " : "",
-                 e.what());
+    std::fprintf(stderr, "wordrep-census: %s\n", e.what());
     return e.status();
   }
 }

@@ -58,18 +58,23 @@ bool open_named(TextFile &f, int flags, int fallback, Int failure) {
 constexpr int lock_descriptor_floor = 10;
 
 // Locks the working directory for the rest of the process, once; waits
-// while another process holds the lock.  The descriptor is never closed:
-// the lock ends with the process.  Without it the run goes on as before.
+// while another process holds the lock.  The descriptor is never closed and
+// is inherited by the commands' shells (and so by the solver and mv): the
+// lock ends when the process and every command it started have ended, so a
+// killed run's solver still holds the directory until it is done with "ff"
+// and "r".  Without it the run goes on as before.
 void lock_working_directory() {
   static bool tried = false;
   if (tried) return;
   tried = true;
   int fd = open_retrying(".", O_RDONLY | O_DIRECTORY);
   if (fd < 0) return;
-  const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, lock_descriptor_floor);
+  const int moved = ::fcntl(fd, F_DUPFD, lock_descriptor_floor);
   if (moved >= 0) {
     ::close(fd);
     fd = moved;
+  } else {
+    ::fcntl(fd, F_SETFD, 0); // kept across exec all the same
   }
   int locked;
   do locked = ::flock(fd, LOCK_EX);

@@ -64,9 +64,11 @@ extern TextFile Output;
 
 // Binds `f` to the external name; nothing is opened or created.  The first
 // binding of a run also locks the working directory (flock(2) on the
-// directory itself) until the process exits, waiting while another run holds
-// it, so that runs started in one directory never share its files; a
-// directory that cannot be opened or locked is used without the lock.
+// directory itself) until the process and the commands it started have all
+// exited (they inherit the lock's descriptor), waiting while another run
+// holds it, so that runs started in one directory never share its files,
+// even with the solver of a run that was killed; a directory that cannot be
+// opened or locked is used without the lock.
 void bind(TextFile &f, const char *name);
 
 // Closes `f` if open, dropping what was left unread, then opens it

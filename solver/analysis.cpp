@@ -107,10 +107,15 @@ private:
 };
 
 void Analyser::collect_conjuncts() {
+  // Each term once: a conjunction shared through let and flet bindings is
+  // flattened once, not once per path to it.
+  std::vector<char> seen(n_, 0);
   std::vector<TermId> stack(bench_.assertions.rbegin(), bench_.assertions.rend());
   while (!stack.empty()) {
     TermId t = stack.back();
     stack.pop_back();
+    if (seen[t]) continue;
+    seen[t] = 1;
     if (s_.kind(t) == Kind::And) {
       for (uint32_t i = s_.num_children(t); i-- > 0;) stack.push_back(s_.child(t, i));
     } else {

@@ -31,7 +31,7 @@ enum class RankFact { True, False, IsMin, IsMax, NotMin, NotMax, Unsupported };
 RankFact rank_fact(Kind kind, bool member_first, int64_t c, int64_t lo, int64_t hi);
 
 struct IntAnalysis {
-  std::vector<TermId> conjuncts;  // top-level conjuncts, And flattened
+  std::vector<TermId> conjuncts;  // top-level conjuncts, And flattened, each once
   std::vector<PermClass> classes; // permutation classes
   std::vector<int32_t> class_of;  // per term: class index or -1
   std::vector<uint32_t> index_in; // per term: index within its class

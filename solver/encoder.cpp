@@ -17,18 +17,13 @@ uint8_t flip(uint8_t pol) {
 
 Encoder::Encoder(const Benchmark &bench, const IntAnalysis &ints, SatSolver &sat)
     : bench_(bench), s_(bench.store), ints_(ints), sat_(sat), lit_(s_.size(), 0),
-      done_(s_.size(), 0), int_id_(s_.size(), UINT32_MAX) {}
-
-void Encoder::reserve(TermId at, uint64_t more) const {
-  if (more > kMaxLiterals - size_) refuse(at);
-}
-
-void Encoder::refuse(TermId at) const {
-  throw SmtError(bench_.where(at) + ": encoding too large (more than " +
-                 std::to_string(kMaxLiterals) + " literals)");
+      done_(s_.size(), 0), asserted_(s_.size(), 0), int_id_(s_.size(), UINT32_MAX) {
+  seen_[0].assign(s_.size(), 0);
+  seen_[1].assign(s_.size(), 0);
 }
 
 void Encoder::encode_all(bool implied) {
+  estimate();
   add_pairs();
   // Unit conjuncts first, so that clauses they satisfy are never added.
   auto is_literal = [&](TermId c) {
@@ -53,6 +48,10 @@ void Encoder::finish() {
 }
 
 void Encoder::assert_signed(TermId t, bool pos) {
+  // Each signed term once: a formula shared through bindings is asserted once.
+  Pol sign = pos ? kPos : kNeg;
+  if (asserted_[t] & sign) return;
+  asserted_[t] |= sign;
   Kind k = s_.kind(t);
   if (k == Kind::Not) return assert_signed(s_.child(t, 0), !pos);
   if ((pos && k == Kind::And) || (!pos && k == Kind::Or)) {
@@ -70,27 +69,49 @@ void Encoder::assert_signed(TermId t, bool pos) {
     assert_implies(s_.child(t, 1), true, s_.child(t, 0), true);
     return;
   }
-  clause_.clear();
+  start_clause();
   if (!collect(t, pos, clause_)) add(clause_);
 }
 
 void Encoder::assert_implies(TermId a, bool apos, TermId b, bool bpos) {
-  Kind ka = s_.kind(a), kb = s_.kind(b);
-  if (ka == Kind::Not) return assert_implies(s_.child(a, 0), !apos, b, bpos);
-  if (kb == Kind::Not) return assert_implies(a, apos, s_.child(b, 0), !bpos);
-  if ((apos && ka == Kind::Or) || (!apos && ka == Kind::And)) {
-    for (uint32_t i = 0; i < s_.num_children(a); ++i) assert_implies(s_.child(a, i), apos, b, bpos);
-    return;
+  // One clause per disjunct of a and conjunct of b.
+  std::vector<std::pair<TermId, bool>> as, bs;
+  split(a, apos, true, as);
+  split(b, bpos, false, bs);
+  reserve(at_, uint64_t(as.size()) * bs.size());
+  for (auto [x, xpos] : as)
+    for (auto [y, ypos] : bs) {
+      start_clause();
+      if (!collect(x, !xpos, clause_) && !collect(y, ypos, clause_)) add(clause_);
+    }
+}
+
+void Encoder::split(TermId t, bool pos, bool disjuncts, std::vector<std::pair<TermId, bool>> &out) {
+  ++stamp_;
+  std::vector<std::pair<TermId, bool>> stack{{t, pos}};
+  while (!stack.empty()) {
+    auto [x, xpos] = stack.back();
+    stack.pop_back();
+    if (s_.kind(x) == Kind::Not) {
+      stack.emplace_back(s_.child(x, 0), !xpos);
+      continue;
+    }
+    uint32_t &seen = seen_[xpos][x];
+    if (seen == stamp_) continue;
+    seen = stamp_;
+    Kind k = s_.kind(x);
+    if ((k == Kind::Or && xpos == disjuncts) || (k == Kind::And && xpos != disjuncts)) {
+      for (uint32_t i = s_.num_children(x); i-- > 0;) stack.emplace_back(s_.child(x, i), xpos);
+    } else {
+      out.emplace_back(x, xpos);
+    }
   }
-  if ((bpos && kb == Kind::And) || (!bpos && kb == Kind::Or)) {
-    for (uint32_t i = 0; i < s_.num_children(b); ++i) assert_implies(a, apos, s_.child(b, i), bpos);
-    return;
-  }
-  clause_.clear();
-  if (!collect(a, !apos, clause_) && !collect(b, bpos, clause_)) add(clause_);
 }
 
 bool Encoder::collect(TermId t, bool pos, std::vector<Lit> &cl) {
+  uint32_t &seen = seen_[pos][t];
+  if (seen == stamp_) return false; // already in this clause
+  seen = stamp_;
   switch (s_.kind(t)) {
   case Kind::True:
     return pos;
@@ -126,7 +147,7 @@ Lit Encoder::encode(TermId t, Pol pol) {
   case Kind::Not:
     return -encode(s_.child(t, 0), static_cast<Pol>(flip(pol)));
   case Kind::App:
-    if (!lit_[t]) lit_[t] = sat_.new_var();
+    if (!lit_[t]) lit_[t] = fresh();
     return lit_[t];
   case Kind::Eq:
   case Kind::Lt:
@@ -136,7 +157,7 @@ Lit Encoder::encode(TermId t, Pol pol) {
   default:
     break;
   }
-  if (!lit_[t]) lit_[t] = sat_.new_var();
+  if (!lit_[t]) lit_[t] = fresh();
   Lit L = lit_[t];
   auto need = static_cast<Pol>(pol & ~done_[t]);
   if (!need) return L;
@@ -214,7 +235,7 @@ Lit Encoder::encode_atom(TermId t, Pol pol) {
       return lit_[t];
     }
   }
-  if (!lit_[t]) lit_[t] = sat_.new_var();
+  if (!lit_[t]) lit_[t] = fresh();
   Lit L = lit_[t];
   auto need = static_cast<Pol>(pol & ~done_[t]);
   if (!need) return L;

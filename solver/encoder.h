@@ -1,5 +1,6 @@
 // Eager encoding of a benchmark into SAT (encoder.cpp: frame and formulas,
-// encoder_classes.cpp: permutation classes, encoder_order.cpp: integer terms).
+// encoder_classes.cpp: permutation classes, encoder_order.cpp: integer terms,
+// encoder_size.cpp: the size limit and the estimate made before encoding).
 //
 // Formulas: polarity-aware Tseitin (Plaisted-Greenbaum); top-level
 // implications whose antecedent is a disjunction become one clause per
@@ -13,6 +14,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <utility>
 #include <vector>
 
 namespace smt {
@@ -20,14 +22,19 @@ namespace smt {
 class Encoder {
 public:
   // The most literals the encoding may hold, in its clauses and its tables
-  // (order-encoding and pair variables) together; beyond it the term whose
-  // encoding would exceed it is refused.  About 2.5 GB of memory at the limit.
-  static constexpr uint64_t kMaxLiterals = uint64_t(1) << 26;
+  // (order-encoding and pair variables) together, each variable counted as
+  // kVarCost literals (its share of the SAT engine's memory); beyond it the
+  // term whose encoding would exceed it is refused.  About 32 bytes a
+  // literal: some 600 MB of memory at the limit.
+  static constexpr uint64_t kMaxLiterals = uint64_t(1) << 24;
+  static constexpr uint64_t kVarCost = 5;
 
   Encoder(const Benchmark &bench, const IntAnalysis &ints, SatSolver &sat);
 
   // Encode every assertion; with implied, add the order constraints that the
-  // formula's disjunctions of order chains imply.
+  // formula's disjunctions of order chains imply.  The encoding's size is
+  // estimated first from the integer bounds alone, and refused at the term
+  // that would take it beyond the limit before any of it is built.
   void encode_all(bool implied);
   // Require the members of class k in this order (symmetry breaking): each
   // one before the next.
@@ -60,6 +67,18 @@ private:
   void reserve(TermId at, uint64_t more) const;
   void check_size(TermId at, Wide size) const;
   void check_bounds(TermId at, Wide lo, Wide hi) const;
+  // The whole encoding's size from the bounds, refused at the term where it
+  // passes the limit; each term's share by its kind (encoder_size.cpp).
+  void estimate() const;
+  Wide estimate_int(TermId t, std::vector<int64_t> &lo, std::vector<int64_t> &hi) const;
+  Wide estimate_atom(TermId t, Pol need, const std::vector<int64_t> &lo,
+                     const std::vector<int64_t> &hi) const;
+  // A fresh variable, counted against the limit (refused at at_).
+  Lit fresh() {
+    size_ += kVarCost;
+    if (size_ > kMaxLiterals) refuse(at_);
+    return sat_.new_var();
+  }
   // Give a clause to the SAT solver, counted against the limit (refused at at_).
   void add(const Lit *lits, size_t n) {
     size_ += n;
@@ -73,7 +92,15 @@ private:
   // Formulas (Tseitin).
   void assert_signed(TermId t, bool positive);
   void assert_implies(TermId a, bool apos, TermId b, bool bpos);
-  // Collect literals of a clause equivalent to the signed term; false when satisfied.
+  // The signed disjuncts (or conjuncts) of a signed formula, each once.
+  void split(TermId t, bool pos, bool disjuncts, std::vector<std::pair<TermId, bool>> &out);
+  // Begin a clause in clause_: no signed term collected into it yet.
+  void start_clause() {
+    clause_.clear();
+    ++stamp_;
+  }
+  // Collect literals of a clause equivalent to the signed term, each signed
+  // term once per clause; false when satisfied.
   bool collect(TermId t, bool positive, std::vector<Lit> &clause);
   Lit encode(TermId t, Pol pol);
   Lit connective(TermId t, Kind k, Lit L, Pol need);
@@ -103,9 +130,12 @@ private:
   const TermStore &s_;
   const IntAnalysis &ints_;
   SatSolver &sat_;
-  std::vector<Lit> lit_;         // per term: its literal, 0 when none yet
-  std::vector<uint8_t> done_;    // per term: polarities already constrained (a Pol)
-  std::vector<uint32_t> int_id_; // per term: index into order_ of its encoding
+  std::vector<Lit> lit_;          // per term: its literal, 0 when none yet
+  std::vector<uint8_t> done_;     // per term: polarities already constrained (a Pol)
+  std::vector<uint8_t> asserted_; // per term: polarities asserted at the top level (a Pol)
+  std::vector<uint32_t> seen_[2]; // per sign and term: the stamp of its last visit
+  uint32_t stamp_ = 0;            // one per clause collected or formula split
+  std::vector<uint32_t> int_id_;  // per term: index into order_ of its encoding
   std::vector<OrderInt> order_;
   std::vector<std::vector<Lit>> pairs_;     // per class: n*n table, pairs_[k][i*n+j] for i<j
   std::vector<std::vector<Lit>> min_, max_; // per class: "member is the minimum/maximum"

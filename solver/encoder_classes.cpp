@@ -23,13 +23,13 @@ void Encoder::add_pairs() {
     uint64_t n = ints_.classes[k].members.size();
     // The pair variables and, to come in finish(), the transitivity clauses.
     uint64_t pairs = n * (n - 1) / 2, triples = n < 3 ? 0 : pairs * (n - 2) / 3;
-    reserve(ints_.classes[k].source, pairs + 6 * triples);
-    size_ += pairs;
+    at_ = ints_.classes[k].source;
+    reserve(at_, kVarCost * pairs + 6 * triples);
     pairs_[k].assign(n * n, 0);
     min_[k].assign(n, 0);
     max_[k].assign(n, 0);
     for (size_t i = 0; i < n; ++i)
-      for (size_t j = i + 1; j < n; ++j) pairs_[k][i * n + j] = sat_.new_var();
+      for (size_t j = i + 1; j < n; ++j) pairs_[k][i * n + j] = fresh();
   }
 }
 
@@ -51,7 +51,7 @@ void Encoder::add_transitivity() {
 Lit Encoder::extreme(uint32_t k, uint32_t i, bool max) {
   Lit &m = (max ? max_ : min_)[k][i];
   if (m) return m;
-  m = sat_.new_var();
+  m = fresh();
   uint32_t n = static_cast<uint32_t>(ints_.classes[k].members.size());
   std::vector<Lit> back{m};
   for (uint32_t j = 0; j < n; ++j) {

@@ -12,7 +12,6 @@ namespace smt {
 namespace {
 
 using Wide = __int128;
-constexpr int64_t kMaxWork = int64_t(1) << 24; // values of one integer term
 
 Wide ceil_div(Wide a, Wide b) { // b > 0
   Wide q = a / b;
@@ -20,16 +19,6 @@ Wide ceil_div(Wide a, Wide b) { // b > 0
 }
 
 } // namespace
-
-void Encoder::check_size(TermId at, Wide size) const {
-  if (size > kMaxWork)
-    throw SmtError(bench_.where(at) + ": integer domain too large for the order encoding");
-}
-
-void Encoder::check_bounds(TermId at, Wide lo, Wide hi) const {
-  if (lo < INT64_MIN || hi > INT64_MAX)
-    throw SmtError(bench_.where(at) + ": integer bounds too large for the order encoding");
-}
 
 // Eq and Distinct through pairwise equalities e <-> (a <= b and b <= a).
 Lit Encoder::encode_equalities(TermId t, Lit L, Pol need) {
@@ -44,9 +33,9 @@ Lit Encoder::encode_equalities(TermId t, Lit L, Pol need) {
   for (uint32_t i = 0; i < n; ++i)
     for (uint32_t j = i + 1; j < n; ++j) {
       uint32_t a = int_of(s_.child(t, i)), b = int_of(s_.child(t, j));
-      Lit e = k == Kind::Eq ? L : sat_.new_var();
+      Lit e = k == Kind::Eq ? L : fresh();
       Pol dirs = k == Kind::Eq ? need : kBoth;
-      Lit l1 = sat_.new_var(), l2 = sat_.new_var();
+      Lit l1 = fresh(), l2 = fresh();
       le_clauses(t, l1, a, b, 0, dirs);
       le_clauses(t, l2, b, a, 0, dirs);
       if (dirs & kPos) {
@@ -88,12 +77,12 @@ void Encoder::le_clauses(TermId at, Lit L, uint32_t a, uint32_t b, int64_t d, Po
 // ge[k] -> ge[k-1].
 uint32_t Encoder::new_int(TermId at, int64_t lo, int64_t hi) {
   check_size(at, Wide(hi) - lo);
-  reserve(at, 3 * uint64_t(hi - lo));
+  reserve(at, (3 + kVarCost) * uint64_t(hi - lo));
   size_ += uint64_t(hi - lo);
   OrderInt x;
   x.lo = lo;
   x.hi = hi;
-  for (int64_t v = lo; v < hi; ++v) x.ge.push_back(sat_.new_var());
+  for (int64_t v = lo; v < hi; ++v) x.ge.push_back(fresh());
   for (size_t k = 1; k < x.ge.size(); ++k) add({-x.ge[k], x.ge[k - 1]});
   order_.push_back(std::move(x));
   return static_cast<uint32_t>(order_.size() - 1);

@@ -4,9 +4,14 @@
 #include "solver/smt2.h"
 #include "solver/solve.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+
+#ifndef WORDREP_VERSION
+#define WORDREP_VERSION "unknown"
+#endif
 
 namespace smt {
 
@@ -14,40 +19,87 @@ namespace {
 
 // The command line, as a plain struct.
 struct Options {
-  std::string file;    // the benchmark file
-  bool smt = false;    // -smt: read SMT-LIB 1.2 (the only input language)
-  bool model = false;  // -e: print the model after "sat"
-  bool smt2 = false;   // --smt2: write the benchmark as SMT-LIB 2 and stop
-  bool stats = false;  // --stats: print encoding statistics to standard error
-  SolveSettings solve; // --no-symmetry, --no-implied
+  std::string file;     // the benchmark file
+  bool smt = false;     // -smt: read SMT-LIB 1.2 (the only input language)
+  bool model = false;   // -e: print the model after "sat"
+  bool smt2 = false;    // --smt2: write the benchmark as SMT-LIB 2 and stop
+  bool stats = false;   // --stats: print encoding statistics to standard error
+  bool help = false;    // --help: print the help and stop
+  bool version = false; // --version: print the version and stop
+  SolveSettings solve;  // --no-symmetry, --no-implied
 };
 
 const char *kUsage = "usage: yices -smt [-e] FILE | yices --smt2 FILE";
 
+// One option: its name, its line in the help, and what it sets.
+struct OptionSpec {
+  const char *name;
+  const char *help;
+  void (*apply)(Options &o);
+};
+
+const OptionSpec kOptions[] = {
+    {"-smt", "read FILE as SMT-LIB 1.2 (the only input language)",
+     [](Options &o) { o.smt = true; }},
+    {"-e", "print the model after sat, one (= TERM VALUE) line per symbol",
+     [](Options &o) { o.model = true; }},
+    {"--smt2", "write the benchmark as SMT-LIB 2 on standard output and stop",
+     [](Options &o) { o.smt2 = true; }},
+    {"--no-symmetry", "no symmetry breaking", [](Options &o) { o.solve.symmetry = false; }},
+    {"--no-implied", "no order constraints implied by disjunctions",
+     [](Options &o) { o.solve.implied = false; }},
+    {"--stats", "encoding statistics and times on standard error",
+     [](Options &o) { o.stats = true; }},
+    {"--help", "print this help and exit", [](Options &o) { o.help = true; }},
+    {"--version", "print the version and exit", [](Options &o) { o.version = true; }},
+};
+
+std::string help() {
+  std::string text = "yices - SMT-LIB 1.2 solver for the benchmarks of alterword and orientcheck\n"
+                     "\n"
+                     "Usage: yices -smt [-e] FILE\n"
+                     "  or:  yices --smt2 FILE\n"
+                     "\n"
+                     "Decides the SMT-LIB 1.2 benchmark in FILE (the fragment alterword and\n"
+                     "orientcheck write: integer constants and functions applied to numerals,\n"
+                     "linear arithmetic, let and flet) and prints sat or unsat.\n"
+                     "\n"
+                     "Options:\n";
+  for (const OptionSpec &spec : kOptions) {
+    std::string left =
+        (spec.name == std::string("--help") ? "  -h, " : "  ") + std::string(spec.name);
+    left.resize(std::max<size_t>(left.size() + 2, 20), ' ');
+    text += left + spec.help + "\n";
+  }
+  return text + "  --                end of options: the next argument is FILE\n"
+                "\n"
+                "Exit status: 0 a verdict printed; 1 bad command line, unreadable file or a\n"
+                "benchmark outside the fragment or its limits (one line FILE:LINE:COL: message);\n"
+                "2 a model found failed the solver's own check.\n";
+}
+
 // Parse argv; throws SmtError with a usage line on bad flags.
 Options parse_options(int argc, char **argv) {
   Options o;
-  for (int i = 1; i < argc; ++i) {
+  bool options_end = false;
+  for (int i = 1; i < argc && !o.help && !o.version; ++i) {
     std::string a = argv[i];
-    if (a == "-smt")
-      o.smt = true;
-    else if (a == "-e")
-      o.model = true;
-    else if (a == "--smt2")
-      o.smt2 = true;
-    else if (a == "--no-symmetry")
-      o.solve.symmetry = false;
-    else if (a == "--no-implied")
-      o.solve.implied = false;
-    else if (a == "--stats")
-      o.stats = true;
-    else if (!a.empty() && a[0] == '-')
+    if (!options_end && a == "-h") a = "--help";
+    const OptionSpec *spec = nullptr;
+    for (const OptionSpec &s : kOptions)
+      if (!options_end && a == s.name) spec = &s;
+    if (spec)
+      spec->apply(o);
+    else if (!options_end && a == "--")
+      options_end = true;
+    else if (!options_end && !a.empty() && a[0] == '-')
       throw SmtError("yices: unknown option '" + a + "'; " + kUsage);
     else if (!o.file.empty())
       throw SmtError("yices: more than one file ('" + o.file + "' and '" + a + "'); " + kUsage);
     else
       o.file = a;
   }
+  if (o.help || o.version) return o;
   if (o.file.empty()) throw SmtError(std::string("yices: no benchmark file given; ") + kUsage);
   if (!o.smt && !o.smt2) throw SmtError(std::string("yices: expected -smt or --smt2; ") + kUsage);
   return o;
@@ -70,6 +122,10 @@ double lap() {
 int run(int argc, char **argv) {
   lap();
   Options opt = parse_options(argc, argv);
+  if (opt.help || opt.version) {
+    write_out(opt.help ? help() : std::string("yices ") + WORDREP_VERSION + "\n");
+    return 0;
+  }
   std::string text = read_file(opt.file);
   Benchmark bench;
   parse_benchmark(text, opt.file, bench);

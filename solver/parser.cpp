@@ -213,7 +213,7 @@ void parse_benchmark(std::string_view text, const std::string &file, Benchmark &
 
 std::string read_file(const std::string &file) {
   FILE *f = std::fopen(file.c_str(), "rb");
-  if (!f) throw SmtError(file + ":1:1: cannot read file: " + std::strerror(errno));
+  if (!f) throw SmtError(file + ": cannot read file: " + std::strerror(errno));
   std::string text;
   struct stat info;
   if (fstat(fileno(f), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
@@ -223,7 +223,7 @@ std::string read_file(const std::string &file) {
   while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, got);
   int error = std::ferror(f) ? (errno ? errno : EIO) : 0; // EISDIR for a directory
   std::fclose(f);
-  if (error) throw SmtError(file + ":1:1: cannot read file: " + std::strerror(error));
+  if (error) throw SmtError(file + ": cannot read file: " + std::strerror(error));
   return text;
 }
 

@@ -39,7 +39,8 @@ struct Benchmark {
 // Parse text (named file in messages).  Throws SmtError "file:line:col: message".
 void parse_benchmark(std::string_view text, const std::string &file, Benchmark &out);
 
-// Read a whole file into a string.  Throws SmtError "file:1:1: cannot read file: reason".
+// Read a whole file into a string.  Throws SmtError "file: cannot read file: reason"
+// (no position: the error is about the whole file).
 std::string read_file(const std::string &file);
 
 } // namespace smt

@@ -3,7 +3,9 @@
 import fcntl
 import os
 import platform
+import select
 import shutil
+import signal
 import stat
 import subprocess
 import tempfile
@@ -261,6 +263,97 @@ sleep 0.03
                 self.assertEqual((proc.wait(timeout=60), out, err), (0, answer, b""))
                 self.assertEqual((work / "ff").read_bytes(), b"")
                 shutil.rmtree(work)
+
+    # A solver that says it started (its pid on the FIFO "started"), then
+    # waits until the test opens the gate (a line on the FIFO "gate").
+    GATED = """#!/bin/sh
+echo $$ > started
+read line < gate
+""" + SOLVER.split("\n", 2)[2]
+
+    @unittest.skipUnless(platform.machine() in FLOCK_SYSCALL, "flock's system call number unknown here")
+    def test_a_killed_runs_solver_keeps_the_directory_until_it_ends(self):
+        # The first run is killed while its solver runs; the solver's shell
+        # goes on.  A second run started then waits in flock(2) until that
+        # solver has ended, then runs alone and gives the lone answer.
+        for program, stdin, answer in self.RUNS[1:]:
+            with self.subTest(program=program):
+                work = self.scratch()
+                (work / "yices").write_text(self.GATED)
+                os.mkfifo(work / "started")
+                os.mkfifo(work / "gate")
+                # Both ends held by the test: a solver's echo never blocks, and
+                # the read end is ready exactly when a solver has started.
+                started = os.open(work / "started", os.O_RDONLY | os.O_NONBLOCK)
+                keep = os.open(work / "started", os.O_WRONLY)
+                self.procs, self.solvers = [], []
+                try:
+                    self.killed_then_second_run(work, program, stdin, answer, started)
+                finally:
+                    self.release(work)
+                    os.close(started)
+                    os.close(keep)
+                shutil.rmtree(work)
+
+    def release(self, work):
+        """After a failure: the runs and the solvers still waiting killed."""
+        for proc in self.procs:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait()
+        for pid in self.solvers:
+            try:
+                if os.readlink("/proc/%d/cwd" % pid) == str(work):
+                    os.kill(pid, signal.SIGKILL)
+            except OSError:  # ended already
+                pass
+
+    def killed_then_second_run(self, work, program, stdin, answer, started):
+        first = subprocess.Popen([str(BIN / program)], cwd=work, stdin=subprocess.PIPE,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.procs.append(first)
+        first.stdin.write(stdin)
+        first.stdin.close()
+        self.assertTrue(self.solver_started(started, first))
+        benchmark = (work / "ff").read_bytes()
+        first.kill()
+        first.wait(timeout=60)
+        second = subprocess.Popen([str(BIN / program)], cwd=work, stdin=subprocess.PIPE,
+                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.procs.append(second)
+        second.stdin.write(stdin)
+        second.stdin.close()
+        # Either the second run blocks on the lock, or (the fault) its solver starts.
+        while not self.in_flock(second.pid):
+            self.assertFalse(self.solver_started(started, second, wait=0.01),
+                             "the second run went on while the killed run's solver ran")
+            self.assertIsNone(second.poll(), "the second run ended without waiting")
+        self.assertEqual((work / "ff").read_bytes(), benchmark, "ff untouched by the second run")
+        self.open_gate(work)  # the killed run's solver ends: the second run's starts
+        self.assertTrue(self.solver_started(started, second))
+        self.open_gate(work)
+        out, err = second.stdout.read(), second.stderr.read()
+        self.assertEqual((second.wait(timeout=60), out, err), (0, answer, b""))
+        self.assertEqual((work / "ff").read_bytes(), b"")
+        self.assertFalse((work / "r").exists())
+
+    @staticmethod
+    def open_gate(work):
+        """Lets the solver waiting on the gate go on."""
+        with open(work / "gate", "w") as gate:
+            gate.write("go\n")
+
+    def solver_started(self, fifo, proc, wait=None):
+        """Whether a solver wrote its start line (its pid) on the FIFO: waits
+        for it (as long as proc runs, or at most `wait` seconds)."""
+        while True:
+            ready, _, _ = select.select([fifo], [], [], wait if wait is not None else 0.5)
+            if ready:
+                pids = os.read(fifo, 4096).split()
+                self.solvers += [int(pid) for pid in pids]
+                return bool(pids)
+            if wait is not None or proc.poll() is not None:
+                return False
 
     @staticmethod
     def in_flock(pid):

@@ -33,13 +33,15 @@ def sanitized(program):
         return False
 
 
-def run_measured(args, cwd=None, address_space=4 << 30):
+def run_measured(args, cwd=None, address_space=4 << 30, cpu_seconds=300):
     """(status, stdout, stderr, peak resident KiB) of a command, its address space
     capped unless it is sanitized (a safety net: a runaway run fails its
-    allocation instead of taking the machine's memory)."""
+    allocation instead of taking the machine's memory) and its processor time
+    capped (a hang guard: a runaway run ends by SIGXCPU, a failing status)."""
     def cap():
         if not sanitized(args[0]):
             resource.setrlimit(resource.RLIMIT_AS, (address_space, address_space))
+        resource.setrlimit(resource.RLIMIT_CPU, (cpu_seconds, cpu_seconds))
 
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
         p = subprocess.Popen(args, cwd=cwd, stdout=out, stderr=err, preexec_fn=cap)

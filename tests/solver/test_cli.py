@@ -1,6 +1,7 @@
 """The yices command line: exact output for small benchmarks, and the one error
 line with its exit status for every kind of bad input (table-driven)."""
 import os
+import re
 import shutil
 import tempfile
 import unittest
@@ -8,6 +9,7 @@ import unittest
 import benchgen
 from solvercheck import YICES, run
 
+HERE = os.path.dirname(os.path.abspath(__file__))
 DECL = ":extrafuns ((A Int Int Int) (x Int)) :extrapreds ((p Int))"
 
 def where(text, anchor):
@@ -91,7 +93,7 @@ BAD_INPUTS = [
          "(< (* 17 x) 5)))" % DECL, "* 17 x", "integer domain too large for the order encoding"),
     case("encoding too large", "(benchmark x :extrafuns ((x Int) (y Int))\n:formula (and "
          "(<= 0 x) (<= x 4095) (<= 0 y) (<= y 4095) (= (+ x y) 8000)))", "+ x y",
-         "encoding too large (more than 67108864 literals)"),
+         "encoding too large (more than 16777216 literals)"),
 ]
 
 # (name, benchmark text, exact standard output)
@@ -149,12 +151,36 @@ class CommandLine(unittest.TestCase):
             (["-e", "f"], "yices: expected -smt or --smt2" + usage),
             (["-smt", "a", "b"], "yices: more than one file ('a' and 'b')" + usage),
             (["-smt", "-e", "missing.smt"],
-             "missing.smt:1:1: cannot read file: No such file or directory\n"),
-            (["-smt", "-e", "."], ".:1:1: cannot read file: Is a directory\n"),
+             "missing.smt: cannot read file: No such file or directory\n"),
+            (["-smt", "-e", "."], ".: cannot read file: Is a directory\n"),
         ]
         for args, line in table:
             with self.subTest(args):
                 self.assertEqual(run([YICES, *args], cwd=self.dir), (1, "", line))
+
+    def test_help_version_and_end_of_options(self):
+        with open(os.path.join(HERE, "..", "..", "CMakeLists.txt")) as f:
+            version = re.search(r"project\(wordrep VERSION (\S+)", f.read()).group(1)
+        self.assertEqual(run([YICES, "--version"]), (0, "yices %s\n" % version, ""))
+        for flag in ("--help", "-h"):
+            code, out, err = run([YICES, flag, "-x"])
+            self.assertEqual((code, err), (0, ""))
+            lines = out.split("\n")
+            self.assertEqual(lines[:5], [
+                "yices - SMT-LIB 1.2 solver for the benchmarks of alterword and orientcheck", "",
+                "Usage: yices -smt [-e] FILE", "  or:  yices --smt2 FILE", ""])
+            listed = lines[lines.index("Options:") + 1:]
+            for option in ("-smt", "-e", "--smt2", "--no-symmetry", "--no-implied", "--stats",
+                           "--help", "--version", "--"):
+                self.assertTrue([l for l in listed if re.match(r"  (-h, )?%s  +\S" % option, l)],
+                                option)
+        # After --, a file whose name begins with a dash.
+        with open(os.path.join(self.dir, "-p.smt"), "w") as f:
+            f.write("(benchmark t :extrapreds ((p)) :formula p)")
+        self.assertEqual(run([YICES, "-smt", "-e", "--", "-p.smt"], cwd=self.dir),
+                         (0, "sat\n(= p true)\n", ""))
+        self.assertEqual(run([YICES, "-smt", "--", "-h"], cwd=self.dir),
+                         (1, "", "-h: cannot read file: No such file or directory\n"))
 
     def test_smt2_export(self):
         text = ("(benchmark t :extrafuns ((A Int Int) (x Int)) :extrapreds ((p Int))\n"

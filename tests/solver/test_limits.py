@@ -13,7 +13,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 CRASHES = os.path.join(HERE, "..", "fuzz", "crashes")
 DEEP = "nesting deeper than 1000 levels"
 TOO_HIGH = "formula nested deeper than 2001 levels with its let and flet bindings expanded"
-TOO_BIG = "encoding too large (more than 67108864 literals)"
+TOO_BIG = "encoding too large (more than 16777216 literals)"
 MiB = 1024  # ru_maxrss counts KiB
 # Peak memory allowed to the runs below: far from the gigabytes the faults took;
 # a sanitized build keeps shadow memory and freed blocks besides.
@@ -52,6 +52,22 @@ def let_chain(bindings, depth):
     for i in range(1, bindings + 1):
         parts.append("(let (?x%d %s?x%d%s)\n" % (i, "(+ 1 (~ " * depth, i - 1, "))" * depth))
     return "".join(parts) + "(= ?x%d 2)" % bindings + ")" * (bindings + 1) + "))\n"
+
+
+def chain(bindings, body, formula):
+    """bindings flets $a_i = body($a_{i-1}) over the proposition p, then formula
+    of $a_last: each level uses the one below twice, so the formula expanded
+    has 2^bindings leaves while the text grows by a line a level."""
+    parts = ["(benchmark chain :extrapreds ((p) (q)) :formula (flet ($a0 p)\n"]
+    for i in range(1, bindings + 1):
+        parts.append("(flet ($a%d %s)\n" % (i, body.replace("X", "$a%d" % (i - 1))))
+    return "".join(parts) + formula % ("$a%d" % bindings) + ")" * (bindings + 1) + ")\n"
+
+
+def position(text, anchor):
+    """(line, column) of the first occurrence of anchor in text, both from 1."""
+    at = text.index(anchor)
+    return text.count("\n", 0, at) + 1, at - text.rfind("\n", 0, at)
 
 
 class Limits(unittest.TestCase):
@@ -134,10 +150,10 @@ class Limits(unittest.TestCase):
                                     " (distinct x 2305843009213693950)))"),
                          (0, "sat\n(= x 2305843009213693951)\n", ""))
 
-    def measured(self, text):
+    def measured(self, text, **limits):
         with open(os.path.join(self.dir, "t.smt"), "w") as f:
             f.write(text)
-        return run_measured([YICES, "-smt", "-e", "t.smt"], cwd=self.dir)
+        return run_measured([YICES, "-smt", "-e", "t.smt"], cwd=self.dir, **limits)
 
     def test_memory_grows_with_the_formula(self):
         # Every value below follows from the formula: each s_i is free in 0..1
@@ -180,6 +196,49 @@ class Limits(unittest.TestCase):
                 col = text.index(anchor) - text.rfind("\n", 0, text.index(anchor))
                 self.assertEqual((code, out, err),
                                  (1, "", "t.smt:%d:%d: %s\n" % (line, col + 1, message)))
+                self.assertLess(peak, PEAK, "peak resident memory in KiB")
+
+    def test_small_hostile_benchmarks_end_at_once_within_a_gibibyte(self):
+        # Each one once took gigabytes: integer terms of millions of values,
+        # refused from their bounds before their encoding is built (at the term
+        # where the estimate passes the limit, here the first wide variable);
+        # formulas shared through flet 32 levels deep, 2^32 leaves expanded,
+        # solved with the sharing kept.
+        wide = ["x", "y", "z"]
+        apps = "(benchmark a :extrafuns ((A Int Int Int))\n:formula (and %s\n%s))\n" % (
+            " ".join("(<= 0 (A %s)) (<= (A %s) 4194303)" % (a, a) for a in ["1 2", "2 1", "3 3"]),
+            "(= (+ (A 1 2) (A 2 1) (A 3 3)) 12582909)")
+        for name, text, answer in [
+            ("sum over 4M values", bounded(wide[:2], 4194303, "(= (+ x y) 8000000)"), ("x)", TOO_BIG)),
+            ("multiple by 10^12", bounded(["x"], 4194303, "(= (* 1000000000000 x) 5)"),
+             ("x)", TOO_BIG)),
+            ("multiple by 2^62", bounded(["x"], 4194303, "(= (* 4611686018427387904 x) 5)"),
+             ("x)", TOO_BIG)),
+            ("distinct sums", bounded(wide, 4000000, "(distinct (+ x y) (+ y z) (+ x z))"),
+             ("x)", TOO_BIG)),
+            ("sum of applications", apps, ("A 1 2)", TOO_BIG)),
+            ("sum of two terms of 3001 values, each one encodable",
+             bounded(wide[:2], 3000, "(= (+ x y) 5)"), ("+ x y", TOO_BIG)),
+            ("and of the level below twice", chain(32, "(and X X)", "(and (not q) %s)"), "sat\n(= p true)\n(= q false)\n"),
+            ("or, negated", chain(32, "(or X X)", "(and (not q) (not %s))"), "sat\n(= p false)\n(= q false)\n"),
+            ("or in a clause", chain(32, "(or X X)", "(and (not p) (or q %s))"),
+             "sat\n(= p false)\n(= q true)\n"),
+            ("implication from an or", chain(32, "(or X X)", "(and p (implies %s q))"),
+             "sat\n(= p true)\n(= q true)\n"),
+            ("implication to an and", chain(32, "(and X (and X q))", "(and (not q) (implies p %s))"),
+             "sat\n(= p false)\n(= q false)\n"),
+            ("iff of the level below", chain(32, "(iff X (not (not X)))", "(and (not q) (not p) %s)"),
+             "sat\n(= p false)\n(= q false)\n"),
+            ("and, 900 levels", chain(900, "(and X X)", "(and (not q) (not %s))"), "sat\n(= p false)\n(= q false)\n"),
+        ]:
+            with self.subTest(name):
+                code, out, err, peak = self.measured(text, address_space=1 << 30, cpu_seconds=60)
+                if isinstance(answer, str):
+                    self.assertEqual((code, out, err), (0, answer, ""))
+                else:
+                    anchor, message = answer
+                    self.assertEqual((code, out, err),
+                                     (1, "", "t.smt:%d:%d: %s\n" % (*position(text, anchor), message)))
                 self.assertLess(peak, PEAK, "peak resident memory in KiB")
 
     def test_values_at_the_ends_of_the_64_bit_range(self):
