@@ -140,7 +140,9 @@ class Installed(unittest.TestCase):
                 page = os.path.join(self.prefix, "share", "man", "man1", name + ".1")
                 p = run(["man", "-P", "cat", "-l", page],
                         clean_env(SYSTEM_PATH, MANWIDTH="80"))
-                self.assertEqual((p.returncode, p.stderr), (0, ""))
+                # A line too long to justify (the CSV header) is only typography.
+                errors = [e for e in p.stderr.splitlines() if "cannot adjust line" not in e]
+                self.assertEqual((p.returncode, errors), (0, []))
                 text = p.stdout.split("\n")
                 self.assertEqual(text[2:4], ["NAME", text[3]])
                 self.assertRegex(text[3], r"^\s+%s\s+-\s+\S" % re.escape(name))
