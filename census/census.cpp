@@ -67,6 +67,12 @@ static std::vector<Arc> orientation_of_word(const Graph &g, const std::vector<in
   return arcs;
 }
 
+// The constraints the settings put on the words searched.
+static LetterOrder letter_order(const Graph &g, const Settings &settings) {
+  if (!settings.shortcuts) return no_order();
+  return settings.symmetry ? symmetric_order(g) : plain_order();
+}
+
 // Fill the answer fields of a decoded graph; step names the field a failure
 // goes to.  An induced wheel W5 settles the graph at once.  A 2-uniform word is sought first: when
 // there is one (most graphs), it settles word-representability and gives the orientation, so the
@@ -81,8 +87,9 @@ static void answer_graph(const Graph &g, const Settings &settings, Row &row, Col
     row.minimal = wheel == all_vertices(g.n);
     return;
   }
+  const LetterOrder order = letter_order(g, settings);
   std::optional<std::vector<int>> word2;
-  if (settings.words && settings.shortcuts) word2 = find_word(g, 2);
+  if (settings.words && settings.shortcuts) word2 = find_word(g, 2, order);
   std::vector<Arc> arcs;
   if (word2) {
     arcs = orientation_of_word(g, *word2);
@@ -107,7 +114,7 @@ static void answer_graph(const Graph &g, const Settings &settings, Row &row, Col
   const int bound = word_bound(g);
   for (int k = 2; k <= bound; ++k) {
     std::optional<std::vector<int>> word =
-        k == 2 && settings.shortcuts ? word2 : find_word(g, k, settings.shortcuts);
+        k == 2 && settings.shortcuts ? word2 : find_word(g, k, order);
     if (!word) continue;
     error = check_word(g, k, *word);
     if (!error.empty()) throw Error("word check: " + error);

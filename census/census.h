@@ -26,6 +26,7 @@ struct Settings {
   bool shortcuts = true; // an induced W5 settles a graph; words begin with vertex 1; a
                          // 2-uniform word stands for the orientation
   bool digraph6 = false; // the orientation column in digraph6 (nauty's format), not i>j arcs
+  bool symmetry = true;  // with shortcuts: the word search breaks the graph's automorphisms
 };
 
 // The CSV columns, in order.

@@ -12,8 +12,9 @@
 
 namespace census {
 
-static const char *kUsage = "usage: wordrep-census [--no-words] [--no-shortcuts] [--no-summary] "
-                            "[--orientation-format arcs|digraph6] [FILE...]";
+static const char *kUsage =
+    "usage: wordrep-census [--no-words] [--no-shortcuts] [--no-symmetry] [--no-summary] "
+    "[--orientation-format arcs|digraph6] [FILE...]";
 
 struct Options {
   Settings settings;
@@ -31,6 +32,8 @@ static Options parse_options(int argc, char **argv) {
       o.settings.words = false;
     else if (a == "--no-shortcuts")
       o.settings.shortcuts = false;
+    else if (a == "--no-symmetry")
+      o.settings.symmetry = false;
     else if (a == "--orientation-format") {
       std::string format = i + 1 < argc ? argv[++i] : "";
       if (format != "arcs" && format != "digraph6")

@@ -1,6 +1,7 @@
 #include "census/word.h"
 
 #include "census/error.h"
+#include "census/symmetry.h"
 
 #include "solver/sat.h"
 
@@ -17,7 +18,7 @@ namespace {
 // before y".  Copies of one letter are in order by construction.
 class WordOrder {
 public:
-  WordOrder(const Graph &g, int k, bool shift);
+  WordOrder(const Graph &g, int k, const LetterOrder &order);
   std::optional<std::vector<int>> solve();
 
 private:
@@ -27,21 +28,23 @@ private:
   }
   void set(int a, int i, int b, int j, Lit l);
   void order_pairs();
+  void order_first_copies();
   void transitivity();
   void not_alternating(int a, int b);
 
   const Graph &g_;
   int k_, size_;
-  bool shift_; // the first copy of letter 0 comes first
+  const LetterOrder &order_;
   smt::SatSolver sat_;
   std::vector<Lit> before_;
 };
 
-WordOrder::WordOrder(const Graph &g, int k, bool shift)
-    : g_(g), k_(k), size_(g.n * k), shift_(shift) {
+WordOrder::WordOrder(const Graph &g, int k, const LetterOrder &order)
+    : g_(g), k_(k), size_(g.n * k), order_(order) {
   before_.assign(static_cast<size_t>(size_) * size_, 0);
   sat_.reserve(size_ * size_ / 2 + 2);
   order_pairs();
+  order_first_copies();
   transitivity();
   for (int a = 0; a < g.n; ++a)
     for (int b = a + 1; b < g.n; ++b)
@@ -54,27 +57,32 @@ void WordOrder::set(int a, int i, int b, int j, Lit l) {
 }
 
 // Copies of a letter in order.  Two adjacent letters alternate, so one
-// Boolean (whose first copy comes first) decides their whole order.  With
-// shift_, the first copy of letter 0 comes first in the word: a cyclic shift of a
-// uniform word representing a graph represents it too (Kitaev, Pyatkin, "On
-// representable graphs", J. Autom. Lang. Comb. 13 (2008), Proposition 5).
+// Boolean (whose first copy comes first) decides their whole order.  The
+// start letter's first copy comes before every other copy.
 void WordOrder::order_pairs() {
   const Lit yes = sat_.lit_true();
+  const int s = order_.start;
   for (int a = 0; a < g_.n; ++a)
     for (int i = 0; i < k_; ++i)
       for (int j = i + 1; j < k_; ++j) set(a, i, a, j, yes);
   for (int a = 0; a < g_.n; ++a)
     for (int b = a + 1; b < g_.n; ++b) {
       if (g_.adjacent(a, b)) {
-        Lit first = shift_ && a == 0 ? yes : sat_.new_var(); // a's copies go first: a1 b1 a2 b2 ...
+        // a's copies go first: a1 b1 a2 b2 ...
+        Lit first = a == s ? yes : b == s ? -yes : sat_.new_var();
         for (int i = 0; i < k_; ++i)
           for (int j = 0; j < k_; ++j) set(a, i, b, j, i < j ? yes : i > j ? -yes : first);
         continue;
       }
       for (int i = 0; i < k_; ++i)
         for (int j = 0; j < k_; ++j)
-          set(a, i, b, j, shift_ && a == 0 && i == 0 ? yes : sat_.new_var());
+          set(a, i, b, j, a == s && i == 0 ? yes : b == s && j == 0 ? -yes : sat_.new_var());
     }
+}
+
+// The first copies the letter order puts before others.
+void WordOrder::order_first_copies() {
+  for (const auto &[v, u] : order_.first) sat_.add_clause({before(v, 0, u, 0)});
 }
 
 // No cycle x < y < z < x among three copies.
@@ -119,8 +127,8 @@ std::optional<std::vector<int>> WordOrder::solve() {
 
 } // namespace
 
-std::optional<std::vector<int>> find_word(const Graph &g, int k, bool shift) {
-  return WordOrder(g, k, shift).solve();
+std::optional<std::vector<int>> find_word(const Graph &g, int k, const LetterOrder &order) {
+  return WordOrder(g, k, order).solve();
 }
 
 } // namespace census

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "census/graph.h"
+#include "census/symmetry.h"
 
 #include <optional>
 #include <vector>
@@ -10,8 +11,8 @@ namespace census {
 
 // A word (0-based letters) in which every vertex occurs k times and two
 // vertices alternate exactly when they are adjacent; none when there is none.
-// With shift, only words that begin with letter 0 are searched (there is one
-// among them whenever there is one at all).
-std::optional<std::vector<int>> find_word(const Graph &g, int k, bool shift = true);
+// Only words obeying order are searched (there is one among them whenever
+// there is one at all).
+std::optional<std::vector<int>> find_word(const Graph &g, int k, const LetterOrder &order);
 
 } // namespace census
