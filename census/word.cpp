@@ -13,6 +13,14 @@ using smt::Lit;
 
 namespace {
 
+// Bounds that keep one search within about 200 MiB: the copies of all
+// letters, and the clauses given for their order (CaDiCaL takes about 110
+// bytes per such clause).  Below the second bound every transitivity clause
+// is given at once; above it only those that some model violates.
+constexpr int kMaxCopies = 640;
+constexpr int64_t kMaxClauses = 1200000;
+constexpr int kMaxRounds = 500; // solves of the lazy form
+
 // The order of the word's positions as one Boolean per pair of copies:
 // copy i of letter a is element a*k + i, and before(x, y) means "x comes
 // before y".  Copies of one letter are in order by construction.
@@ -30,6 +38,7 @@ private:
   void order_pairs();
   void order_first_copies();
   void transitivity();
+  bool transitive_model();
   void not_alternating(int a, int b);
 
   const Graph &g_;
@@ -42,10 +51,14 @@ private:
 WordOrder::WordOrder(const Graph &g, int k, const LetterOrder &order)
     : g_(g), k_(k), size_(g.n * k), order_(order) {
   before_.assign(static_cast<size_t>(size_) * size_, 0);
+  if (size_ > kMaxCopies)
+    throw Error("a " + std::to_string(k) + "-uniform word on " + std::to_string(g.n) +
+                " vertices has more than " + std::to_string(kMaxCopies) + " letters");
   sat_.reserve(size_ * size_ / 2 + 2);
   order_pairs();
   order_first_copies();
-  transitivity();
+  const int64_t triples = int64_t(size_) * (size_ - 1) * (size_ - 2) / 6;
+  if (2 * triples <= kMaxClauses) transitivity();
   for (int a = 0; a < g.n; ++a)
     for (int b = a + 1; b < g.n; ++b)
       if (!g.adjacent(a, b)) not_alternating(a, b);
@@ -96,6 +109,31 @@ void WordOrder::transitivity() {
       }
 }
 
+// Whether the model orders the copies; if not, the clauses against each of
+// its cycles of three are added (the lazy form of transitivity() for
+// instances too large to give whole).
+bool WordOrder::transitive_model() {
+  std::vector<char> value(static_cast<size_t>(size_) * size_);
+  for (int x = 0; x < size_; ++x)
+    for (int y = x + 1; y < size_; ++y) value[x * size_ + y] = sat_.value(at(x, y));
+  bool order = true;
+  for (int x = 0; x < size_; ++x)
+    for (int y = x + 1; y < size_; ++y)
+      for (int z = y + 1; z < size_; ++z) {
+        char xy = value[x * size_ + y], yz = value[y * size_ + z], xz = value[x * size_ + z];
+        if (xy == yz && xy != xz) {
+          order = false;
+          Lit l = at(x, y), m = at(y, z), r = at(x, z);
+          sat_.add_clause(xy ? std::initializer_list<Lit>{-l, -m, r}
+                             : std::initializer_list<Lit>{l, m, -r});
+          if (sat_.num_clauses() > static_cast<size_t>(kMaxClauses))
+            throw Error("a " + std::to_string(k_) + "-uniform word on " + std::to_string(g_.n) +
+                        " vertices needs more than " + std::to_string(kMaxClauses) + " clauses");
+        }
+      }
+  return order;
+}
+
 // The copies of a and b do not alternate: neither a1 b1 a2 b2 ... nor b1 a1 b2 a2 ...
 void WordOrder::not_alternating(int a, int b) {
   std::vector<Lit> a_first, b_first;
@@ -112,7 +150,14 @@ void WordOrder::not_alternating(int a, int b) {
 }
 
 std::optional<std::vector<int>> WordOrder::solve() {
-  if (!sat_.solve()) return std::nullopt;
+  for (int round = 0;; ++round) {
+    if (!sat_.solve()) return std::nullopt;
+    if (transitive_model()) break;
+    if (round == kMaxRounds)
+      throw Error("no order of the " + std::to_string(size_) + " letters of a " +
+                  std::to_string(k_) + "-uniform word after " + std::to_string(kMaxRounds) +
+                  " rounds");
+  }
   // Each copy's position is the number of copies before it.
   std::vector<int> word(size_, -1);
   for (int x = 0; x < size_; ++x) {
