@@ -5,7 +5,6 @@
 #include "census/graph6.h"
 #include "census/obstruction.h"
 #include "census/orientation.h"
-#include "census/word.h"
 
 #include <algorithm>
 
@@ -67,18 +66,13 @@ static std::vector<Arc> orientation_of_word(const Graph &g, const std::vector<in
   return arcs;
 }
 
-// The constraints the settings put on the words searched.
-static LetterOrder letter_order(const Graph &g, const Settings &settings) {
-  if (!settings.shortcuts) return no_order();
-  return settings.symmetry ? symmetric_order(g) : plain_order();
-}
-
 // Fill the answer fields of a decoded graph; step names the field a failure
 // goes to.  An induced wheel W5 settles the graph at once.  A 2-uniform word is sought first: when
 // there is one (most graphs), it settles word-representability and gives the orientation, so the
 // orientation search is left out.  When the orientation search fails, the
 // witness is sought in the same instance.
-static void answer_graph(const Graph &g, const Settings &settings, Row &row, Column &step) {
+static void answer_graph(const Graph &g, const Settings &settings, WordEngine &words, Row &row,
+                         Column &step) {
   auto &f = row.fields;
   step = kSemiTransitive;
   if (Mask wheel = settings.shortcuts ? find_wheel5(g) : 0) {
@@ -87,9 +81,9 @@ static void answer_graph(const Graph &g, const Settings &settings, Row &row, Col
     row.minimal = wheel == all_vertices(g.n);
     return;
   }
-  const LetterOrder order = letter_order(g, settings);
+  words.begin(g);
   std::optional<std::vector<int>> word2;
-  if (settings.words && settings.shortcuts) word2 = find_word(g, 2, order);
+  if (settings.words && settings.shortcuts) word2 = words.find(2);
   std::vector<Arc> arcs;
   if (word2) {
     arcs = orientation_of_word(g, *word2);
@@ -113,8 +107,7 @@ static void answer_graph(const Graph &g, const Settings &settings, Row &row, Col
   step = kNumber;
   const int bound = word_bound(g);
   for (int k = 2; k <= bound; ++k) {
-    std::optional<std::vector<int>> word =
-        k == 2 && settings.shortcuts ? word2 : find_word(g, k, order);
+    std::optional<std::vector<int>> word = k == 2 && settings.shortcuts ? word2 : words.find(k);
     if (!word) continue;
     error = check_word(g, k, *word);
     if (!error.empty()) throw Error("word check: " + error);
@@ -141,11 +134,13 @@ std::string printable(std::string_view text) {
   return out;
 }
 
-Census::Census(Settings settings) : settings_(settings) {
+Census::Census(Settings settings)
+    : settings_(settings),
+      words_(WordSettings{settings.shortcuts, settings.symmetry, settings.fresh_words}) {
   if (settings.shortcuts) certify_wheel5();
 }
 
-Row Census::answer(std::string_view line) const {
+Row Census::answer(std::string_view line) {
   Row row;
   auto &f = row.fields;
   std::string_view text = graph6_text(line);
@@ -157,7 +152,7 @@ Row Census::answer(std::string_view line) const {
   std::string error = decoded.error;
   if (error.empty()) {
     try {
-      answer_graph(decoded.graph, settings_, row, step);
+      answer_graph(decoded.graph, settings_, words_, row, step);
     } catch (const std::exception &e) { // Error, or the SAT engine out of memory
       error = e.what();
     }

@@ -13,8 +13,8 @@
 namespace census {
 
 static const char *kUsage =
-    "usage: wordrep-census [--no-words] [--no-shortcuts] [--no-symmetry] [--no-summary] "
-    "[--orientation-format arcs|digraph6] [FILE...]";
+    "usage: wordrep-census [--no-words] [--no-shortcuts] [--no-symmetry] [--fresh-words] "
+    "[--no-summary] [--orientation-format arcs|digraph6] [FILE...]";
 
 struct Options {
   Settings settings;
@@ -34,6 +34,8 @@ static Options parse_options(int argc, char **argv) {
       o.settings.shortcuts = false;
     else if (a == "--no-symmetry")
       o.settings.symmetry = false;
+    else if (a == "--fresh-words")
+      o.settings.fresh_words = true;
     else if (a == "--orientation-format") {
       std::string format = i + 1 < argc ? argv[++i] : "";
       if (format != "arcs" && format != "digraph6")

@@ -37,7 +37,6 @@ private:
   void set(int a, int i, int b, int j, Lit l);
   void order_pairs();
   void order_first_copies();
-  void transitivity();
   bool transitive_model();
   void not_alternating(int a, int b);
 
@@ -50,15 +49,15 @@ private:
 
 WordOrder::WordOrder(const Graph &g, int k, const LetterOrder &order)
     : g_(g), k_(k), size_(g.n * k), order_(order) {
-  before_.assign(static_cast<size_t>(size_) * size_, 0);
   if (size_ > kMaxCopies)
     throw Error("a " + std::to_string(k) + "-uniform word on " + std::to_string(g.n) +
                 " vertices has more than " + std::to_string(kMaxCopies) + " letters");
+  before_.assign(static_cast<size_t>(size_) * size_, 0);
   sat_.reserve(size_ * size_ / 2 + 2);
   order_pairs();
   order_first_copies();
   const int64_t triples = int64_t(size_) * (size_ - 1) * (size_ - 2) / 6;
-  if (2 * triples <= kMaxClauses) transitivity();
+  if (2 * triples <= kMaxClauses) add_transitivity(sat_, before_, size_);
   for (int a = 0; a < g.n; ++a)
     for (int b = a + 1; b < g.n; ++b)
       if (!g.adjacent(a, b)) not_alternating(a, b);
@@ -96,17 +95,6 @@ void WordOrder::order_pairs() {
 // The first copies the letter order puts before others.
 void WordOrder::order_first_copies() {
   for (const auto &[v, u] : order_.first) sat_.add_clause({before(v, 0, u, 0)});
-}
-
-// No cycle x < y < z < x among three copies.
-void WordOrder::transitivity() {
-  for (int x = 0; x < size_; ++x)
-    for (int y = x + 1; y < size_; ++y)
-      for (int z = y + 1; z < size_; ++z) {
-        Lit xy = at(x, y), yz = at(y, z), xz = at(x, z);
-        sat_.add_clause({-xy, -yz, xz});
-        sat_.add_clause({xy, yz, -xz});
-      }
 }
 
 // Whether the model orders the copies; if not, the clauses against each of
@@ -158,19 +146,34 @@ std::optional<std::vector<int>> WordOrder::solve() {
                   std::to_string(k_) + "-uniform word after " + std::to_string(kMaxRounds) +
                   " rounds");
   }
-  // Each copy's position is the number of copies before it.
-  std::vector<int> word(size_, -1);
-  for (int x = 0; x < size_; ++x) {
-    int position = 0;
-    for (int y = 0; y < size_; ++y)
-      if (y != x && sat_.value(at(y, x))) ++position;
-    if (position >= size_ || word[position] != -1) throw Error("the model is not an order");
-    word[position] = x / k_;
-  }
-  return word;
+  return word_of_model(sat_, before_, size_, k_);
 }
 
 } // namespace
+
+void add_transitivity(smt::SatSolver &sat, const std::vector<Lit> &before, int size) {
+  for (int x = 0; x < size; ++x)
+    for (int y = x + 1; y < size; ++y)
+      for (int z = y + 1; z < size; ++z) {
+        Lit xy = before[x * size + y], yz = before[y * size + z], xz = before[x * size + z];
+        sat.add_clause({-xy, -yz, xz});
+        sat.add_clause({xy, yz, -xz});
+      }
+}
+
+std::vector<int> word_of_model(const smt::SatSolver &sat, const std::vector<Lit> &before, int size,
+                               int k) {
+  // Each copy's position is the number of copies before it.
+  std::vector<int> word(size, -1);
+  for (int x = 0; x < size; ++x) {
+    int position = 0;
+    for (int y = 0; y < size; ++y)
+      if (y != x && sat.value(before[y * size + x])) ++position;
+    if (position >= size || word[position] != -1) throw Error("the model is not an order");
+    word[position] = x / k;
+  }
+  return word;
+}
 
 std::optional<std::vector<int>> find_word(const Graph &g, int k, const LetterOrder &order) {
   return WordOrder(g, k, order).solve();

@@ -25,7 +25,7 @@ HERE = os.path.dirname(os.path.realpath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 sys.path[:0] = [HERE, os.path.join(ROOT, "tools"), os.path.join(ROOT, "tests", "tools")]
 
-from test_census import CENSUS, census, induced, vertices_of  # noqa: E402
+from test_census import CENSUS, census, geng, induced, vertices_of  # noqa: E402
 from semitransitive import find_semi_transitive  # noqa: E402
 from wordrep.checks import check_orientation, check_word  # noqa: E402
 from wordrep.formats import parse_orientation_field, parse_word  # noqa: E402
@@ -122,6 +122,43 @@ class Symmetry(unittest.TestCase):
         # 54 vertices at K = 3: more order clauses than the census gives at once.
         line = graph6(nx.grid_2d_graph(3, 18))
         self.assertEqual(answers([line]), [("yes", "3")])
+
+
+@unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
+class Family(unittest.TestCase):
+    def rows(self, graphs, *args):
+        status, rows, _, err = census(graphs, "--no-summary", *args)
+        self.assertEqual(status, 0, err)
+        self.assertEqual([r["graph6"] for r in rows], graphs)
+        return [(r["semi_transitive"], r["representation_number"], r["witness"]) for r in rows]
+
+    def test_shared_instances_answer_as_fresh_ones(self):
+        # Every connected graph up to 8 vertices, then a shuffled 9-vertex slice
+        # (the shared instances see the graphs in an order geng never writes).
+        graphs = ["?", "@"] + [g for n in range(2, 9) for g in geng("-c", n)]
+        nine = geng("-c", 9, "5/100")
+        random.Random(9).shuffle(nine)
+        for lines in (graphs, nine):
+            shared, fresh = self.rows(lines), self.rows(lines, "--fresh-words")
+            self.assertEqual(shared, fresh)
+            # Not all alike: numbers 2 and 3 and graphs that are not representable.
+            self.assertGreaterEqual(len({(s, k) for s, k, _ in shared}), 3)
+
+    def test_words_from_shared_instances_are_checked_certificates(self):
+        # The 7-vertex graphs through the shared instances, each word checked
+        # here again (the census checks it too before writing the row).
+        graphs = geng("-c", 7)
+        status, rows, _, err = census(graphs, "--no-summary")
+        self.assertEqual(status, 0, err)
+        numbers = set()
+        for row in rows:
+            if row["semi_transitive"] != "yes":
+                continue
+            n, edges = from_graph6(row["graph6"])
+            k = int(row["representation_number"])
+            self.assertEqual(check_word(n, edges, k, parse_word(row["word"])), [], row)
+            numbers.add(k)
+        self.assertEqual(numbers, {2, 3})
 
 
 if __name__ == "__main__":
