@@ -3,6 +3,7 @@
 #include "census/checks.h"
 #include "census/error.h"
 #include "census/graph6.h"
+#include "census/lower_bound.h"
 #include "census/obstruction.h"
 #include "census/orientation.h"
 
@@ -66,6 +67,23 @@ static std::vector<Arc> orientation_of_word(const Graph &g, const std::vector<in
   return arcs;
 }
 
+// The representation number of a word-representable graph with a word.  K
+// runs up from 2 or, when there is no 2-uniform word, from the published lower
+// bound of lower_bound.h: no K below it has a word, so the first K with one is
+// the number, without proving each K below the bound word-free again.
+static std::pair<int, std::vector<int>>
+smallest_word(const Graph &g, const Settings &settings, WordEngine &words,
+              const std::optional<std::vector<int>> &word2) {
+  std::optional<std::vector<int>> word = settings.shortcuts ? word2 : words.find(2);
+  if (word) return {2, *word};
+  int k = 3;
+  if (settings.shortcuts && settings.lower_bounds) k = std::max(k, number_lower_bound(g));
+  const int bound = word_bound(g);
+  for (; k <= bound; ++k)
+    if ((word = words.find(k))) return {k, *word};
+  throw Error("no representing word with K up to " + std::to_string(bound));
+}
+
 // Fill the answer fields of a decoded graph; step names the field a failure
 // goes to.  An induced wheel W5 settles the graph at once.  A 2-uniform word is sought first: when
 // there is one (most graphs), it settles word-representability and gives the orientation, so the
@@ -105,17 +123,11 @@ static void answer_graph(const Graph &g, const Settings &settings, WordEngine &w
   f[kOrientation] = settings.digraph6 ? encode_digraph6(g.n, arcs) : format_arcs(arcs);
   if (!settings.words) return;
   step = kNumber;
-  const int bound = word_bound(g);
-  for (int k = 2; k <= bound; ++k) {
-    std::optional<std::vector<int>> word = k == 2 && settings.shortcuts ? word2 : words.find(k);
-    if (!word) continue;
-    error = check_word(g, k, *word);
-    if (!error.empty()) throw Error("word check: " + error);
-    f[kNumber] = std::to_string(k);
-    f[kWord] = format_word(*word);
-    return;
-  }
-  throw Error("no representing word with K up to " + std::to_string(bound));
+  auto [k, word] = smallest_word(g, settings, words, word2);
+  error = check_word(g, k, word);
+  if (!error.empty()) throw Error("word check: " + error);
+  f[kNumber] = std::to_string(k);
+  f[kWord] = format_word(word);
 }
 
 std::string printable(std::string_view text) {

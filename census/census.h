@@ -30,6 +30,7 @@ struct Settings {
   bool digraph6 = false; // the orientation column in digraph6 (nauty's format), not i>j arcs
   bool symmetry = true;  // with shortcuts: the word search breaks the graph's automorphisms
   bool fresh_words = false; // each graph's words in instances of its own (else small graphs share)
+  bool lower_bounds = true; // with shortcuts: K starts at a published bound (lower_bound.h)
 };
 
 // The CSV columns, in order.

@@ -14,7 +14,7 @@ namespace census {
 
 static const char *kUsage =
     "usage: wordrep-census [--no-words] [--no-shortcuts] [--no-symmetry] [--fresh-words] "
-    "[--no-summary] [--orientation-format arcs|digraph6] [FILE...]";
+    "[--no-lower-bounds] [--no-summary] [--orientation-format arcs|digraph6] [FILE...]";
 
 struct Options {
   Settings settings;
@@ -36,6 +36,8 @@ static Options parse_options(int argc, char **argv) {
       o.settings.symmetry = false;
     else if (a == "--fresh-words")
       o.settings.fresh_words = true;
+    else if (a == "--no-lower-bounds")
+      o.settings.lower_bounds = false;
     else if (a == "--orientation-format") {
       std::string format = i + 1 < argc ? argv[++i] : "";
       if (format != "arcs" && format != "digraph6")
