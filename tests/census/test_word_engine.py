@@ -13,14 +13,18 @@
   K(7,2) is not word-representable (its witness checked by the independent
   search of tests/tools/semitransitive.py);
 * an instance too large to give whole (grid 3x18, 162 letters at K = 3) is
-  ordered lazily and still gives a checked word.
+  ordered lazily and still gives a checked word; on 64 vertices the census
+  stays under 200 MiB and refuses a K beyond its bound with a failure row.
 
 The census comes from $WORDREP_CENSUS; networkx builds the graphs."""
 
+import csv
 import itertools
 import os
 import random
+import subprocess
 import sys
+import tempfile
 import unittest
 
 HERE = os.path.dirname(os.path.realpath(__file__))
@@ -128,6 +132,25 @@ class Symmetry(unittest.TestCase):
         # 54 vertices at K = 3: more order clauses than the census gives at once.
         line = graph6(nx.grid_2d_graph(3, 18))
         self.assertEqual(answers([line]), [("yes", "3")])
+
+    def test_memory_stays_under_200_MiB_on_64_vertices(self):
+        # The prism C32 x K2 (number 3) took about 260 MiB with every order
+        # clause given; the crown H(32,32) would need 16 copies of 64 letters
+        # (beyond the census's bound: a failure row, not an answer).
+        lines = [graph6(nx.circular_ladder_graph(32)), graph6(crown(32))]
+        with tempfile.TemporaryFile("w+") as out:
+            p = subprocess.Popen([CENSUS, "--no-summary"], stdin=subprocess.PIPE, stdout=out,
+                                 stderr=subprocess.DEVNULL, text=True)
+            p.stdin.write("".join(l + "\n" for l in lines))
+            p.stdin.close()
+            _, status, usage = os.wait4(p.pid, 0)
+            out.seek(0)
+            rows = list(csv.DictReader(out))
+        self.assertEqual(os.waitstatus_to_exitcode(status), 1)
+        self.assertLess(usage.ru_maxrss, 200 * 1024)  # KiB
+        self.assertEqual(answers(lines[:1]), [("yes", "3")])
+        self.assertEqual([r["representation_number"] for r in rows],
+                         ["3", "failed: a 16-uniform word on 64 vertices has more than 640 letters"])
 
 
 @unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
