@@ -3,9 +3,9 @@
 #include "census/checks.h"
 #include "census/error.h"
 #include "census/graph6.h"
+#include "census/lower_bound.h"
 #include "census/obstruction.h"
 #include "census/orientation.h"
-#include "census/word.h"
 
 #include <algorithm>
 
@@ -67,12 +67,30 @@ static std::vector<Arc> orientation_of_word(const Graph &g, const std::vector<in
   return arcs;
 }
 
+// The representation number of a word-representable graph with a word.  K
+// runs up from 2 or, when there is no 2-uniform word, from the published lower
+// bound of lower_bound.h: no K below it has a word, so the first K with one is
+// the number, without proving each K below the bound word-free again.
+static std::pair<int, std::vector<int>>
+smallest_word(const Graph &g, const Settings &settings, WordEngine &words,
+              const std::optional<std::vector<int>> &word2) {
+  std::optional<std::vector<int>> word = settings.shortcuts ? word2 : words.find(2);
+  if (word) return {2, *word};
+  int k = 3;
+  if (settings.shortcuts && settings.lower_bounds) k = std::max(k, number_lower_bound(g));
+  const int bound = word_bound(g);
+  for (; k <= bound; ++k)
+    if ((word = words.find(k))) return {k, *word};
+  throw Error("no representing word with K up to " + std::to_string(bound));
+}
+
 // Fill the answer fields of a decoded graph; step names the field a failure
 // goes to.  An induced wheel W5 settles the graph at once.  A 2-uniform word is sought first: when
 // there is one (most graphs), it settles word-representability and gives the orientation, so the
 // orientation search is left out.  When the orientation search fails, the
 // witness is sought in the same instance.
-static void answer_graph(const Graph &g, const Settings &settings, Row &row, Column &step) {
+static void answer_graph(const Graph &g, const Settings &settings, WordEngine &words, Row &row,
+                         Column &step) {
   auto &f = row.fields;
   step = kSemiTransitive;
   if (Mask wheel = settings.shortcuts ? find_wheel5(g) : 0) {
@@ -81,8 +99,9 @@ static void answer_graph(const Graph &g, const Settings &settings, Row &row, Col
     row.minimal = wheel == all_vertices(g.n);
     return;
   }
+  words.begin(g);
   std::optional<std::vector<int>> word2;
-  if (settings.words && settings.shortcuts) word2 = find_word(g, 2);
+  if (settings.words && settings.shortcuts) word2 = words.find(2);
   std::vector<Arc> arcs;
   if (word2) {
     arcs = orientation_of_word(g, *word2);
@@ -104,18 +123,11 @@ static void answer_graph(const Graph &g, const Settings &settings, Row &row, Col
   f[kOrientation] = settings.digraph6 ? encode_digraph6(g.n, arcs) : format_arcs(arcs);
   if (!settings.words) return;
   step = kNumber;
-  const int bound = word_bound(g);
-  for (int k = 2; k <= bound; ++k) {
-    std::optional<std::vector<int>> word =
-        k == 2 && settings.shortcuts ? word2 : find_word(g, k, settings.shortcuts);
-    if (!word) continue;
-    error = check_word(g, k, *word);
-    if (!error.empty()) throw Error("word check: " + error);
-    f[kNumber] = std::to_string(k);
-    f[kWord] = format_word(*word);
-    return;
-  }
-  throw Error("no representing word with K up to " + std::to_string(bound));
+  auto [k, word] = smallest_word(g, settings, words, word2);
+  error = check_word(g, k, word);
+  if (!error.empty()) throw Error("word check: " + error);
+  f[kNumber] = std::to_string(k);
+  f[kWord] = format_word(word);
 }
 
 std::string printable(std::string_view text) {
@@ -134,11 +146,13 @@ std::string printable(std::string_view text) {
   return out;
 }
 
-Census::Census(Settings settings) : settings_(settings) {
+Census::Census(Settings settings)
+    : settings_(settings),
+      words_(WordSettings{settings.shortcuts, settings.symmetry, settings.fresh_words}) {
   if (settings.shortcuts) certify_wheel5();
 }
 
-Row Census::answer(std::string_view line) const {
+Row Census::answer(std::string_view line) {
   Row row;
   auto &f = row.fields;
   std::string_view text = graph6_text(line);
@@ -150,7 +164,7 @@ Row Census::answer(std::string_view line) const {
   std::string error = decoded.error;
   if (error.empty()) {
     try {
-      answer_graph(decoded.graph, settings_, row, step);
+      answer_graph(decoded.graph, settings_, words_, row, step);
     } catch (const std::exception &e) { // Error, or the SAT engine out of memory
       error = e.what();
     }

@@ -7,10 +7,12 @@
 // one.  Every word and orientation passes the checkers of checks.h before it
 // is reported; a certificate that fails makes the row a failure.  Usage:
 //
-//   census::Census census({});
+//   census::Census census({});  // one per run: it keeps SAT instances across graphs
 //   census::Row row = census.answer(line);
 //   out << format_csv(row.fields);
 #pragma once
+
+#include "census/word_family.h"
 
 #include <array>
 #include <cstdint>
@@ -26,6 +28,9 @@ struct Settings {
   bool shortcuts = true; // an induced W5 settles a graph; words begin with vertex 1; a
                          // 2-uniform word stands for the orientation
   bool digraph6 = false; // the orientation column in digraph6 (nauty's format), not i>j arcs
+  bool symmetry = true;  // with shortcuts: the word search breaks the graph's automorphisms
+  bool fresh_words = false; // each graph's words in instances of its own (else small graphs share)
+  bool lower_bounds = true; // with shortcuts: K starts at a published bound (lower_bound.h)
 };
 
 // The CSV columns, in order.
@@ -56,10 +61,11 @@ public:
   // With shortcuts, first checks the wheel W5 as an obstruction (Error if not).
   explicit Census(Settings settings);
   // The row for one non-blank graph6 line (with or without ">>graph6<<").
-  Row answer(std::string_view line) const;
+  Row answer(std::string_view line);
 
 private:
   Settings settings_;
+  WordEngine words_; // lives across the graphs: its shared instances serve them all
 };
 
 // The text with every byte outside printable ASCII written as \xNN, so that

@@ -1,6 +1,7 @@
 #include "census/word.h"
 
 #include "census/error.h"
+#include "census/symmetry.h"
 
 #include "solver/sat.h"
 
@@ -12,12 +13,20 @@ using smt::Lit;
 
 namespace {
 
+// Bounds that keep one search within about 200 MiB: the copies of all
+// letters, and the clauses given for their order (CaDiCaL takes about 110
+// bytes per such clause).  Below the second bound every transitivity clause
+// is given at once; above it only those that some model violates.
+constexpr int kMaxCopies = 640;
+constexpr int64_t kMaxClauses = 1200000;
+constexpr int kMaxRounds = 500; // solves of the lazy form
+
 // The order of the word's positions as one Boolean per pair of copies:
 // copy i of letter a is element a*k + i, and before(x, y) means "x comes
 // before y".  Copies of one letter are in order by construction.
 class WordOrder {
 public:
-  WordOrder(const Graph &g, int k, bool shift);
+  WordOrder(const Graph &g, int k, const LetterOrder &order);
   std::optional<std::vector<int>> solve();
 
 private:
@@ -27,22 +36,28 @@ private:
   }
   void set(int a, int i, int b, int j, Lit l);
   void order_pairs();
-  void transitivity();
+  void order_first_copies();
+  bool transitive_model();
   void not_alternating(int a, int b);
 
   const Graph &g_;
   int k_, size_;
-  bool shift_; // the first copy of letter 0 comes first
+  const LetterOrder &order_;
   smt::SatSolver sat_;
   std::vector<Lit> before_;
 };
 
-WordOrder::WordOrder(const Graph &g, int k, bool shift)
-    : g_(g), k_(k), size_(g.n * k), shift_(shift) {
+WordOrder::WordOrder(const Graph &g, int k, const LetterOrder &order)
+    : g_(g), k_(k), size_(g.n * k), order_(order) {
+  if (size_ > kMaxCopies)
+    throw Error("a " + std::to_string(k) + "-uniform word on " + std::to_string(g.n) +
+                " vertices has more than " + std::to_string(kMaxCopies) + " letters");
   before_.assign(static_cast<size_t>(size_) * size_, 0);
   sat_.reserve(size_ * size_ / 2 + 2);
   order_pairs();
-  transitivity();
+  order_first_copies();
+  const int64_t triples = int64_t(size_) * (size_ - 1) * (size_ - 2) / 6;
+  if (2 * triples <= kMaxClauses) add_transitivity(sat_, before_, size_);
   for (int a = 0; a < g.n; ++a)
     for (int b = a + 1; b < g.n; ++b)
       if (!g.adjacent(a, b)) not_alternating(a, b);
@@ -54,38 +69,57 @@ void WordOrder::set(int a, int i, int b, int j, Lit l) {
 }
 
 // Copies of a letter in order.  Two adjacent letters alternate, so one
-// Boolean (whose first copy comes first) decides their whole order.  With
-// shift_, the first copy of letter 0 comes first in the word: a cyclic shift of a
-// uniform word representing a graph represents it too (Kitaev, Pyatkin, "On
-// representable graphs", J. Autom. Lang. Comb. 13 (2008), Proposition 5).
+// Boolean (whose first copy comes first) decides their whole order.  The
+// start letter's first copy comes before every other copy.
 void WordOrder::order_pairs() {
   const Lit yes = sat_.lit_true();
+  const int s = order_.start;
   for (int a = 0; a < g_.n; ++a)
     for (int i = 0; i < k_; ++i)
       for (int j = i + 1; j < k_; ++j) set(a, i, a, j, yes);
   for (int a = 0; a < g_.n; ++a)
     for (int b = a + 1; b < g_.n; ++b) {
       if (g_.adjacent(a, b)) {
-        Lit first = shift_ && a == 0 ? yes : sat_.new_var(); // a's copies go first: a1 b1 a2 b2 ...
+        // a's copies go first: a1 b1 a2 b2 ...
+        Lit first = a == s ? yes : b == s ? -yes : sat_.new_var();
         for (int i = 0; i < k_; ++i)
           for (int j = 0; j < k_; ++j) set(a, i, b, j, i < j ? yes : i > j ? -yes : first);
         continue;
       }
       for (int i = 0; i < k_; ++i)
         for (int j = 0; j < k_; ++j)
-          set(a, i, b, j, shift_ && a == 0 && i == 0 ? yes : sat_.new_var());
+          set(a, i, b, j, a == s && i == 0 ? yes : b == s && j == 0 ? -yes : sat_.new_var());
     }
 }
 
-// No cycle x < y < z < x among three copies.
-void WordOrder::transitivity() {
+// The first copies the letter order puts before others.
+void WordOrder::order_first_copies() {
+  for (const auto &[v, u] : order_.first) sat_.add_clause({before(v, 0, u, 0)});
+}
+
+// Whether the model orders the copies; if not, the clauses against each of
+// its cycles of three are added (the lazy form of transitivity() for
+// instances too large to give whole).
+bool WordOrder::transitive_model() {
+  std::vector<char> value(static_cast<size_t>(size_) * size_);
+  for (int x = 0; x < size_; ++x)
+    for (int y = x + 1; y < size_; ++y) value[x * size_ + y] = sat_.value(at(x, y));
+  bool order = true;
   for (int x = 0; x < size_; ++x)
     for (int y = x + 1; y < size_; ++y)
       for (int z = y + 1; z < size_; ++z) {
-        Lit xy = at(x, y), yz = at(y, z), xz = at(x, z);
-        sat_.add_clause({-xy, -yz, xz});
-        sat_.add_clause({xy, yz, -xz});
+        char xy = value[x * size_ + y], yz = value[y * size_ + z], xz = value[x * size_ + z];
+        if (xy == yz && xy != xz) {
+          order = false;
+          Lit l = at(x, y), m = at(y, z), r = at(x, z);
+          sat_.add_clause(xy ? std::initializer_list<Lit>{-l, -m, r}
+                             : std::initializer_list<Lit>{l, m, -r});
+          if (sat_.num_clauses() > static_cast<size_t>(kMaxClauses))
+            throw Error("a " + std::to_string(k_) + "-uniform word on " + std::to_string(g_.n) +
+                        " vertices needs more than " + std::to_string(kMaxClauses) + " clauses");
+        }
       }
+  return order;
 }
 
 // The copies of a and b do not alternate: neither a1 b1 a2 b2 ... nor b1 a1 b2 a2 ...
@@ -104,23 +138,45 @@ void WordOrder::not_alternating(int a, int b) {
 }
 
 std::optional<std::vector<int>> WordOrder::solve() {
-  if (!sat_.solve()) return std::nullopt;
-  // Each copy's position is the number of copies before it.
-  std::vector<int> word(size_, -1);
-  for (int x = 0; x < size_; ++x) {
-    int position = 0;
-    for (int y = 0; y < size_; ++y)
-      if (y != x && sat_.value(at(y, x))) ++position;
-    if (position >= size_ || word[position] != -1) throw Error("the model is not an order");
-    word[position] = x / k_;
+  for (int round = 0;; ++round) {
+    if (!sat_.solve()) return std::nullopt;
+    if (transitive_model()) break;
+    if (round == kMaxRounds)
+      throw Error("no order of the " + std::to_string(size_) + " letters of a " +
+                  std::to_string(k_) + "-uniform word after " + std::to_string(kMaxRounds) +
+                  " rounds");
   }
-  return word;
+  return word_of_model(sat_, before_, size_, k_);
 }
 
 } // namespace
 
-std::optional<std::vector<int>> find_word(const Graph &g, int k, bool shift) {
-  return WordOrder(g, k, shift).solve();
+void add_transitivity(smt::SatSolver &sat, const std::vector<Lit> &before, int size) {
+  for (int x = 0; x < size; ++x)
+    for (int y = x + 1; y < size; ++y)
+      for (int z = y + 1; z < size; ++z) {
+        Lit xy = before[x * size + y], yz = before[y * size + z], xz = before[x * size + z];
+        sat.add_clause({-xy, -yz, xz});
+        sat.add_clause({xy, yz, -xz});
+      }
+}
+
+std::vector<int> word_of_model(const smt::SatSolver &sat, const std::vector<Lit> &before, int size,
+                               int k) {
+  // Each copy's position is the number of copies before it.
+  std::vector<int> word(size, -1);
+  for (int x = 0; x < size; ++x) {
+    int position = 0;
+    for (int y = 0; y < size; ++y)
+      if (y != x && sat.value(before[y * size + x])) ++position;
+    if (position >= size || word[position] != -1) throw Error("the model is not an order");
+    word[position] = x / k;
+  }
+  return word;
+}
+
+std::optional<std::vector<int>> find_word(const Graph &g, int k, const LetterOrder &order) {
+  return WordOrder(g, k, order).solve();
 }
 
 } // namespace census

@@ -2,6 +2,9 @@
 #pragma once
 
 #include "census/graph.h"
+#include "census/symmetry.h"
+
+#include "solver/sat.h"
 
 #include <optional>
 #include <vector>
@@ -10,8 +13,17 @@ namespace census {
 
 // A word (0-based letters) in which every vertex occurs k times and two
 // vertices alternate exactly when they are adjacent; none when there is none.
-// With shift, only words that begin with letter 0 are searched (there is one
-// among them whenever there is one at all).
-std::optional<std::vector<int>> find_word(const Graph &g, int k, bool shift = true);
+// Only words obeying order are searched (there is one among them whenever
+// there is one at all).
+std::optional<std::vector<int>> find_word(const Graph &g, int k, const LetterOrder &order);
+
+// The order of a word's copies as literals: before[x * size + y] means "copy x
+// comes before copy y", copy x being one of letter x / k.
+
+// Clauses against every cycle x < y < z < x of three copies.
+void add_transitivity(smt::SatSolver &sat, const std::vector<smt::Lit> &before, int size);
+// The word of a model of the order (Error when the model orders nothing).
+std::vector<int> word_of_model(const smt::SatSolver &sat, const std::vector<smt::Lit> &before,
+                               int size, int k);
 
 } // namespace census

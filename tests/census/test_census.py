@@ -248,7 +248,8 @@ class Lines(unittest.TestCase):
                 ([good, missing], "", 2,
                  "wordrep-census: cannot open %s: No such file or directory\n" % missing),
                 (["--frobnicate"], "", 2, "wordrep-census: unknown option '--frobnicate'; usage: "
-                 "wordrep-census [--no-words] [--no-shortcuts] [--no-summary] "
+                 "wordrep-census [--no-words] [--no-shortcuts] [--no-symmetry] [--fresh-words] "
+                 "[--no-lower-bounds] [--no-summary] "
                  "[--orientation-format arcs|digraph6] [--format csv|jsonl] [--help] [--version] "
                  "[--] [FILE...]\n"),
                 ([d], HEADER, 2, "wordrep-census: cannot read %s: Is a directory\n" % d),

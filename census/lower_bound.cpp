@@ -1,0 +1,64 @@
+// The published numbers used, each confirmed by the census's own search
+// (tests/census/test_word_engine.py, bench/hard-graphs):
+//   crown H(m,m), m >= 5: ceil(m/2) (Glen, Kitaev, Pyatkin, "On the
+//   representation number of a crown graph", Discrete Appl. Math. 244 (2018));
+//   crown H(m,m) with an apex (a vertex joined to all): m (Kitaev, Pyatkin,
+//   "On representable graphs", J. Autom. Lang. Comb. 13 (2008)); used from
+//   m = 4 on.
+// An induced subgraph's representation number is a lower bound for the graph's
+// (deleting the other letters from a representing word leaves one for it).
+#include "census/lower_bound.h"
+
+#include <algorithm>
+
+namespace census {
+
+namespace {
+
+constexpr long kBudget = 200000; // search nodes per graph
+
+// Crowns a1..am, b1..bm (ai ~ bj exactly when i != j) grown one pair at a
+// time; can_a and can_b hold the vertices that may still join each side.
+struct CrownSearch {
+  const Graph &g;
+  long &budget;
+  int best = 0;
+
+  void grow(int m, Mask can_a, Mask can_b, int last_a) {
+    best = std::max(best, m);
+    if (m + std::min(popcount(can_a), popcount(can_b)) <= best) return;
+    const Mask later = last_a < 0 ? ~Mask{0} : ~((bit(last_a) << 1) - 1); // a in increasing order
+    for (Mask as = can_a & later; as; as &= as - 1) {
+      const int a = lowest(as);
+      for (Mask bs = can_b & ~g.adj[a] & ~bit(a); bs; bs &= bs - 1) {
+        if (--budget < 0) return;
+        const int b = lowest(bs);
+        const Mask out = ~(bit(a) | bit(b));
+        grow(m + 1, can_a & ~g.adj[a] & g.adj[b] & out, can_b & ~g.adj[b] & g.adj[a] & out, a);
+      }
+    }
+  }
+};
+
+} // namespace
+
+int largest_crown(const Graph &g, Mask within, long &budget) {
+  CrownSearch search{g, budget};
+  search.grow(0, within, within, -1);
+  return search.best;
+}
+
+int number_lower_bound(const Graph &g) {
+  long budget = kBudget;
+  int bound = 2;
+  const int m = largest_crown(g, all_vertices(g.n), budget);
+  if (m >= 5) bound = (m + 1) / 2;
+  for (int x = 0; x < g.n && budget > 0; ++x) {
+    if (popcount(g.adj[x]) < 2 * bound) continue; // no crown large enough to raise the bound
+    const int around = largest_crown(g, g.adj[x], budget);
+    if (around >= 4) bound = std::max(bound, around);
+  }
+  return bound;
+}
+
+} // namespace census

@@ -1,0 +1,19 @@
+// Lower bounds on the representation number from induced subgraphs whose
+// number is published, so that the word search can skip the K below them.
+#pragma once
+
+#include "census/graph.h"
+
+namespace census {
+
+// A K such that the graph has no representing word with fewer than K copies of
+// each letter (2 when nothing better is known), from the largest induced crown
+// H(m,m) (K_{m,m} less a perfect matching) and crown with an apex that a
+// bounded search finds.  The search is cut off, never the bound made larger.
+int number_lower_bound(const Graph &g);
+
+// The largest m (at most 64) of an induced crown H(m,m) among the vertices of
+// within, as far as a search of budget nodes finds (0 for none).
+int largest_crown(const Graph &g, Mask within, long &budget);
+
+} // namespace census

@@ -1,0 +1,113 @@
+#include "census/word_family.h"
+
+#include "census/word.h"
+
+#include "solver/sat.h"
+
+namespace census {
+
+using smt::Lit;
+
+// One instance for every graph on n vertices and K: the order of the copies
+// (word.h), letter 0's first copy before all others (a cyclic shift of a
+// representing uniform word represents the same graph), and per pair a < b
+// the literals edge (ab is an edge) and first (a's copies go first):
+//   edge & first   -> a1 b1 a2 b2 ...;   edge & -first -> b1 a1 b2 a2 ...;
+//   -edge          -> neither alternating pattern.
+class WordEngine::Shared {
+public:
+  Shared(int n, int k);
+  std::optional<std::vector<int>> solve(const Graph &g);
+
+private:
+  Lit before(int a, int i, int b, int j) const {
+    return before_[(a * k_ + i) * size_ + b * k_ + j];
+  }
+  void pair_clauses(int a, int b);
+
+  int n_, k_, size_;
+  smt::SatSolver sat_;
+  std::vector<Lit> before_, edge_; // edge_[a * n + b] for a < b
+};
+
+WordEngine::Shared::Shared(int n, int k) : n_(n), k_(k), size_(n * k) {
+  const Lit yes = sat_.lit_true();
+  before_.assign(static_cast<size_t>(size_) * size_, 0);
+  for (int x = 0; x < size_; ++x)
+    for (int y = x + 1; y < size_; ++y) {
+      // Copies of a letter in order; letter 0's first copy first.
+      Lit l = x / k == y / k || x == 0 ? yes : sat_.new_var();
+      before_[x * size_ + y] = l;
+      before_[y * size_ + x] = -l;
+    }
+  add_transitivity(sat_, before_, size_);
+  edge_.assign(static_cast<size_t>(n) * n, 0);
+  for (int a = 0; a < n; ++a)
+    for (int b = a + 1; b < n; ++b) pair_clauses(a, b);
+}
+
+void WordEngine::Shared::pair_clauses(int a, int b) {
+  const Lit edge = edge_[a * n_ + b] = sat_.new_var(), first = sat_.new_var();
+  for (int i = 0; i < k_; ++i)
+    for (int j = 0; j < k_; ++j) {
+      Lit l = before(a, i, b, j);
+      if (i < j)
+        sat_.add_clause({-edge, l});
+      else if (i > j)
+        sat_.add_clause({-edge, -l});
+      else
+        sat_.add_clause({-edge, -first, l}), sat_.add_clause({-edge, first, -l});
+    }
+  std::vector<Lit> a_first{edge}, b_first{edge};
+  for (int i = 0; i < k_; ++i) {
+    a_first.push_back(-before(a, i, b, i));
+    b_first.push_back(before(a, i, b, i));
+    if (i + 1 < k_) {
+      a_first.push_back(before(a, i + 1, b, i));
+      b_first.push_back(-before(a, i, b, i + 1));
+    }
+  }
+  sat_.add_clause(a_first);
+  sat_.add_clause(b_first);
+}
+
+std::optional<std::vector<int>> WordEngine::Shared::solve(const Graph &g) {
+  std::vector<Lit> assumptions;
+  for (int a = 0; a < n_; ++a)
+    for (int b = a + 1; b < n_; ++b)
+      assumptions.push_back(g.adjacent(a, b) ? edge_[a * n_ + b] : -edge_[a * n_ + b]);
+  if (!sat_.solve(assumptions)) return std::nullopt;
+  return word_of_model(sat_, before_, size_, k_);
+}
+
+WordEngine::WordEngine(WordSettings settings) : settings_(settings) {}
+
+WordEngine::~WordEngine() = default;
+
+void WordEngine::begin(const Graph &g) {
+  graph_ = &g;
+  order_.reset();
+}
+
+const LetterOrder &WordEngine::order() {
+  if (!order_) {
+    if (!settings_.shortcuts)
+      order_ = no_order();
+    else
+      order_ = settings_.symmetry ? symmetric_order(*graph_) : plain_order();
+  }
+  return *order_;
+}
+
+std::optional<std::vector<int>> WordEngine::find(int k) {
+  const Graph &g = *graph_;
+  const bool shared = settings_.shortcuts && !settings_.fresh && g.n >= 2 &&
+                      g.n <= kSharedMaxVertices && g.n * k <= kSharedMaxLetters;
+  if (!shared) return find_word(g, k, order());
+  if (g.n != shared_n_) shared_.clear(), shared_n_ = g.n; // instances of one order at a time
+  std::unique_ptr<Shared> &instance = shared_[k];
+  if (!instance) instance = std::make_unique<Shared>(g.n, k);
+  return instance->solve(g);
+}
+
+} // namespace census

@@ -1,0 +1,51 @@
+// The word search of a run: one incremental SAT instance per (n, K) shared by
+// the small graphs of a run, a fresh instance per graph for the others.
+//
+// A shared instance holds the order of the copies as in word.h, with letter
+// 0 first, and one literal "ab is an edge" per pair of letters; each graph
+// enters as assumptions on those literals, so the instance is built once and
+// what the engine learns on one graph serves the next.
+#pragma once
+
+#include "census/graph.h"
+#include "census/symmetry.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace census {
+
+// How the engine searches.
+struct WordSettings {
+  bool shortcuts = true; // words begin with a chosen letter (else any word is searched)
+  bool symmetry = true;  // fresh instances break the graph's automorphisms
+  bool fresh = false;    // every graph in instances of its own (no shared instance)
+};
+
+class WordEngine {
+public:
+  explicit WordEngine(WordSettings settings);
+  ~WordEngine();
+  // Start on a graph; find() answers for it until the next begin().
+  void begin(const Graph &g);
+  // A K-uniform word representing the graph (as find_word), or none.
+  std::optional<std::vector<int>> find(int k);
+
+  // The largest graphs and words (n * K letters) that go to a shared instance.
+  static constexpr int kSharedMaxVertices = 12;
+  static constexpr int kSharedMaxLetters = 48;
+
+private:
+  class Shared;
+  const LetterOrder &order(); // the graph's letter order, computed once
+
+  WordSettings settings_;
+  const Graph *graph_ = nullptr;
+  std::optional<LetterOrder> order_;
+  int shared_n_ = -1;                             // the order of the shared instances
+  std::map<int, std::unique_ptr<Shared>> shared_; // by K, for graphs on shared_n_ vertices
+};
+
+} // namespace census

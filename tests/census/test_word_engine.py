@@ -1,0 +1,194 @@
+#!/usr/bin/python3
+"""The census's word search against itself and against published answers.
+
+* symmetry breaking: with and without it (--no-symmetry) the same verdict
+  and representation number, each K searched (--no-lower-bounds), on crowns,
+  crowns with an apex, prisms, hypercubes and random graphs, every word
+  checked by tools/wordrep/checks.py;
+* graphs with known answers, above 20 vertices among them, with and without
+  the lower bounds the census takes from published numbers: the crown H(k,k)
+  (K_{k,k} less a perfect matching) has number ceil(k/2) for k >= 5 (Glen,
+  Kitaev, Pyatkin 2018), a crown with an apex on 2k + 1 vertices has number
+  k (Kitaev, Pyatkin 2008), grids and prisms have number 3, the Kneser graph
+  K(7,2) is not word-representable (its witness checked by the independent
+  search of tests/tools/semitransitive.py);
+* an instance too large to give whole (grid 3x18, 162 letters at K = 3) is
+  ordered lazily and still gives a checked word; on 64 vertices the census
+  stays under 200 MiB and refuses a K beyond its bound with a failure row.
+
+The census comes from $WORDREP_CENSUS; networkx builds the graphs."""
+
+import csv
+import itertools
+import os
+import random
+import subprocess
+import sys
+import tempfile
+import unittest
+
+HERE = os.path.dirname(os.path.realpath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+sys.path[:0] = [HERE, os.path.join(ROOT, "tools"), os.path.join(ROOT, "tests", "tools")]
+
+from test_census import CENSUS, census, geng, induced, vertices_of  # noqa: E402
+from semitransitive import find_semi_transitive  # noqa: E402
+from wordrep.checks import check_orientation, check_word  # noqa: E402
+from wordrep.formats import parse_orientation_field, parse_word  # noqa: E402
+from wordrep.graph import from_graph6  # noqa: E402
+
+try:
+    import networkx as nx
+except ImportError:  # networkx is optional at run time
+    nx = None
+
+
+def graph6(g):
+    g = nx.convert_node_labels_to_integers(g)
+    return nx.to_graph6_bytes(g, header=False).decode().strip()
+
+
+def crown(k):
+    """K_{k,k} less a perfect matching: i ~ k + j for i != j."""
+    g = nx.Graph()
+    g.add_nodes_from(range(2 * k))
+    g.add_edges_from((i, k + j) for i in range(k) for j in range(k) if i != j)
+    return g
+
+
+def with_apex(g):
+    """g and one vertex joined to every vertex of g."""
+    h = nx.convert_node_labels_to_integers(g)
+    apex = h.number_of_nodes()
+    h.add_edges_from((v, apex) for v in range(apex))
+    return h
+
+
+def kneser(n, k):
+    """The k-subsets of n things, adjacent when disjoint."""
+    subsets = [frozenset(c) for c in itertools.combinations(range(n), k)]
+    g = nx.Graph()
+    g.add_nodes_from(range(len(subsets)))
+    g.add_edges_from((i, j) for i, a in enumerate(subsets) for j, b in enumerate(subsets)
+                     if i < j and not a & b)
+    return g
+
+
+def answers(lines, *args):
+    """(semi_transitive, representation_number) per line; every certificate checked."""
+    status, rows, _, err = census(lines, "--no-summary", *args)
+    assert status == 0, err
+    assert [r["graph6"] for r in rows] == lines, err
+    out = []
+    for row in rows:
+        n, edges = from_graph6(row["graph6"], max_vertices=64)
+        if row["semi_transitive"] == "yes":
+            k = int(row["representation_number"])
+            assert check_word(n, edges, k, parse_word(row["word"])) == [], row
+            arcs = parse_orientation_field(row["orientation"])
+            assert check_orientation(n, edges, arcs) == [], row
+        else:
+            assert row["semi_transitive"] == "no", row
+            w = vertices_of(row["witness"])
+            assert find_semi_transitive(*induced(n, edges, w)) is None, row
+            for v in w:
+                rest = induced(n, edges, [u for u in w if u != v])
+                assert find_semi_transitive(*rest) is not None, (row, v)
+        out.append((row["semi_transitive"], row["representation_number"]))
+    return out
+
+
+@unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
+@unittest.skipUnless(nx, "networkx not installed")
+class Symmetry(unittest.TestCase):
+    def test_same_answers_with_and_without_symmetry_breaking(self):
+        rng = random.Random(20261209)
+        graphs = [crown(k) for k in range(3, 9)]
+        graphs += [with_apex(crown(k)) for k in range(3, 8)]
+        graphs += [nx.circular_ladder_graph(k) for k in range(3, 9)]
+        graphs += [nx.hypercube_graph(3), nx.hypercube_graph(4), nx.petersen_graph()]
+        graphs += [nx.gnp_random_graph(rng.randint(7, 12), rng.choice((0.3, 0.5, 0.7)),
+                                       seed=rng.randrange(10**6)) for _ in range(40)]
+        lines = [graph6(g) for g in graphs]
+        # Without the published lower bounds, so that every K below the number is searched.
+        broken = answers(lines, "--no-lower-bounds")
+        plain = answers(lines, "--no-lower-bounds", "--no-symmetry")
+        self.assertEqual(broken, plain)
+        # Not all alike: numbers 2..4 and graphs that are not representable.
+        self.assertGreaterEqual(len(set(broken)), 4, broken)
+
+    def test_known_answers_up_to_25_vertices(self):
+        cases = [(crown(k), ("yes", str((k + 1) // 2))) for k in range(5, 11)]
+        cases += [(with_apex(crown(k)), ("yes", str(k))) for k in range(4, 10)]
+        cases += [(nx.grid_2d_graph(5, 5), ("yes", "3")),
+                  (nx.circular_ladder_graph(12), ("yes", "3")),
+                  (kneser(7, 2), ("no", ""))]
+        lines = [graph6(g) for g, _ in cases]
+        # The search finds the numbers on its own too, not only from the bounds.
+        for args in ([], ["--no-lower-bounds"]):
+            self.assertEqual(answers(lines, *args), [a for _, a in cases], args)
+
+    def test_a_large_instance_is_ordered_lazily(self):
+        # 54 vertices at K = 3: more order clauses than the census gives at once.
+        line = graph6(nx.grid_2d_graph(3, 18))
+        self.assertEqual(answers([line]), [("yes", "3")])
+
+    def test_memory_stays_under_200_MiB_on_64_vertices(self):
+        # The prism C32 x K2 (number 3) took about 260 MiB with every order
+        # clause given; the crown H(32,32) would need 16 copies of 64 letters
+        # (beyond the census's bound: a failure row, not an answer).
+        lines = [graph6(nx.circular_ladder_graph(32)), graph6(crown(32))]
+        with tempfile.TemporaryFile("w+") as out:
+            p = subprocess.Popen([CENSUS, "--no-summary"], stdin=subprocess.PIPE, stdout=out,
+                                 stderr=subprocess.DEVNULL, text=True)
+            p.stdin.write("".join(l + "\n" for l in lines))
+            p.stdin.close()
+            _, status, usage = os.wait4(p.pid, 0)
+            out.seek(0)
+            rows = list(csv.DictReader(out))
+        self.assertEqual(os.waitstatus_to_exitcode(status), 1)
+        self.assertLess(usage.ru_maxrss, 200 * 1024)  # KiB
+        self.assertEqual(answers(lines[:1]), [("yes", "3")])
+        self.assertEqual([r["representation_number"] for r in rows],
+                         ["3", "failed: a 16-uniform word on 64 vertices has more than 640 letters"])
+
+
+@unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
+class Family(unittest.TestCase):
+    def rows(self, graphs, *args):
+        status, rows, _, err = census(graphs, "--no-summary", *args)
+        self.assertEqual(status, 0, err)
+        self.assertEqual([r["graph6"] for r in rows], graphs)
+        return [(r["semi_transitive"], r["representation_number"], r["witness"]) for r in rows]
+
+    def test_shared_instances_answer_as_fresh_ones(self):
+        # Every connected graph up to 8 vertices, then a shuffled 9-vertex slice
+        # (the shared instances see the graphs in an order geng never writes).
+        graphs = ["?", "@"] + [g for n in range(2, 9) for g in geng("-c", n)]
+        nine = geng("-c", 9, "5/100")
+        random.Random(9).shuffle(nine)
+        for lines in (graphs, nine):
+            shared, fresh = self.rows(lines), self.rows(lines, "--fresh-words")
+            self.assertEqual(shared, fresh)
+            # Not all alike: numbers 2 and 3 and graphs that are not representable.
+            self.assertGreaterEqual(len({(s, k) for s, k, _ in shared}), 3)
+
+    def test_words_from_shared_instances_are_checked_certificates(self):
+        # The 7-vertex graphs through the shared instances, each word checked
+        # here again (the census checks it too before writing the row).
+        graphs = geng("-c", 7)
+        status, rows, _, err = census(graphs, "--no-summary")
+        self.assertEqual(status, 0, err)
+        numbers = set()
+        for row in rows:
+            if row["semi_transitive"] != "yes":
+                continue
+            n, edges = from_graph6(row["graph6"])
+            k = int(row["representation_number"])
+            self.assertEqual(check_word(n, edges, k, parse_word(row["word"])), [], row)
+            numbers.add(k)
+        self.assertEqual(numbers, {2, 3})
+
+
+if __name__ == "__main__":
+    unittest.main()
