@@ -72,3 +72,31 @@ def run_on_terminal(cmd, env, stdin_text=None):
     p.wait()
     os.close(master)
     return p.returncode, out, screen.decode()
+
+
+def settled(rows):
+    """The census rows (dicts of CSV text, or JSON lines' objects) without
+    their word and orientation, each of which is checked first: a census
+    process keeps its SAT instances across graphs, so the certificates a
+    graph gets depend on the graphs answered before it, the answers do not."""
+    from wordrep.checks import check_orientation, check_word
+    from wordrep.formats import parse_orientation_field, parse_word
+    from wordrep.graph import from_graph6
+    out = []
+    for row in rows:
+        word, orientation = row.get("word"), row.get("orientation")
+        if word or orientation:
+            n, edges = from_graph6(row["graph6"], None)
+        if word:
+            k = int(row["representation_number"])
+            assert check_word(n, edges, k, parse_word(word)) == [], row
+        if isinstance(orientation, list):
+            arcs = [tuple(a) for a in orientation]
+        elif orientation and not orientation.startswith("failed"):
+            arcs = parse_orientation_field(orientation, n)
+        else:
+            arcs = None
+        if arcs is not None:
+            assert check_orientation(n, edges, arcs) == [], row
+        out.append({k: v for k, v in row.items() if k not in ("word", "orientation")})
+    return out
