@@ -15,6 +15,14 @@ const std::array<const char *, kColumns> kHeader = {
     "graph6", "vertices",    "edges",  "semi_transitive", "representation_number",
     "word",   "orientation", "witness"};
 
+std::array<std::string, kColumns> header(const Settings &settings) {
+  std::array<std::string, kColumns> out;
+  for (int c = 0; c < kColumns; ++c) out[c] = kHeader[c];
+  if (settings.shortcut_length)
+    out[kSemiTransitive] += "_" + std::to_string(settings.shortcut_length);
+  return out;
+}
+
 void Counts::add(const Row &row) {
   ++graphs;
   if (row.failed)
@@ -72,7 +80,8 @@ static std::vector<Arc> orientation_of_word(const Graph &g, const std::vector<in
 // there is one (most graphs), it settles word-representability and gives the orientation, so the
 // orientation search is left out.  When the orientation search fails, the
 // witness is sought in the same instance.
-static void answer_graph(const Graph &g, const Settings &settings, Row &row, Column &step) {
+static void answer_graph(const Graph &g, const Settings &settings, OrientationEngines &engines,
+                         Row &row, Column &step) {
   auto &f = row.fields;
   step = kSemiTransitive;
   if (Mask wheel = settings.shortcuts ? find_wheel5(g) : 0) {
@@ -87,18 +96,15 @@ static void answer_graph(const Graph &g, const Settings &settings, Row &row, Col
   if (word2) {
     arcs = orientation_of_word(g, *word2);
   } else {
-    OrientationSearch search(g);
-    const Mask all = all_vertices(g.n);
-    if (!search.solve(all)) {
-      Mask w = search.minimal_witness(all);
+    Mask w = 0;
+    if (!engines.orient(g, &arcs, &w)) {
       f[kSemiTransitive] = "no";
       f[kWitness] = format_vertices(w);
-      row.minimal = w == all;
+      row.minimal = w == all_vertices(g.n);
       return;
     }
-    arcs = search.arcs();
   }
-  std::string error = check_orientation(g, arcs);
+  std::string error = check_orientation(g, arcs, settings.shortcut_length);
   if (!error.empty()) throw Error("orientation check: " + error);
   f[kSemiTransitive] = "yes";
   f[kOrientation] = settings.digraph6 ? encode_digraph6(g.n, arcs) : format_arcs(arcs);
@@ -134,11 +140,13 @@ std::string printable(std::string_view text) {
   return out;
 }
 
-Census::Census(Settings settings) : settings_(settings) {
-  if (settings.shortcuts) certify_wheel5();
+Census::Census(Settings settings)
+    : settings_(settings), engines_(settings.family, settings.shortcut_length) {
+  if (settings.shortcut_length) settings_.words = false;
+  if (settings.shortcuts) certify_wheel5(settings.shortcut_length);
 }
 
-Row Census::answer(std::string_view line) const {
+Row Census::answer(std::string_view line) {
   Row row;
   auto &f = row.fields;
   std::string_view text = graph6_text(line);
@@ -150,7 +158,7 @@ Row Census::answer(std::string_view line) const {
   std::string error = decoded.error;
   if (error.empty()) {
     try {
-      answer_graph(decoded.graph, settings_, row, step);
+      answer_graph(decoded.graph, settings_, engines_, row, step);
     } catch (const std::exception &e) { // Error, or the SAT engine out of memory
       error = e.what();
     }

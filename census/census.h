@@ -12,6 +12,8 @@
 //   out << format_csv(row.fields);
 #pragma once
 
+#include "census/family.h"
+
 #include <array>
 #include <cstdint>
 #include <map>
@@ -26,6 +28,8 @@ struct Settings {
   bool shortcuts = true; // an induced W5 settles a graph; words begin with vertex 1; a
                          // 2-uniform word stands for the orientation
   bool digraph6 = false; // the orientation column in digraph6 (nauty's format), not i>j arcs
+  int shortcut_length = 0; // k >= 3: k-semi-transitive orientations instead (no words); 0: any
+  bool family = true;      // one incremental orientation instance per order, not one per graph
 };
 
 // The CSV columns, in order.
@@ -33,6 +37,8 @@ enum Column { kGraph6, kVertices, kEdges, kSemiTransitive, kNumber, kWord, kOrie
 constexpr int kColumns = 8;
 // The header line's names, parallel to Column.
 extern const std::array<const char *, kColumns> kHeader;
+// The header for these settings: the fourth column is semi_transitive_K with a shortcut length K.
+std::array<std::string, kColumns> header(const Settings &settings);
 
 // One graph's answer.
 struct Row {
@@ -56,10 +62,11 @@ public:
   // With shortcuts, first checks the wheel W5 as an obstruction (Error if not).
   explicit Census(Settings settings);
   // The row for one non-blank graph6 line (with or without ">>graph6<<").
-  Row answer(std::string_view line) const;
+  Row answer(std::string_view line);
 
 private:
   Settings settings_;
+  OrientationEngines engines_; // kept across graphs
 };
 
 // The text with every byte outside printable ASCII written as \xNN, so that

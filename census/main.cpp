@@ -13,13 +13,31 @@
 namespace census {
 
 static const char *kUsage = "usage: wordrep-census [--no-words] [--no-shortcuts] [--no-summary] "
-                            "[--orientation-format arcs|digraph6] [FILE...]";
+                            "[--orientation-format arcs|digraph6] [--shortcut-length K] "
+                            "[--engine family|fresh] [FILE...]";
 
 struct Options {
   Settings settings;
   bool summary = true;
   std::vector<std::string> files; // "-" is standard input
 };
+
+// The value of --shortcut-length: a decimal integer from 3 to kMaxVertices.
+static int parse_length(const std::string &text) {
+  int k = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9' || k > kMaxVertices) {
+      k = 0;
+      break;
+    }
+    k = 10 * k + (c - '0');
+  }
+  if (k < 3 || k > kMaxVertices)
+    throw Error("--shortcut-length takes an integer from 3 to " + std::to_string(kMaxVertices) +
+                    "; " + kUsage,
+                kExitUsage);
+  return k;
+}
 
 static Options parse_options(int argc, char **argv) {
   Options o;
@@ -37,6 +55,13 @@ static Options parse_options(int argc, char **argv) {
         throw Error("--orientation-format takes arcs or digraph6; " + std::string(kUsage),
                     kExitUsage);
       o.settings.digraph6 = format == "digraph6";
+    } else if (a == "--shortcut-length") {
+      o.settings.shortcut_length = parse_length(i + 1 < argc ? argv[++i] : "");
+    } else if (a == "--engine") {
+      std::string engine = i + 1 < argc ? argv[++i] : "";
+      if (engine != "family" && engine != "fresh")
+        throw Error("--engine takes family or fresh; " + std::string(kUsage), kExitUsage);
+      o.settings.family = engine == "family";
     } else if (a == "-h" || a == "--help")
       throw Error(kUsage, 0);
     else if (a.size() > 1 && a[0] == '-')
@@ -59,14 +84,21 @@ static std::vector<int> open_inputs(const std::vector<std::string> &files) {
   return fds;
 }
 
-static void print_summary(const Counts &c) {
+static void print_summary(const Counts &c, const Settings &settings) {
   std::fprintf(stderr, "wordrep-census: %lld graphs\n", static_cast<long long>(c.graphs));
   for (const auto &[k, count] : c.by_number)
     std::fprintf(stderr, "  representation number %d: %lld\n", k, static_cast<long long>(count));
-  std::fprintf(stderr, "  not word-representable: %lld\n",
-               static_cast<long long>(c.not_representable));
-  std::fprintf(stderr, "  minimal non-word-representable: %lld\n",
-               static_cast<long long>(c.minimal));
+  if (int k = settings.shortcut_length) {
+    std::fprintf(stderr, "  not %d-semi-transitive: %lld\n", k,
+                 static_cast<long long>(c.not_representable));
+    std::fprintf(stderr, "  minimal not %d-semi-transitive: %lld\n", k,
+                 static_cast<long long>(c.minimal));
+  } else {
+    std::fprintf(stderr, "  not word-representable: %lld\n",
+                 static_cast<long long>(c.not_representable));
+    std::fprintf(stderr, "  minimal non-word-representable: %lld\n",
+                 static_cast<long long>(c.minimal));
+  }
   std::fprintf(stderr, "  failures: %lld\n", static_cast<long long>(c.failures));
 }
 
@@ -100,9 +132,7 @@ static int run(const Options &o) {
   std::vector<int> fds = open_inputs(o.files);
   Counts counts;
   Output out(1);
-  std::array<std::string, kColumns> header;
-  for (int c = 0; c < kColumns; ++c) header[c] = kHeader[c];
-  out.write(format_csv(header));
+  out.write(format_csv(header(o.settings)));
   try {
     answer_all(o, fds, out, counts);
   } catch (const Error &e) { // an input that fails midway: keep the rows answered
@@ -111,7 +141,7 @@ static int run(const Options &o) {
     throw;
   }
   out.flush();
-  if (o.summary) print_summary(counts);
+  if (o.summary) print_summary(counts, o.settings);
   return counts.failures ? kExitFailures : 0;
 }
 
