@@ -249,7 +249,8 @@ class Lines(unittest.TestCase):
                  "wordrep-census: cannot open %s: No such file or directory\n" % missing),
                 (["--frobnicate"], "", 2, "wordrep-census: unknown option '--frobnicate'; usage: "
                  "wordrep-census [--no-words] [--no-shortcuts] [--no-summary] "
-                 "[--orientation-format arcs|digraph6] [FILE...]\n"),
+                 "[--orientation-format arcs|digraph6] [--shortcut-length K] "
+                 "[--engine family|fresh] [FILE...]\n"),
                 ([d], HEADER, 2, "wordrep-census: cannot read %s: Is a directory\n" % d),
                 (["--no-words", good], HEADER + "A_,2,1,yes,,,{o},\n", 0, None),
             ]
