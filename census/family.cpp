@@ -33,11 +33,6 @@ OrientationFamily::OrientationFamily(int n, int max_shortcut) : n_(n), sat_(kFam
   }
 }
 
-Lit OrientationFamily::near(int l, int u, int v) const {
-  if (l == 0) return u == v ? sat_.lit_true() : -sat_.lit_true();
-  return near_[l][u * n_ + v];
-}
-
 void OrientationFamily::add(std::initializer_list<Lit> lits) {
   clause_.clear();
   for (Lit l : lits)
@@ -89,25 +84,21 @@ void OrientationFamily::encode_bounded(int k) {
       add_for_arc(u, v, {near(1, u, v)});
       for (int l = 2; l < k; ++l) {
         add({-near(l - 1, u, v), near(l, u, v)});
+        add({edge(u, v), -near(l, u, v), via(l, u, v)});
         for (int w = 0; w < n_; ++w)
           if (w != u && w != v) add_for_arc(u, v, {-near(l - 1, v, w), near(l, u, w)});
       }
-    }
-  for (int x = 0; x < n_; ++x)
-    for (int y = 0; y < n_; ++y) {
-      if (x == y) continue;
-      for (int a = 0; a < n_; ++a)
-        for (int j = 2; j <= k && a != y; ++j)
-          for (int i = a == x ? 0 : 1; i <= (a == x ? 0 : j - 2); ++i)
-            if (j - i < k) add({edge(x, y), -near(i, a, x), -near(j - i, x, y), via(j, a, y)});
     }
   for (int a = 0; a < n_; ++a)
     for (int b = 0; b < n_; ++b) {
       if (a == b) continue;
       for (int j = 2; j <= k; ++j) {
         add_for_arc(a, b, {-via(j, a, b)});
-        for (int y = 0; y < n_; ++y)
-          if (j < k && y != a && y != b) add_for_arc(a, b, {-via(j, a, y), -near(k - j, y, b)});
+        for (int y = 0; y < n_; ++y) {
+          if (y == a || y == b) continue;
+          if (j > 2) add_for_arc(a, b, {-via(j - 1, b, y), via(j, a, y)});
+          if (j < k) add_for_arc(a, b, {-via(j, a, y), -near(k - j, y, b)});
+        }
       }
     }
 }
@@ -116,11 +107,16 @@ bool OrientationFamily::solve(Mask mask) {
   if (!g_ || g_->n != n_) throw Error("internal: the family instance holds no graph of its order");
   const Graph &g = *g_;
   assume_.clear();
+  int first = -1; // the first edge in mask, as u * n + v
   for (int u = 0; u < n_; ++u)
     for (int v = u + 1; v < n_; ++v) {
       const bool in = ((mask >> u) & (mask >> v) & 1u) && g.adjacent(u, v);
       assume_.push_back(in ? edge(u, v) : -edge(u, v));
+      if (in && first < 0) first = u * n_ + v;
     }
+  // Reversing every arc keeps an orientation (k-)semi-transitive, so the
+  // first edge may as well point forwards.
+  if (first >= 0) assume_.push_back(arc_[first]);
   last_arcs_.clear();
   core_ = 0;
   if (!sat_.solve(assume_)) {
@@ -131,6 +127,8 @@ bool OrientationFamily::solve(Mask mask) {
       for (int v = u + 1; v < n_; ++v)
         if (((mask >> u) & (mask >> v) & 1u) && g.adjacent(u, v) && sat_.failed(edge(u, v)))
           core_ |= bit(u) | bit(v);
+    // The first edge's ends kept, its direction fixed loses no orientation.
+    if (first >= 0 && sat_.failed(arc_[first])) core_ |= bit(first / n_) | bit(first % n_);
     return false;
   }
   for (int u = 0; u < n_; ++u)

@@ -44,7 +44,7 @@ private:
   smt::Lit arc(int u, int v) const { return u < v ? arc_[u * n_ + v] : -arc_[v * n_ + u]; }
   smt::Lit reach(int u, int v) const { return reach_[u * n_ + v]; }
   smt::Lit through(int u, int v) const { return through_[u * n_ + v]; }
-  smt::Lit near(int l, int u, int v) const;
+  smt::Lit near(int l, int u, int v) const { return near_[l][u * n_ + v]; }
   smt::Lit via(int j, int u, int v) const { return via_[j][u * n_ + v]; }
   void add(std::initializer_list<smt::Lit> lits);
   // A clause that holds for every arc a -> b: the negated arc joined to rest.
@@ -69,7 +69,7 @@ private:
 
 // The largest order answered by a family instance; larger graphs get an
 // instance of their own (a universal instance has about 3 n^3 clauses).
-constexpr int kFamilyMaxOrder = 16;
+constexpr int kFamilyMaxOrder = 24;
 
 // The orientation step of a run: with family, a family instance per order
 // seen (up to kFamilyMaxOrder) decides, and the witness of a graph without an

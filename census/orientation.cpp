@@ -39,11 +39,6 @@ std::vector<Lit> new_pair_vars(smt::SatSolver &sat, int n) {
   return vars;
 }
 
-Lit OrientationSearch::near(int l, int u, int v) const {
-  if (l == 0) return u == v ? sat_.lit_true() : -sat_.lit_true();
-  return near_[l][u * g_.n + v];
-}
-
 Lit OrientationSearch::arc(int u, int v) const {
   return u < v ? arc_[u * g_.n + v] : -arc_[v * g_.n + u];
 }
@@ -100,12 +95,13 @@ void OrientationSearch::encode_shortcuts() {
 }
 
 // A shortcut of at most k arcs: an arc a -> b, and non-adjacent x, y with a
-// path a ... x (i arcs, x = a for i = 0), x ... y (m >= 2 arcs), y ... b (the
-// rest, y = b for none), i + m + rest <= k.  near(l, u, v) over-approximates
-// "a path of at most l arcs from u to v" and via(j, a, y) "a reaches y within
-// j arcs through some x not adjacent to y", so forbidding their patterns
-// forbids every short shortcut, while the exact values of a k-semi-transitive
-// orientation satisfy every clause (see encode_shortcuts()).
+// path a ... x (maybe x = a), x ... y, y ... b (maybe y = b) of at most k
+// arcs in all.  near(l, u, v) over-approximates "a path of at most l arcs
+// from u to v", via(j, a, y) "a path of at most j arcs from a to y through
+// some x not adjacent to y" (x ... y given by near, a ... x arc by arc), so
+// forbidding their patterns forbids every short shortcut, while the exact
+// values of a k-semi-transitive orientation satisfy every clause (see
+// encode_shortcuts()).  About 3 k n^3 clauses.
 void OrientationSearch::encode_bounded(int k) {
   const int n = g_.n;
   for (int u = 0; u < n; ++u)
@@ -114,29 +110,25 @@ void OrientationSearch::encode_bounded(int k) {
       if (g_.adjacent(u, v)) add({-arc(u, v), near(1, u, v)}, bit(u) | bit(v));
       for (int l = 2; l < k; ++l) {
         add({-near(l - 1, u, v), near(l, u, v)}, bit(u) | bit(v));
-        if (!g_.adjacent(u, v)) continue;
+        if (!g_.adjacent(u, v)) {
+          add({-near(l, u, v), via(l, u, v)}, bit(u) | bit(v));
+          continue;
+        }
         for (int w = 0; w < n; ++w)
           if (w != u && w != v)
             add({-arc(u, v), -near(l - 1, v, w), near(l, u, w)}, bit(u) | bit(v) | bit(w));
       }
-    }
-  for (int x = 0; x < n; ++x)
-    for (int y = 0; y < n; ++y) {
-      if (x == y || g_.adjacent(x, y)) continue;
-      for (int a = 0; a < n; ++a)
-        for (int j = 2; j <= k && a != y; ++j)
-          for (int i = a == x ? 0 : 1; i <= (a == x ? 0 : j - 2); ++i)
-            if (j - i < k)
-              add({-near(i, a, x), -near(j - i, x, y), via(j, a, y)}, bit(a) | bit(x) | bit(y));
     }
   for (int a = 0; a < n; ++a)
     for (int b = 0; b < n; ++b) {
       if (a == b || !g_.adjacent(a, b)) continue;
       for (int j = 2; j <= k; ++j) {
         add({-arc(a, b), -via(j, a, b)}, bit(a) | bit(b));
-        for (int y = 0; y < n; ++y)
-          if (j < k && y != a && y != b)
-            add({-arc(a, b), -via(j, a, y), -near(k - j, y, b)}, bit(a) | bit(b) | bit(y));
+        for (int y = 0; y < n; ++y) {
+          if (y == a || y == b) continue;
+          if (j > 2) add({-arc(a, b), -via(j - 1, b, y), via(j, a, y)}, bit(a) | bit(b) | bit(y));
+          if (j < k) add({-arc(a, b), -via(j, a, y), -near(k - j, y, b)}, bit(a) | bit(b) | bit(y));
+        }
       }
     }
 }

@@ -57,8 +57,7 @@ private:
   smt::Lit arc(int u, int v) const; // "u -> v" for an edge u v
   smt::Lit reach(int u, int v) const { return reach_[u * g_.n + v]; }
   smt::Lit through(int u, int v) const { return through_[u * g_.n + v]; }
-  // "v within l arcs of u" (l >= 1), "u is v" for l = 0 (the constant or its negation).
-  smt::Lit near(int l, int u, int v) const;
+  smt::Lit near(int l, int u, int v) const { return near_[l][u * g_.n + v]; }
   smt::Lit via(int j, int u, int v) const { return via_[j][u * g_.n + v]; }
   void add(std::initializer_list<smt::Lit> lits, Mask vertices);
   void encode_acyclic();
