@@ -141,7 +141,7 @@ std::string printable(std::string_view text) {
 }
 
 Census::Census(Settings settings)
-    : settings_(settings), engines_(settings.family, settings.shortcut_length) {
+    : settings_(settings), engines_(settings.family, settings.shortcuts, settings.shortcut_length) {
   if (settings.shortcut_length) settings_.words = false;
   if (settings.shortcuts) certify_wheel5(settings.shortcut_length);
 }

@@ -150,7 +150,14 @@ bool OrientationEngines::orient(const Graph &g, std::vector<Arc> *arcs, Mask *wi
   if (!family) family = std::make_unique<OrientationFamily>(g.n, bound_);
   family->bind(g);
   if (family->solve(all)) return *arcs = family->arcs(), true;
-  *witness = minimal_witness(*family, g, all, bound_);
+  if (known_)
+    if (std::optional<Mask> w = witnesses_.find(g, family->core(), bound_)) {
+      *witness = *w;
+      return false;
+    }
+  std::vector<std::vector<Arc>> deletions;
+  *witness = minimal_witness(*family, g, all, bound_, &deletions);
+  if (known_) witnesses_.add(g, *witness, deletions);
   return false;
 }
 

@@ -14,6 +14,7 @@
 #pragma once
 
 #include "census/graph.h"
+#include "census/known.h"
 #include "census/orientation.h"
 
 #include "solver/sat.h"
@@ -71,22 +72,24 @@ private:
 // instance of their own (a universal instance has about 3 n^3 clauses).
 constexpr int kFamilyMaxOrder = 24;
 
-// The orientation step of a run: with family, a family instance per order
-// seen (up to kFamilyMaxOrder) decides, and the witness of a graph without an
-// orientation is sought in an instance of its own for the subgraph induced by
-// the refutation's core (small, and many solves there); without family, or
-// above that order, an instance of its own per graph does both.
+// The orientation step of a run.  With family, a family instance per order
+// seen (up to kFamilyMaxOrder) answers, and with known also the witnesses
+// found so far are looked for among the vertices of a refutation's core
+// before the witness search runs (heredity; see known.h).  Without family,
+// or above that order, an instance of its own per graph.
 class OrientationEngines {
 public:
-  OrientationEngines(bool family, int max_shortcut) : family_(family), bound_(max_shortcut) {}
+  OrientationEngines(bool family, bool known, int max_shortcut)
+      : family_(family), known_(known), bound_(max_shortcut) {}
   // True with the arcs of an orientation of g, or false with a minimal
   // witness (as for minimal_witness()) in *witness.
   bool orient(const Graph &g, std::vector<Arc> *arcs, Mask *witness);
 
 private:
-  bool family_;
+  bool family_, known_;
   int bound_;
   std::map<int, std::unique_ptr<OrientationFamily>> by_order_;
+  KnownWitnesses witnesses_;
 };
 
 } // namespace census

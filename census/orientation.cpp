@@ -163,7 +163,8 @@ static std::vector<Arc> restrict_arcs(const std::vector<Arc> &arcs, Mask mask) {
 // removal leaves a graph without semi-transitive orientation goes; one whose
 // removal leaves an orientable graph stays, and since induced subgraphs of an
 // orientable graph are orientable, it must stay in every smaller set too.
-Mask minimal_witness(OrientationSolver &search, const Graph &g, Mask mask, int max_shortcut) {
+Mask minimal_witness(OrientationSolver &search, const Graph &g, Mask mask, int max_shortcut,
+                     std::vector<std::vector<Arc>> *deletions) {
   if (search.solve(mask)) throw Error("the graph has a semi-transitive orientation after all");
   Mask w = search.core();
   std::vector<std::pair<int, std::vector<Arc>>> kept; // vertex, orientation without it
@@ -188,6 +189,7 @@ Mask minimal_witness(OrientationSolver &search, const Graph &g, Mask mask, int m
       throw Error("orientation without vertex " + std::to_string(v + 1) +
                   " fails its check: " + error);
     checked |= bit(v);
+    if (deletions) deletions->push_back(restrict_arcs(arcs, rest));
   }
   if (checked != w) throw Error("a vertex of the witness was never tested");
   return w;

@@ -39,9 +39,11 @@ public:
 // Precondition: search.solve(mask) is false, search answering for g with the
 // shortcut bound max_shortcut (0: any length).  A set W inside mask whose
 // induced subgraph has no such orientation while W minus any one vertex has
-// one; each of those orientations is checked before W is returned.  Throws
-// Error when a check fails.
-Mask minimal_witness(OrientationSolver &search, const Graph &g, Mask mask, int max_shortcut);
+// one; each of those orientations is checked before W is returned (and put
+// in deletions when given: [i] for W minus its i-th vertex, ascending, arcs in
+// g's numbering).  Throws Error when a check fails.
+Mask minimal_witness(OrientationSolver &search, const Graph &g, Mask mask, int max_shortcut,
+                     std::vector<std::vector<Arc>> *deletions = nullptr);
 
 // The search over one graph, in an instance of its own.
 class OrientationSearch : public OrientationSolver {

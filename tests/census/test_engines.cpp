@@ -4,6 +4,7 @@
 // orientations: the verdict, the orientation found, and the witness (no
 // orientation of it, one of every one-vertex deletion).
 #include "census/checks.h"
+#include "census/error.h"
 #include "census/family.h"
 #include "census/graph6.h"
 #include "census/orientation.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -93,6 +95,53 @@ TEST(OrientationEngines, FreshAndFamilyAgreeWithEnumeration) {
     }
     EXPECT_GE(refused, 11) << "k=" << k; // the listed graphs at least
   }
+}
+
+} // namespace
+
+namespace {
+
+// W5 with its hub at vertex hub and its rim in the given order, on n vertices.
+Graph wheel(int n, int hub, const std::vector<int> &rim) {
+  Graph g;
+  g.n = n;
+  for (size_t i = 0; i < rim.size(); ++i) {
+    g.add_edge(hub, rim[i]);
+    g.add_edge(rim[i], rim[(i + 1) % rim.size()]);
+  }
+  return g;
+}
+
+TEST(KnownWitnesses, CopiesFoundAndTheirOrientationsChecked) {
+  const Graph w5 = wheel(6, 0, {1, 2, 3, 4, 5});
+  census::OrientationSearch search(w5);
+  std::vector<std::vector<Arc>> deletions;
+  const Mask all = census::all_vertices(6);
+  ASSERT_EQ(census::minimal_witness(search, w5, all, 0, &deletions), all);
+  census::KnownWitnesses known;
+  known.add(w5, all, deletions);
+
+  // A relabelled copy inside 9 vertices, with pendant vertices 0 and 2 and an isolated 8.
+  Graph host = wheel(9, 4, {7, 1, 6, 3, 5});
+  host.add_edge(0, 7);
+  host.add_edge(2, 3);
+  const Mask copy = census::bit(1) | census::bit(3) | census::bit(4) | census::bit(5) |
+                    census::bit(6) | census::bit(7);
+  EXPECT_EQ(known.find(host, census::all_vertices(9), 0), std::optional<Mask>(copy));
+  // Not among the vertices given, and not in a graph without one.
+  EXPECT_EQ(known.find(host, census::all_vertices(9) & ~census::bit(6), 0), std::nullopt);
+  Graph cycle6;
+  cycle6.n = 6;
+  for (int v = 0; v < 6; ++v) cycle6.add_edge(v, (v + 1) % 6);
+  EXPECT_EQ(known.find(cycle6, census::all_vertices(6), 0), std::nullopt);
+
+  // A carried orientation that is not one is refused, never reported.
+  std::vector<std::vector<Arc>> broken = deletions;
+  std::swap(broken[3][0].first, broken[3][0].second);
+  std::swap(broken[3][1].first, broken[3][1].second);
+  census::KnownWitnesses bad;
+  bad.add(w5, all, broken);
+  EXPECT_THROW(bad.find(host, census::all_vertices(9), 0), census::Error);
 }
 
 } // namespace
