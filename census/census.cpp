@@ -79,7 +79,7 @@ static std::vector<Arc> orientation_of_word(const Graph &g, const std::vector<in
 // goes to.  An induced wheel W5 settles the graph at once.  A 2-uniform word is sought first: when
 // there is one (most graphs), it settles word-representability and gives the orientation, so the
 // orientation search is left out.  When the orientation search fails, the
-// witness is sought in the same instance.
+// engines give a minimal witness.
 static void answer_graph(const Graph &g, const Settings &settings, OrientationEngines &engines,
                          Row &row, Column &step) {
   auto &f = row.fields;

@@ -5,7 +5,11 @@
 // number (the smallest K >= 2 with a K-uniform representing word; 2 for
 // complete graphs) with a word; if not, a minimal induced subgraph without
 // one.  Every word and orientation passes the checkers of checks.h before it
-// is reported; a certificate that fails makes the row a failure.  Usage:
+// is reported; a certificate that fails makes the row a failure.  With a
+// shortcut length K the question is K-semi-transitive orientations instead,
+// without words.  The orientation instances live across the graphs of a run
+// (see family.h), so an orientation or witness may depend on the graphs
+// answered before; the verdicts and numbers do not.  Usage:
 //
 //   census::Census census({});
 //   census::Row row = census.answer(line);
