@@ -138,9 +138,15 @@ bool OrientationFamily::solve(Mask mask) {
   return true;
 }
 
+bool family_order(int n, int max_shortcut) {
+  const int64_t k = effective_bound(max_shortcut, n), cube = int64_t{n} * n * n;
+  return n <= kFamilyMaxOrder &&
+         (k ? 1 + 3 * k : 3) * cube <= 3 * kFamilyMaxOrder * kFamilyMaxOrder * kFamilyMaxOrder;
+}
+
 bool OrientationEngines::orient(const Graph &g, std::vector<Arc> *arcs, Mask *witness) {
   const Mask all = all_vertices(g.n);
-  if (!family_ || g.n > kFamilyMaxOrder) {
+  if (!family_ || !family_order(g.n, bound_)) {
     OrientationSearch search(g, bound_);
     if (search.solve(all)) return *arcs = search.arcs(), true;
     *witness = minimal_witness(search, g, all, bound_);

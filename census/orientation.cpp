@@ -6,8 +6,17 @@ namespace census {
 
 using smt::Lit;
 
+int64_t search_clauses(const Graph &g, int max_shortcut) {
+  const int64_t n = g.n, m = g.edges(), k = effective_bound(max_shortcut, g.n);
+  return 2 * m * n + (k ? k * n * n + 6 * (k - 2) * m * n : n * n * n + 2 * m * n);
+}
+
 OrientationSearch::OrientationSearch(const Graph &g, int max_shortcut) : g_(g) {
   const int n = g.n;
+  if (int64_t clauses = search_clauses(g, max_shortcut); clauses > kMaxClauses)
+    throw Error("the orientation search would need about " + std::to_string(clauses) +
+                " clauses, more than " + std::to_string(kMaxClauses) +
+                " (a smaller --shortcut-length keeps it smaller)");
   sat_.reserve(n + 3 * n * n);
   for (int v = 0; v < n; ++v) select_.push_back(sat_.new_var());
   arc_.assign(n * n, 0);

@@ -88,4 +88,11 @@ inline int effective_bound(int k, int n) {
   return k > 0 && k < n - 1 ? k : 0;
 }
 
+// The most clauses a search instance may have (about 165 MiB in the SAT
+// engine); a larger one is an Error for the graph, not a process out of memory.
+constexpr int64_t kMaxClauses = 1400000;
+
+// About how many clauses OrientationSearch builds for g with the shortcut bound.
+int64_t search_clauses(const Graph &g, int max_shortcut);
+
 } // namespace census

@@ -28,6 +28,7 @@ from test_census import vertices_of  # noqa: E402
 from semitransitive import find_semi_transitive  # noqa: E402
 from wordrep.checks import check_orientation  # noqa: E402
 from wordrep.formats import parse_orientation_field  # noqa: E402
+from wordrep.graph import to_graph6  # noqa: E402
 
 
 def answers(rows):
@@ -120,6 +121,22 @@ class ShortcutLength(unittest.TestCase):
         self.assertIn("  not 7-semi-transitive: 929\n", err)
         self.assertEqual([r["semi_transitive_7"] for r in rows],
                          [r["semi_transitive_3"] for r in family])
+
+    def test_an_instance_too_large_is_a_failure_row(self):
+        # K62 minus a perfect matching: about 4.4 million clauses for K = 8, 0.9 for K = 3.
+        edges = [(a, b) for a in range(1, 63) for b in range(a + 1, 63)
+                 if (a + 1) // 2 != (b + 1) // 2]
+        g6 = to_graph6(62, edges)
+        status, rows, _, err = census([g6], "--no-shortcuts", "--shortcut-length", "8")
+        self.assertEqual(status, 1, err)
+        self.assertEqual(rows[0]["semi_transitive_8"],
+                         "failed: the orientation search would need about 4412912 clauses, more "
+                         "than 1400000 (a smaller --shortcut-length keeps it smaller)")
+        self.assertIn("  failures: 1\n", err)
+        status, rows, _, err = census([g6], "--no-shortcuts", "--shortcut-length", "3")
+        self.assertEqual((status, rows[0]["semi_transitive_3"]), (0, "yes"), err)
+        arcs = parse_orientation_field(rows[0]["orientation"])
+        self.assertEqual(check_orientation(62, edges, arcs, max_shortcut=3), [])
 
     def test_option_errors(self):
         for args in (["--shortcut-length", "2"], ["--shortcut-length", "x3"],
