@@ -76,10 +76,10 @@ static std::vector<Arc> orientation_of_word(const Graph &g, const std::vector<in
 }
 
 // Fill the answer fields of a decoded graph; step names the field a failure
-// goes to.  An induced wheel W5 settles the graph at once.  A 2-uniform word is sought first: when
-// there is one (most graphs), it settles word-representability and gives the orientation, so the
-// orientation search is left out.  When the orientation search fails, the
-// engines give a minimal witness.
+// goes to.  An induced wheel W5 settles the graph at once.  With a fresh instance per graph a
+// 2-uniform word is sought first: when there is one (most graphs), it settles
+// word-representability and gives the orientation, so the orientation search is left out.  When the
+// orientation search fails, the engines give a minimal witness.
 static void answer_graph(const Graph &g, const Settings &settings, OrientationEngines &engines,
                          Row &row, Column &step) {
   auto &f = row.fields;
@@ -90,8 +90,12 @@ static void answer_graph(const Graph &g, const Settings &settings, OrientationEn
     row.minimal = wheel == all_vertices(g.n);
     return;
   }
+  // A family instance answers the orientation question for less than a
+  // 2-uniform word costs, so with it the orientation comes first and graphs
+  // without one never build a word instance.
+  const bool orientation_first = settings.family;
   std::optional<std::vector<int>> word2;
-  if (settings.words && settings.shortcuts) word2 = find_word(g, 2);
+  if (settings.words && settings.shortcuts && !orientation_first) word2 = find_word(g, 2);
   std::vector<Arc> arcs;
   if (word2) {
     arcs = orientation_of_word(g, *word2);
@@ -103,6 +107,7 @@ static void answer_graph(const Graph &g, const Settings &settings, OrientationEn
       row.minimal = w == all_vertices(g.n);
       return;
     }
+    if (orientation_first && settings.words && settings.shortcuts) word2 = find_word(g, 2);
   }
   std::string error = check_orientation(g, arcs, settings.shortcut_length);
   if (!error.empty()) throw Error("orientation check: " + error);

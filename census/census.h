@@ -30,7 +30,7 @@ namespace census {
 struct Settings {
   bool words = true;     // representation numbers and words (else only orientations and witnesses)
   bool shortcuts = true; // an induced W5 settles a graph; words begin with vertex 1; a
-                         // 2-uniform word stands for the orientation
+                         // 2-uniform word stands for the orientation (with fresh)
   bool digraph6 = false; // the orientation column in digraph6 (nauty's format), not i>j arcs
   int shortcut_length = 0; // k >= 3: k-semi-transitive orientations instead (no words); 0: any
   bool family = true;      // one incremental orientation instance per order, not one per graph
