@@ -15,6 +15,14 @@ const std::array<const char *, kColumns> kHeader = {
     "graph6", "vertices",    "edges",  "semi_transitive", "representation_number",
     "word",   "orientation", "witness"};
 
+std::array<std::string, kColumns> header(const Settings &settings) {
+  std::array<std::string, kColumns> out;
+  for (int c = 0; c < kColumns; ++c) out[c] = kHeader[c];
+  if (settings.shortcut_length)
+    out[kSemiTransitive] += "_" + std::to_string(settings.shortcut_length);
+  return out;
+}
+
 void Counts::add(const Row &row) {
   ++graphs;
   if (row.failed)
@@ -85,12 +93,12 @@ smallest_word(const Graph &g, const Settings &settings, WordEngine &words,
 }
 
 // Fill the answer fields of a decoded graph; step names the field a failure
-// goes to.  An induced wheel W5 settles the graph at once.  A 2-uniform word is sought first: when
-// there is one (most graphs), it settles word-representability and gives the orientation, so the
-// orientation search is left out.  When the orientation search fails, the
-// witness is sought in the same instance.
-static void answer_graph(const Graph &g, const Settings &settings, WordEngine &words, Row &row,
-                         Column &step) {
+// goes to.  An induced wheel W5 settles the graph at once.  With a fresh instance per graph a
+// 2-uniform word is sought first: when there is one (most graphs), it settles
+// word-representability and gives the orientation, so the orientation search is left out.  When the
+// orientation search fails, the engines give a minimal witness.
+static void answer_graph(const Graph &g, const Settings &settings, OrientationEngines &engines,
+                         WordEngine &words, Row &row, Column &step) {
   auto &f = row.fields;
   step = kSemiTransitive;
   if (Mask wheel = settings.shortcuts ? find_wheel5(g) : 0) {
@@ -99,25 +107,27 @@ static void answer_graph(const Graph &g, const Settings &settings, WordEngine &w
     row.minimal = wheel == all_vertices(g.n);
     return;
   }
-  words.begin(g);
+  // A family instance answers the orientation question for less than a
+  // 2-uniform word costs, so with it the orientation comes first and graphs
+  // without one never build a word instance.
+  const bool orientation_first = settings.family;
+  if (settings.words) words.begin(g);
   std::optional<std::vector<int>> word2;
-  if (settings.words && settings.shortcuts) word2 = words.find(2);
+  if (settings.words && settings.shortcuts && !orientation_first) word2 = words.find(2);
   std::vector<Arc> arcs;
   if (word2) {
     arcs = orientation_of_word(g, *word2);
   } else {
-    OrientationSearch search(g);
-    const Mask all = all_vertices(g.n);
-    if (!search.solve(all)) {
-      Mask w = search.minimal_witness(all);
+    Mask w = 0;
+    if (!engines.orient(g, &arcs, &w)) {
       f[kSemiTransitive] = "no";
       f[kWitness] = format_vertices(w);
-      row.minimal = w == all;
+      row.minimal = w == all_vertices(g.n);
       return;
     }
-    arcs = search.arcs();
+    if (orientation_first && settings.words && settings.shortcuts) word2 = words.find(2);
   }
-  std::string error = check_orientation(g, arcs);
+  std::string error = check_orientation(g, arcs, settings.shortcut_length);
   if (!error.empty()) throw Error("orientation check: " + error);
   f[kSemiTransitive] = "yes";
   f[kOrientation] = settings.digraph6 ? encode_digraph6(g.n, arcs) : format_arcs(arcs);
@@ -147,9 +157,10 @@ std::string printable(std::string_view text) {
 }
 
 Census::Census(Settings settings)
-    : settings_(settings),
-      words_(WordSettings{settings.shortcuts, settings.symmetry, settings.fresh_words}) {
-  if (settings.shortcuts) certify_wheel5();
+    : settings_(settings), engines_(settings.family, settings.shortcuts, settings.shortcut_length),
+      words_(WordSettings{settings.shortcuts, settings.symmetry, !settings.family}) {
+  if (settings.shortcut_length) settings_.words = false;
+  if (settings.shortcuts) certify_wheel5(settings.shortcut_length);
 }
 
 Row Census::answer(std::string_view line) {
@@ -164,7 +175,7 @@ Row Census::answer(std::string_view line) {
   std::string error = decoded.error;
   if (error.empty()) {
     try {
-      answer_graph(decoded.graph, settings_, words_, row, step);
+      answer_graph(decoded.graph, settings_, engines_, words_, row, step);
     } catch (const std::exception &e) { // Error, or the SAT engine out of memory
       error = e.what();
     }

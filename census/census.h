@@ -5,13 +5,18 @@
 // number (the smallest K >= 2 with a K-uniform representing word; 2 for
 // complete graphs) with a word; if not, a minimal induced subgraph without
 // one.  Every word and orientation passes the checkers of checks.h before it
-// is reported; a certificate that fails makes the row a failure.  Usage:
+// is reported; a certificate that fails makes the row a failure.  With a
+// shortcut length K the question is K-semi-transitive orientations instead,
+// without words.  The orientation instances live across the graphs of a run
+// (see family.h), so an orientation or witness may depend on the graphs
+// answered before; the verdicts and numbers do not.  Usage:
 //
 //   census::Census census({});  // one per run: it keeps SAT instances across graphs
 //   census::Row row = census.answer(line);
 //   out << format_csv(row.fields);
 #pragma once
 
+#include "census/family.h"
 #include "census/word_family.h"
 
 #include <array>
@@ -26,11 +31,12 @@ namespace census {
 struct Settings {
   bool words = true;     // representation numbers and words (else only orientations and witnesses)
   bool shortcuts = true; // an induced W5 settles a graph; words begin with vertex 1; a
-                         // 2-uniform word stands for the orientation
+                         // 2-uniform word stands for the orientation (with fresh)
   bool digraph6 = false; // the orientation column in digraph6 (nauty's format), not i>j arcs
   bool symmetry = true;  // with shortcuts: the word search breaks the graph's automorphisms
-  bool fresh_words = false; // each graph's words in instances of its own (else small graphs share)
   bool lower_bounds = true; // with shortcuts: K starts at a published bound (lower_bound.h)
+  int shortcut_length = 0;  // k >= 3: k-semi-transitive orientations instead (no words); 0: any
+  bool family = true;       // one incremental orientation instance per order, not one per graph
 };
 
 // The CSV columns, in order.
@@ -38,6 +44,8 @@ enum Column { kGraph6, kVertices, kEdges, kSemiTransitive, kNumber, kWord, kOrie
 constexpr int kColumns = 8;
 // The header line's names, parallel to Column.
 extern const std::array<const char *, kColumns> kHeader;
+// The header for these settings: the fourth column is semi_transitive_K with a shortcut length K.
+std::array<std::string, kColumns> header(const Settings &settings);
 
 // One graph's answer.
 struct Row {
@@ -65,7 +73,8 @@ public:
 
 private:
   Settings settings_;
-  WordEngine words_; // lives across the graphs: its shared instances serve them all
+  OrientationEngines engines_; // kept across graphs
+  WordEngine words_;           // lives across the graphs: its shared instances serve them all
 };
 
 // The text with every byte outside printable ASCII written as \xNN, so that

@@ -1,6 +1,7 @@
 #include "census/checks.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace census {
 
@@ -55,7 +56,41 @@ static std::string out_masks(const Graph &g, const std::vector<Arc> &arcs, Mask 
   return "";
 }
 
-std::string check_orientation(const Graph &g, const std::vector<Arc> &arcs) {
+// The first shortcut of at most k arcs, or "": an arc a -> b and non-adjacent
+// x, y with a path a ... x ... y ... b of at most k arcs in all.  In an acyclic
+// orientation the three shortest pieces join into one path, so shortest path
+// lengths decide it.
+static std::string bounded_shortcut(const Graph &g, const Mask *out, int k) {
+  const int n = g.n, far = kMaxVertices + 1;
+  std::vector<int> dist(n * n, far); // dist[u * n + v]: fewest arcs from u to v
+  for (int u = 0; u < n; ++u) {
+    dist[u * n + u] = 0;
+    Mask seen = bit(u), layer = bit(u);
+    for (int d = 1; layer; ++d) {
+      Mask next = 0;
+      for (Mask m = layer; m; m &= m - 1) next |= out[lowest(m)];
+      layer = next & ~seen;
+      seen |= layer;
+      for (Mask m = layer; m; m &= m - 1) dist[u * n + lowest(m)] = d;
+    }
+  }
+  for (int a = 0; a < n; ++a)
+    for (Mask bs = out[a]; bs; bs &= bs - 1) {
+      const int b = lowest(bs);
+      for (int x = 0; x < n; ++x)
+        for (int y = 0; y < n; ++y) {
+          if (x == y || g.adjacent(x, y)) continue;
+          if (dist[a * n + x] + dist[x * n + y] + dist[y * n + b] > k) continue;
+          return "shortcut of length " +
+                 std::to_string(dist[a * n + x] + dist[x * n + y] + dist[y * n + b]) + ": arc " +
+                 pair_text(a, b) + " with the path through " + pair_text(x, y) +
+                 ", which are not adjacent";
+        }
+    }
+  return "";
+}
+
+std::string check_orientation(const Graph &g, const std::vector<Arc> &arcs, int max_shortcut) {
   Mask out[kMaxVertices] = {};
   std::string error = out_masks(g, arcs, out);
   if (!error.empty()) return error;
@@ -75,6 +110,7 @@ std::string check_orientation(const Graph &g, const std::vector<Arc> &arcs) {
   for (int v = 0; v < g.n; ++v)
     if ((reach[v] >> v) & 1u)
       return "vertex " + std::to_string(v + 1) + " lies on a directed cycle";
+  if (max_shortcut > 0) return bounded_shortcut(g, out, max_shortcut);
   for (int a = 0; a < g.n; ++a)
     for (int b = 0; b < g.n; ++b) {
       if (!((out[a] >> b) & 1u)) continue;

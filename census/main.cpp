@@ -33,6 +33,9 @@ struct Options {
 static int choice(const char *option, const std::string &value,
                   std::initializer_list<const char *> choices);
 
+// The value of --shortcut-length: a decimal integer from 3 to kMaxVertices.
+static int parse_length(const std::string &text);
+
 // One option: its name, the name of its value in the help (nullptr for a
 // flag), its line in the help, and what it sets.  A new option is one more row.
 struct OptionSpec {
@@ -49,8 +52,6 @@ static const OptionSpec kOptions[] = {
      [](Options &o, const std::string &) { o.settings.shortcuts = false; }},
     {"--no-symmetry", nullptr, "no symmetry breaking in the word search of a single graph",
      [](Options &o, const std::string &) { o.settings.symmetry = false; }},
-    {"--fresh-words", nullptr, "a new word instance per graph, not one shared per order and K",
-     [](Options &o, const std::string &) { o.settings.fresh_words = true; }},
     {"--no-lower-bounds", nullptr,
      "search every K from 2, without lower bounds from induced crowns",
      [](Options &o, const std::string &) { o.settings.lower_bounds = false; }},
@@ -63,6 +64,14 @@ static const OptionSpec kOptions[] = {
     {"--format", "csv|jsonl", "rows as CSV with a header (default) or as JSON lines",
      [](Options &o, const std::string &v) {
        o.jsonl = choice("--format", v, {"csv", "jsonl"});
+     }},
+    {"--shortcut-length", "K",
+     "k-semi-transitive orientations (no shortcut of length K or less, K >= 3) instead; no words",
+     [](Options &o, const std::string &v) { o.settings.shortcut_length = parse_length(v); }},
+    {"--engine", "family|fresh",
+     "one SAT instance per order (and K) shared by the graphs (default), or one per graph",
+     [](Options &o, const std::string &v) {
+       o.settings.family = choice("--engine", v, {"family", "fresh"}) == 0;
      }},
     {"--help", nullptr, "print this help and exit",
      [](Options &o, const std::string &) { o.action = Options::Action::Help; }},
@@ -100,6 +109,22 @@ static const OptionSpec *find_option(const std::string &arg) {
   for (const OptionSpec &spec : kOptions)
     if (name == spec.name) return &spec;
   return nullptr;
+}
+
+static int parse_length(const std::string &text) {
+  int k = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9' || k > kMaxVertices) {
+      k = 0;
+      break;
+    }
+    k = 10 * k + (c - '0');
+  }
+  if (k < 3 || k > kMaxVertices)
+    throw Error("--shortcut-length takes an integer from 3 to " + std::to_string(kMaxVertices) +
+                    "; " + usage(),
+                kExitUsage);
+  return k;
 }
 
 static Options parse_options(int argc, char **argv) {
@@ -175,28 +200,28 @@ static std::vector<int> open_inputs(const std::vector<std::string> &files) {
   return fds;
 }
 
-static void print_summary(const Counts &c) {
+static void print_summary(const Counts &c, const Settings &settings) {
   std::fprintf(stderr, "wordrep-census: %lld graphs\n", static_cast<long long>(c.graphs));
   for (const auto &[k, count] : c.by_number)
     std::fprintf(stderr, "  representation number %d: %lld\n", k, static_cast<long long>(count));
-  std::fprintf(stderr, "  not word-representable: %lld\n",
-               static_cast<long long>(c.not_representable));
-  std::fprintf(stderr, "  minimal non-word-representable: %lld\n",
-               static_cast<long long>(c.minimal));
+  if (int k = settings.shortcut_length) {
+    std::fprintf(stderr, "  not %d-semi-transitive: %lld\n", k,
+                 static_cast<long long>(c.not_representable));
+    std::fprintf(stderr, "  minimal not %d-semi-transitive: %lld\n", k,
+                 static_cast<long long>(c.minimal));
+  } else {
+    std::fprintf(stderr, "  not word-representable: %lld\n",
+                 static_cast<long long>(c.not_representable));
+    std::fprintf(stderr, "  minimal non-word-representable: %lld\n",
+                 static_cast<long long>(c.minimal));
+  }
   std::fprintf(stderr, "  failures: %lld\n", static_cast<long long>(c.failures));
-}
-
-// The column names: the CSV's header, the JSON lines' keys.
-static std::array<std::string, kColumns> column_names() {
-  std::array<std::string, kColumns> names;
-  for (int c = 0; c < kColumns; ++c) names[c] = kHeader[c];
-  return names;
 }
 
 // Rows for every graph of the inputs, in order.
 static void answer_all(const Options &o, const std::vector<int> &fds, Output &out, Counts &counts) {
   Census census(o.settings);
-  const std::array<std::string, kColumns> names = column_names();
+  const std::array<std::string, kColumns> names = header(o.settings);
   std::string line;
   bool cut = false;
   for (size_t i = 0; i < fds.size(); ++i) {
@@ -233,7 +258,7 @@ static int run(const Options &o) {
   std::vector<int> fds = open_inputs(o.files);
   Counts counts;
   Output out(1);
-  if (!o.jsonl) out.write(format_csv(column_names()));
+  if (!o.jsonl) out.write(format_csv(header(o.settings)));
   try {
     answer_all(o, fds, out, counts);
   } catch (const Error &e) { // an input that fails midway: keep the rows answered
@@ -242,7 +267,7 @@ static int run(const Options &o) {
     throw;
   }
   out.flush();
-  if (o.summary) print_summary(counts);
+  if (o.summary) print_summary(counts, o.settings);
   return counts.failures ? kExitFailures : 0;
 }
 

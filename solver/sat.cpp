@@ -4,8 +4,10 @@
 
 namespace smt {
 
-SatSolver::SatSolver() : engine_(new CaDiCaL::Solver) {
+SatSolver::SatSolver(const Options &options) : engine_(new CaDiCaL::Solver) {
   engine_->set("quiet", 1); // the engine must never write to standard output
+  for (const auto &[name, value] : options)
+    if (engine_->is_valid_option(name.c_str())) engine_->set(name.c_str(), value);
   engine_->add(1);
   engine_->add(0);
 }

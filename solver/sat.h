@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace CaDiCaL {
@@ -18,7 +20,9 @@ using Lit = int;
 
 class SatSolver {
 public:
-  SatSolver();
+  // Engine options as (CaDiCaL's name, value), set before any clause; unknown names are ignored.
+  using Options = std::vector<std::pair<std::string, int>>;
+  explicit SatSolver(const Options &options = {});
   ~SatSolver();
 
   // The literal that is always true; -lit_true() is always false.

@@ -248,10 +248,11 @@ class Lines(unittest.TestCase):
                 ([good, missing], "", 2,
                  "wordrep-census: cannot open %s: No such file or directory\n" % missing),
                 (["--frobnicate"], "", 2, "wordrep-census: unknown option '--frobnicate'; usage: "
-                 "wordrep-census [--no-words] [--no-shortcuts] [--no-symmetry] [--fresh-words] "
-                 "[--no-lower-bounds] [--no-summary] "
-                 "[--orientation-format arcs|digraph6] [--format csv|jsonl] [--help] [--version] "
-                 "[--] [FILE...]\n"),
+                 "wordrep-census [--no-words] [--no-shortcuts] [--no-symmetry] [--no-lower-bounds] "
+                 "[--no-summary] [--orientation-format arcs|digraph6] [--format csv|jsonl] "
+                 "[--shortcut-length K] [--engine family|fresh] [--help] [--version] "
+                 "[--] [FILE...]
+"),
                 ([d], HEADER, 2, "wordrep-census: cannot read %s: Is a directory\n" % d),
                 (["--no-words", good], HEADER + "A_,2,1,yes,,,{o},\n", 0, None),
             ]

@@ -78,4 +78,36 @@ TEST(CensusCheckers, Orientations) {
   }
 }
 
+struct BoundedCase {
+  const char *g6;
+  std::vector<Arc> arcs; // 1-based
+  int max_shortcut;      // 0: any length
+  const char *error;
+};
+
+TEST(CensusCheckers, ShortcutLengthBound) {
+  // Dhc: the 5-cycle 1 2 3 4 5; Cl: the 4-cycle 1 2 3 4; Cn as above.
+  const std::vector<Arc> path5 = {{1, 2}, {2, 3}, {3, 4}, {4, 5}, {1, 5}};
+  const std::vector<Arc> path4 = {{1, 2}, {2, 3}, {3, 4}, {1, 4}};
+  const BoundedCase cases[] = {
+      {"Dhc", path5, 3, ""}, // a shortcut of length 4 and none of length 3
+      {"Dhc", path5, 4,
+       "shortcut of length 4: arc 1 and 5 with the path through 1 and 3, which are not adjacent"},
+      {"Dhc", path5, 0,
+       "shortcut: arc 1 and 5 with the path through 1 and 3, which are not adjacent"},
+      {"Cl", path4, 3,
+       "shortcut of length 3: arc 1 and 4 with the path through 1 and 3, which are not adjacent"},
+      {"Cl", {{1, 2}, {2, 3}, {3, 4}, {4, 1}}, 3, "vertex 1 lies on a directed cycle"},
+      {"Cl", {{1, 2}, {3, 2}, {3, 4}, {1, 4}}, 3, ""},
+      {"Cn", {{2, 1}, {2, 3}, {2, 4}, {1, 4}, {3, 4}}, 3, ""},
+      {"Cn", {{1, 2}, {2, 3}, {3, 4}, {1, 4}}, 3, "an edge at vertex 2 has no arc"},
+  };
+  for (const BoundedCase &c : cases) {
+    std::vector<Arc> arcs;
+    for (const Arc &a : c.arcs) arcs.emplace_back(a.first - 1, a.second - 1);
+    EXPECT_EQ(census::check_orientation(graph(c.g6), arcs, c.max_shortcut), c.error)
+        << c.g6 << " k=" << c.max_shortcut;
+  }
+}
+
 } // namespace

@@ -168,7 +168,7 @@ class Family(unittest.TestCase):
         nine = geng("-c", 9, "5/100")
         random.Random(9).shuffle(nine)
         for lines in (graphs, nine):
-            shared, fresh = self.rows(lines), self.rows(lines, "--fresh-words")
+            shared, fresh = self.rows(lines), self.rows(lines, "--engine", "fresh")
             self.assertEqual(shared, fresh)
             # Not all alike: numbers 2 and 3 and graphs that are not representable.
             self.assertGreaterEqual(len({(s, k) for s, k, _ in shared}), 3)

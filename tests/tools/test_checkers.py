@@ -79,9 +79,10 @@ class Words(unittest.TestCase):
                 self.assertNotEqual(check_word(n, edges + [missing], k, letters), [])
 
 
-def brute_force_semi_transitive(n, edges, arcs):
+def brute_force_semi_transitive(n, edges, arcs, max_arcs=None):
     """From the definition: acyclic, and for every directed path
-    v0 -> ... -> vk (k >= 2) with the arc v0 -> vk, all vi -> vj (i < j)."""
+    v0 -> ... -> vk (k >= 2, k <= max_arcs when given) with the arc v0 -> vk,
+    all vi -> vj (i < j)."""
     out = {v: [] for v in range(1, n + 1)}
     for a, b in arcs:
         out[a].append(b)
@@ -97,6 +98,8 @@ def brute_force_semi_transitive(n, edges, arcs):
     try:
         for v in range(1, n + 1):
             for p in paths([v]):
+                if max_arcs is not None and len(p) - 1 > max_arcs:
+                    continue
                 if len(p) >= 3 and (p[0], p[-1]) in aset:
                     for i in range(len(p)):
                         for j in range(i + 1, len(p)):
@@ -152,6 +155,29 @@ class Orientations(unittest.TestCase):
             self.assertEqual(got, want, (n, arcs))
             seen[want] += 1
         self.assertGreater(min(seen.values()), 200)   # both outcomes well covered
+
+    def test_shortcut_bound_agrees_with_brute_force_on_random_orientations(self):
+        rnd = random.Random(11)
+        differ = 0   # accepted with the bound, refused without it
+        for _ in range(3000):
+            n = rnd.randint(5, 8)
+            edges = [e for e in itertools.combinations(range(1, n + 1), 2) if rnd.random() < 0.4]
+            order = list(range(1, n + 1))
+            rnd.shuffle(order)
+            pos = {v: i for i, v in enumerate(order)}
+            arcs = [(a, b) if pos[a] < pos[b] else (b, a) for a, b in edges]
+            arcs = [(b, a) if rnd.random() < 0.05 else (a, b) for a, b in arcs]
+            for k in (3, 4):
+                want = brute_force_semi_transitive(n, edges, arcs, max_arcs=k)
+                self.assertEqual(check_orientation(n, edges, arcs, max_shortcut=k) == [], want,
+                                 (n, arcs, k))
+                differ += want and check_orientation(n, edges, arcs) != []
+        self.assertGreater(differ, 10)   # the bound matters in some
+        c5 = (5, [(1, 2), (2, 3), (3, 4), (4, 5), (1, 5)])
+        self.assertEqual(check_orientation(*c5, c5[1], max_shortcut=3), [])
+        self.assertEqual(check_orientation(*c5, c5[1], max_shortcut=4),
+                         ["shortcut of length 4: arc 1->5, and a directed path from 1 to 5 "
+                          "passes 1 before 3, which are not adjacent"])
 
     def test_wheel_on_6_vertices_has_no_semi_transitive_orientation(self):
         n, edges = W5

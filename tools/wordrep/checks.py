@@ -8,7 +8,9 @@ K times.
 
 An orientation of G is semi-transitive when it is acyclic and has no
 shortcut: whenever v0 -> v1 -> ... -> vk is a directed path with k >= 2 and
-v0 -> vk is an arc, every vi -> vj with i < j is an arc as well.
+v0 -> vk is an arc, every vi -> vj with i < j is an arc as well.  It is
+k-semi-transitive (k >= 3) when it is acyclic and this holds for the paths
+of at most k arcs.
 
 Each function returns a list of problems in words; an empty list means the
 certificate is valid."""
@@ -65,7 +67,9 @@ def _find_cycle(n, out):
     return None
 
 
-def check_orientation(n, edges, arcs):
+def check_orientation(n, edges, arcs, max_shortcut=None):
+    """Problems of the arcs as a semi-transitive orientation of the graph, or
+    with max_shortcut k as a k-semi-transitive one."""
     problems = []
     es = {(min(a, b), max(a, b)) for a, b in edges}
     seen = {}
@@ -91,6 +95,9 @@ def check_orientation(n, edges, arcs):
     cyc = _find_cycle(n, out)
     if cyc:
         return ["directed cycle " + "->".join(map(str, cyc + cyc[:1]))]
+
+    if max_shortcut is not None:
+        return _short_shortcuts(n, es, out, arcs, max_shortcut)
 
     # reach[v]: the vertices at the end of a directed path of length >= 1 from v.
     reach = {}
@@ -123,3 +130,35 @@ def check_orientation(n, edges, arcs):
                                     % (a, b, a, b, x, y, x, y))
                     return problems
     return problems
+
+
+def _short_shortcuts(n, es, out, arcs, k):
+    """The first shortcut of at most k arcs of an acyclic orientation: an arc
+    a->b and non-adjacent x, y with dist(a, x) + dist(x, y) + dist(y, b) <= k
+    (fewest arcs, 0 from a vertex to itself); the three shortest paths join
+    into one path because nothing repeats in a DAG."""
+    dist = {}
+    for s in range(1, n + 1):
+        d = {s: 0}
+        layer = [s]
+        while layer:
+            nxt = []
+            for v in layer:
+                for w in out[v]:
+                    if w not in d:
+                        d[w] = d[v] + 1
+                        nxt.append(w)
+            layer = nxt
+        dist[s] = d
+    for a, b in sorted(arcs):
+        for x in range(1, n + 1):
+            for y in range(1, n + 1):
+                if x == y or (min(x, y), max(x, y)) in es:
+                    continue
+                if x in dist[a] and y in dist[x] and b in dist[y]:
+                    length = dist[a][x] + dist[x][y] + dist[y][b]
+                    if length <= k:
+                        return ["shortcut of length %d: arc %d->%d, and a directed path from %d "
+                                "to %d passes %d before %d, which are not adjacent"
+                                % (length, a, b, a, b, x, y)]
+    return []

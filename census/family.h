@@ -1,0 +1,102 @@
+// One incremental orientation instance for every graph on n vertices.
+//
+// The constraints of census/orientation.cpp written once for all graphs of an
+// order, with a literal per pair of vertices standing for "u v is an edge";
+// a graph, or an induced subgraph of it, is a solve under assumptions on those
+// literals (the pairs outside the subgraph assumed non-edges: an isolated
+// vertex changes nothing).  Learned clauses follow from the universal
+// constraints alone, so they carry over from graph to graph.  Usage:
+//
+//   OrientationFamily family(n, 0);
+//   family.bind(g);                       // any graph on n vertices
+//   if (family.solve(all_vertices(n))) use(family.arcs());
+//   else w = minimal_witness(family, g, all_vertices(n), 0);
+#pragma once
+
+#include "census/graph.h"
+#include "census/known.h"
+#include "census/orientation.h"
+
+#include "solver/sat.h"
+
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace census {
+
+class OrientationFamily : public OrientationSolver {
+public:
+  // max_shortcut: 0 for semi-transitive, k >= 3 for k-semi-transitive.
+  OrientationFamily(int n, int max_shortcut);
+
+  // The order this instance answers.
+  int order() const { return n_; }
+  // The graph solve() asks about from now on (on order() vertices; kept by reference).
+  void bind(const Graph &g) { g_ = &g; }
+
+  bool solve(Mask mask) override;
+  const std::vector<Arc> &arcs() const override { return last_arcs_; }
+  Mask core() const override { return core_; }
+
+private:
+  smt::Lit edge(int u, int v) const { return edge_[u * n_ + v]; }
+  // "u -> v" given that u v is an edge.
+  smt::Lit arc(int u, int v) const { return u < v ? arc_[u * n_ + v] : -arc_[v * n_ + u]; }
+  smt::Lit reach(int u, int v) const { return reach_[u * n_ + v]; }
+  smt::Lit through(int u, int v) const { return through_[u * n_ + v]; }
+  smt::Lit near(int l, int u, int v) const { return near_[l][u * n_ + v]; }
+  smt::Lit via(int j, int u, int v) const { return via_[j][u * n_ + v]; }
+  void add(std::initializer_list<smt::Lit> lits);
+  // A clause that holds for every arc a -> b: the negated arc joined to rest.
+  void add_for_arc(int a, int b, std::initializer_list<smt::Lit> rest);
+  void encode_acyclic();
+  void encode_shortcuts();
+  void encode_bounded(int k);
+
+  const int n_;
+  const Graph *g_ = nullptr;
+  smt::SatSolver sat_;
+  std::vector<smt::Lit> edge_;              // per ordered pair, symmetric
+  std::vector<smt::Lit> arc_;               // per pair u < v: "u -> v"
+  std::vector<smt::Lit> reach_;             // per ordered pair: "v is reachable from u"
+  std::vector<smt::Lit> through_;           // per ordered pair, as in OrientationSearch
+  std::vector<std::vector<smt::Lit>> near_; // [l] per ordered pair, l = 1..k-1
+  std::vector<std::vector<smt::Lit>> via_;  // [j] per ordered pair, j = 2..k
+  std::vector<smt::Lit> clause_, assume_;   // scratch
+  std::vector<Arc> last_arcs_;
+  Mask core_ = 0;
+};
+
+// The largest order answered by a family instance; larger graphs get an
+// instance of their own.  A universal instance has about 3 n^3 clauses, and
+// (1 + 3k) n^3 with a shortcut bound k: measured on 200 random graphs per
+// order, it pays up to about 24 vertices (and loses near 32).
+constexpr int kFamilyMaxOrder = 24;
+
+// Whether graphs on n vertices get a family instance with the shortcut bound:
+// orders up to kFamilyMaxOrder, and no more clauses than for that order
+// without a bound (which keeps all of a run's instances to some 40 MiB).
+bool family_order(int n, int max_shortcut);
+
+// The orientation step of a run.  With family, a family instance per order
+// seen (as family_order() allows) answers, and with known also the witnesses
+// found so far are looked for among the vertices of a refutation's core
+// before the witness search runs (heredity; see known.h).  Without family,
+// or for other orders, an instance of its own per graph.
+class OrientationEngines {
+public:
+  OrientationEngines(bool family, bool known, int max_shortcut)
+      : family_(family), known_(known), bound_(max_shortcut) {}
+  // True with the arcs of an orientation of g, or false with a minimal
+  // witness (as for minimal_witness()) in *witness.
+  bool orient(const Graph &g, std::vector<Arc> *arcs, Mask *witness);
+
+private:
+  bool family_, known_;
+  int bound_;
+  std::map<int, std::unique_ptr<OrientationFamily>> by_order_;
+  KnownWitnesses witnesses_;
+};
+
+} // namespace census

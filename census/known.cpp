@@ -1,0 +1,113 @@
+#include "census/known.h"
+
+#include "census/error.h"
+
+namespace census {
+
+// The position of v among the vertices of set (its number in the induced subgraph).
+static int local_index(Mask set, int v) {
+  return popcount(set & (bit(v) - 1));
+}
+
+void KnownWitnesses::add(const Graph &g, Mask w, const std::vector<std::vector<Arc>> &deletions) {
+  Pattern p;
+  p.graph = g.induced(w);
+  const int k = p.graph.n;
+  for (const std::vector<Arc> &arcs : deletions) {
+    std::vector<Arc> local;
+    for (const Arc &a : arcs) local.emplace_back(local_index(w, a.first), local_index(w, a.second));
+    p.without.push_back(local);
+  }
+  if (static_cast<int>(p.without.size()) != k) throw Error("internal: a witness without deletions");
+  // Each next vertex with the most neighbours among those before it, so that
+  // the embedding search prunes early; the first of largest degree.
+  Mask chosen = 0;
+  for (int d = 0; d < k; ++d) {
+    int best = -1;
+    for (int v = 0; v < k; ++v) {
+      if ((chosen >> v) & 1u) continue;
+      auto key = [&](int u) {
+        return 64 * popcount(p.graph.adj[u] & chosen) + popcount(p.graph.adj[u]);
+      };
+      if (best < 0 || key(v) > key(best)) best = v;
+    }
+    p.order.push_back(best);
+    chosen |= bit(best);
+  }
+  patterns_.push_front(std::move(p));
+  if (patterns_.size() > kCapacity) patterns_.pop_back();
+}
+
+bool KnownWitnesses::embed(const Pattern &p, const Graph &g, Mask within, std::vector<int> &image) {
+  const int k = p.graph.n;
+  if (popcount(within) < k) return false;
+  image.assign(k, -1);
+  std::vector<Mask> candidates(k, 0);
+  Mask used = 0;
+  // The vertices of g that may stand for the pattern's d-th vertex.
+  auto candidates_at = [&](int d) {
+    const int v = p.order[d];
+    Mask m = within & ~used;
+    for (int e = 0; e < d; ++e) {
+      const int u = p.order[e];
+      m &= p.graph.adjacent(v, u) ? g.adj[image[u]] : ~g.adj[image[u]];
+    }
+    const int degree = popcount(p.graph.adj[v]);
+    for (Mask c = m; c; c &= c - 1)
+      if (popcount(g.adj[lowest(c)] & within) < degree) m &= ~bit(lowest(c));
+    return m;
+  };
+  int d = 0;
+  candidates[0] = candidates_at(0);
+  for (;;) {
+    const int v = p.order[d];
+    if (image[v] >= 0) used &= ~bit(image[v]), image[v] = -1;
+    if (!candidates[d]) {
+      if (d == 0) return false;
+      --d;
+      continue;
+    }
+    image[v] = lowest(candidates[d]);
+    candidates[d] &= candidates[d] - 1;
+    used |= bit(image[v]);
+    if (d + 1 == k) return true;
+    ++d;
+    candidates[d] = candidates_at(d);
+  }
+}
+
+void KnownWitnesses::check_copy(const Pattern &p, const Graph &g, const std::vector<int> &image,
+                                int max_shortcut) {
+  const int k = p.graph.n;
+  Mask w = 0;
+  for (int v = 0; v < k; ++v) w |= bit(image[v]);
+  for (int u = 0; u < k; ++u)
+    for (int v = u + 1; v < k; ++v)
+      if (p.graph.adjacent(u, v) != g.adjacent(image[u], image[v]))
+        throw Error("internal: a known witness copied with a wrong pair");
+  for (int i = 0; i < k; ++i) {
+    const Mask rest = w & ~bit(image[i]);
+    std::vector<Arc> local;
+    for (const Arc &a : p.without[i])
+      local.emplace_back(local_index(rest, image[a.first]), local_index(rest, image[a.second]));
+    std::string error = check_orientation(g.induced(rest), local, max_shortcut);
+    if (!error.empty())
+      throw Error("orientation without vertex " + std::to_string(image[i] + 1) +
+                  " of a known witness fails its check: " + error);
+  }
+}
+
+std::optional<Mask> KnownWitnesses::find(const Graph &g, Mask within, int max_shortcut) {
+  std::vector<int> image;
+  for (auto it = patterns_.begin(); it != patterns_.end(); ++it) {
+    if (!embed(*it, g, within, image)) continue;
+    check_copy(*it, g, image, max_shortcut);
+    patterns_.splice(patterns_.begin(), patterns_, it);
+    Mask w = 0;
+    for (int v : image) w |= bit(v);
+    return w;
+  }
+  return std::nullopt;
+}
+
+} // namespace census

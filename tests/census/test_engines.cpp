@@ -1,0 +1,147 @@
+// Both orientation engines (an instance per graph, and one family instance per
+// order fed graph after graph) against a search of every orientation with the
+// checker of census/checks.cpp, for semi-transitive and k-semi-transitive
+// orientations: the verdict, the orientation found, and the witness (no
+// orientation of it, one of every one-vertex deletion).
+#include "census/checks.h"
+#include "census/error.h"
+#include "census/family.h"
+#include "census/graph6.h"
+#include "census/orientation.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using census::Arc;
+using census::Graph;
+using census::Mask;
+
+// Whether some orientation of g passes check_orientation with the bound.
+bool orientable_by_enumeration(const Graph &g, int max_shortcut) {
+  std::vector<Arc> edges;
+  for (int u = 0; u < g.n; ++u)
+    for (int v = u + 1; v < g.n; ++v)
+      if (g.adjacent(u, v)) edges.emplace_back(u, v);
+  for (uint32_t flips = 0; flips < (uint32_t{1} << edges.size()); ++flips) {
+    std::vector<Arc> arcs = edges;
+    for (size_t i = 0; i < arcs.size(); ++i)
+      if ((flips >> i) & 1u) std::swap(arcs[i].first, arcs[i].second);
+    if (census::check_orientation(g, arcs, max_shortcut).empty()) return true;
+  }
+  return false;
+}
+
+// The graphs: the minimal connected 7-vertex graphs that are not
+// word-representable, W5, and seeded random graphs on 4 to 7 vertices.
+std::vector<Graph> test_graphs() {
+  std::vector<Graph> out;
+  for (const char *g6 : {"F?z\\w", "FCqnw", "FCx}w", "FEivw", "FEnbo", "FEl~o", "FEl~w", "FUxuo",
+                         "FUxvw", "FUz^o", "E|fG"}) {
+    census::Graph6 d = census::decode_graph6(g6);
+    EXPECT_EQ(d.error, "") << g6;
+    out.push_back(d.graph);
+  }
+  std::mt19937 random(20261209);
+  while (out.size() < 90) {
+    Graph g;
+    g.n = 4 + static_cast<int>(random() % 4);
+    const unsigned density = 3 + random() % 5; // in tenths
+    for (int u = 0; u < g.n; ++u)
+      for (int v = u + 1; v < g.n; ++v)
+        if (random() % 10 < density) g.add_edge(u, v);
+    if (g.edges() <= 14) out.push_back(g);
+  }
+  return out;
+}
+
+// The answer of one engine for g, checked against the enumeration.
+void expect_sound(census::OrientationSolver &search, const Graph &g, int k, bool orientable,
+                  const std::string &what) {
+  const Mask all = census::all_vertices(g.n);
+  ASSERT_EQ(search.solve(all), orientable) << what;
+  if (orientable) {
+    EXPECT_EQ(census::check_orientation(g, search.arcs(), k), "") << what;
+    return;
+  }
+  const Mask w = census::minimal_witness(search, g, all, k);
+  EXPECT_FALSE(orientable_by_enumeration(g.induced(w), k)) << what;
+  for (Mask m = w; m; m &= m - 1)
+    EXPECT_TRUE(orientable_by_enumeration(g.induced(w & ~census::bit(census::lowest(m))), k))
+        << what << " witness " << census::format_vertices(w);
+}
+
+TEST(OrientationEngines, FreshAndFamilyAgreeWithEnumeration) {
+  const std::vector<Graph> graphs = test_graphs();
+  for (int k : {0, 3, 4}) {
+    std::unique_ptr<census::OrientationFamily> family[8];
+    int refused = 0;
+    for (size_t i = 0; i < graphs.size(); ++i) {
+      const Graph &g = graphs[i];
+      const bool orientable = orientable_by_enumeration(g, k);
+      refused += !orientable;
+      const std::string what = "graph " + std::to_string(i) + " k=" + std::to_string(k);
+      census::OrientationSearch fresh(g, k);
+      expect_sound(fresh, g, k, orientable, what + " fresh");
+      if (!family[g.n]) family[g.n] = std::make_unique<census::OrientationFamily>(g.n, k);
+      family[g.n]->bind(g);
+      expect_sound(*family[g.n], g, k, orientable, what + " family");
+    }
+    EXPECT_GE(refused, 11) << "k=" << k; // the listed graphs at least
+  }
+}
+
+} // namespace
+
+namespace {
+
+// W5 with its hub at vertex hub and its rim in the given order, on n vertices.
+Graph wheel(int n, int hub, const std::vector<int> &rim) {
+  Graph g;
+  g.n = n;
+  for (size_t i = 0; i < rim.size(); ++i) {
+    g.add_edge(hub, rim[i]);
+    g.add_edge(rim[i], rim[(i + 1) % rim.size()]);
+  }
+  return g;
+}
+
+TEST(KnownWitnesses, CopiesFoundAndTheirOrientationsChecked) {
+  const Graph w5 = wheel(6, 0, {1, 2, 3, 4, 5});
+  census::OrientationSearch search(w5);
+  std::vector<std::vector<Arc>> deletions;
+  const Mask all = census::all_vertices(6);
+  ASSERT_EQ(census::minimal_witness(search, w5, all, 0, &deletions), all);
+  census::KnownWitnesses known;
+  known.add(w5, all, deletions);
+
+  // A relabelled copy inside 9 vertices, with pendant vertices 0 and 2 and an isolated 8.
+  Graph host = wheel(9, 4, {7, 1, 6, 3, 5});
+  host.add_edge(0, 7);
+  host.add_edge(2, 3);
+  const Mask copy = census::bit(1) | census::bit(3) | census::bit(4) | census::bit(5) |
+                    census::bit(6) | census::bit(7);
+  EXPECT_EQ(known.find(host, census::all_vertices(9), 0), std::optional<Mask>(copy));
+  // Not among the vertices given, and not in a graph without one.
+  EXPECT_EQ(known.find(host, census::all_vertices(9) & ~census::bit(6), 0), std::nullopt);
+  Graph cycle6;
+  cycle6.n = 6;
+  for (int v = 0; v < 6; ++v) cycle6.add_edge(v, (v + 1) % 6);
+  EXPECT_EQ(known.find(cycle6, census::all_vertices(6), 0), std::nullopt);
+
+  // A carried orientation that is not one is refused, never reported.
+  std::vector<std::vector<Arc>> broken = deletions;
+  std::swap(broken[3][0].first, broken[3][0].second);
+  std::swap(broken[3][1].first, broken[3][1].second);
+  census::KnownWitnesses bad;
+  bad.add(w5, all, broken);
+  EXPECT_THROW(bad.find(host, census::all_vertices(9), 0), census::Error);
+}
+
+} // namespace
