@@ -251,8 +251,7 @@ class Lines(unittest.TestCase):
                  "wordrep-census [--no-words] [--no-shortcuts] [--no-symmetry] [--no-lower-bounds] "
                  "[--no-summary] [--orientation-format arcs|digraph6] [--format csv|jsonl] "
                  "[--shortcut-length K] [--engine family|fresh] [--help] [--version] "
-                 "[--] [FILE...]
-"),
+                 "[--] [FILE...]\n"),
                 ([d], HEADER, 2, "wordrep-census: cannot read %s: Is a directory\n" % d),
                 (["--no-words", good], HEADER + "A_,2,1,yes,,,{o},\n", 0, None),
             ]
