@@ -16,7 +16,6 @@ The census comes from $WORDREP_CENSUS."""
 
 import os
 import random
-import subprocess
 import sys
 import unittest
 

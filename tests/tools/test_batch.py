@@ -9,7 +9,6 @@ import hashlib
 import io
 import json
 import os
-import re
 import signal
 import subprocess
 import tempfile

@@ -8,7 +8,6 @@ mathematics is tested with the real census in test_batch_families.py."""
 import base64
 import json
 import os
-import re
 import resource
 import shutil
 import signal

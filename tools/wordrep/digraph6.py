@@ -7,7 +7,7 @@ x(1,0), ..., six bits to a byte, each byte plus 63, the last byte padded
 with zero bits.  x(i,j) = 1 is the arc i -> j.  Vertices here are 1..n, as
 in the rest of the tools (nauty counts from 0)."""
 
-from .graph import MAX_ORDER, GraphError, bits_text, quoted, size_code, size_code_text  # noqa: F401
+from .graph import GraphError, bits_text, quoted, size_code, size_code_text  # noqa: F401
 
 HEADER = ">>digraph6<<"
 

@@ -20,9 +20,7 @@ type) and the reason, after the results of the graphs before it."""
 
 import csv
 import numbers
-import os
 import queue
-import shutil
 import subprocess
 import tempfile
 import threading
@@ -57,23 +55,6 @@ class CensusError(Exception):
         self.graph = graph
         self.reason = reason
         super().__init__(reason if graph is None else "%s: %s" % (graph, reason))
-
-
-def _beside():
-    """Directories beside this package that hold the programs: build/bin of
-    the checkout it lies in, and bin of the prefix it is installed under
-    (PREFIX/lib/python3.X/dist-packages/wordrep, or a venv's
-    lib/python3.X/site-packages/wordrep, gives PREFIX/bin)."""
-    here = os.path.dirname(os.path.realpath(__file__))
-    in_checkout = os.path.basename(os.path.dirname(here)) == "tools"
-    dirs = [os.path.join(CHECKOUT, "build", "bin")] if in_checkout else []
-    d = here
-    while os.path.dirname(d) != d:
-        if os.path.basename(d) in ("lib", "lib64"):
-            dirs.append(os.path.join(os.path.dirname(d), "bin"))
-            break
-        d = os.path.dirname(d)
-    return dirs
 
 
 def find_program(program=None):
