@@ -65,6 +65,13 @@ TYPES = {"graph6": (str,), "vertices": (int, type(None), str), "edges": (int, ty
 
 @unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
 class HelpAndVersion(unittest.TestCase):
+    def test_one_version_everywhere(self):
+        # The CMake project's, the Python package's and pip's version agree.
+        import wordrep
+        with open(os.path.join(ROOT, "pyproject.toml")) as f:
+            pip = re.search(r'^version = "([^"]+)"', f.read(), re.M).group(1)
+        self.assertEqual({project_version(), wordrep.__version__, pip}, {project_version()})
+
     def test_help_and_version(self):
         code, out, err = census(["--version"])
         self.assertEqual((code, out, err), (0, "wordrep-census %s\n" % project_version(), ""))

@@ -23,11 +23,7 @@ Examples
 2
 """
 
-__version__ = "1.0.0"   # the version every tool reports with --version
-
-__version__ = "1.0.0"
-
-__version__ = "1.0.0"   # the version every tool reports with --version
+__version__ = "1.0.0"   # the version every tool reports with --version (CMakeLists.txt: the same)
 
 from .drawing import DrawError, draw  # noqa: F401
 from .interface import CensusError, analyse, census, find_program  # noqa: F401
