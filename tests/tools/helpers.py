@@ -78,12 +78,16 @@ def settled(rows):
     """The census rows (dicts of CSV text, or JSON lines' objects) without
     their word and orientation, each of which is checked first: a census
     process keeps its SAT instances across graphs, so the certificates a
-    graph gets depend on the graphs answered before it, the answers do not."""
+    graph gets depend on the graphs answered before it, the answers do not.
+    Rows of --shortcut-length K (semi_transitive_K) have their orientations
+    checked for shortcuts of length K or less only."""
     from wordrep.checks import check_orientation, check_word
     from wordrep.formats import parse_orientation_field, parse_word
     from wordrep.graph import from_graph6
     out = []
     for row in rows:
+        bound = [f for f in row if f.startswith("semi_transitive_")]
+        max_shortcut = int(bound[0][len("semi_transitive_"):]) if bound else None
         word, orientation = row.get("word"), row.get("orientation")
         if word or orientation:
             n, edges = from_graph6(row["graph6"], None)
@@ -97,6 +101,6 @@ def settled(rows):
         else:
             arcs = None
         if arcs is not None:
-            assert check_orientation(n, edges, arcs) == [], row
+            assert check_orientation(n, edges, arcs, max_shortcut) == [], row
         out.append({k: v for k, v in row.items() if k not in ("word", "orientation")})
     return out

@@ -63,12 +63,12 @@ class CensusCase(unittest.TestCase):
         return subprocess.Popen(self.cmd(*args), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                 stdin=subprocess.DEVNULL, text=True, env=self.env())
 
-    def one_run(self, text):
+    def one_run(self, text, *options):
         """The CSV of one stand-in run over the graphs of text."""
         env = dict(os.environ)
         env.pop("STUB_CONTROL", None)
-        return subprocess.run([STUB_CENSUS, "--no-summary"], input=text, capture_output=True,
-                              text=True, env=env).stdout
+        return subprocess.run([STUB_CENSUS, "--no-summary"] + list(options), input=text,
+                              capture_output=True, text=True, env=env).stdout
 
     def read(self, path):
         with open(path) as f:
@@ -246,13 +246,22 @@ class Resume(CensusCase):
     def test_a_failed_part_runs_again_on_resume(self):
         text = "Bg\nBw\nBW\nC~\nCF\n"
         path = self.write_input(text.split())
-        self.unfinished_journal(path, "--chunk", "2")
-        before = len(self.runs())
-        p = self.batch(path, "-o", self.out, "--chunk", "2", "--resume")
-        self.assertEqual(p.returncode, 0, p.stderr)
-        self.assertEqual(self.read(self.out), self.one_run(text))
-        self.assertEqual(self.runs()[before:], [["BW", "C~"]])
-        self.assertNothingLeft()
+        for options in ([], ["--shortcut-length", "3"], ["--format", "jsonl", "--shortcut-length", "4"]):
+            with self.subTest(options=options):
+                self.unfinished_journal(path, "--chunk", "2", *options)
+                before = len(self.runs())
+                p = self.batch(path, "-o", self.out, "--chunk", "2", "--resume", *options)
+                self.assertEqual(p.returncode, 0, p.stderr)
+                self.assertEqual(self.read(self.out), self.one_run(text, *options))
+                # (with options, a first run on no input checks them)
+                self.assertEqual([r for r in self.runs()[before:] if r], [["BW", "C~"]])
+                # The summary counts the journal's parts and the new one alike.
+                own = subprocess.run([STUB_CENSUS] + options, input=text, capture_output=True,
+                                     text=True).stderr
+                self.assertEqual(p.stderr.splitlines()[:-2],
+                                 own.replace("wordrep-census", "wordrep-batch").splitlines())
+                self.assertIn("  parts: 3 of 3 finished, 2 taken from the journal\n", p.stderr)
+                self.assertNothingLeft()
 
     def test_journal_of_other_input_is_refused(self):
         g6 = self.write_input(["Bg", "BW", "Bw", "C~", "CF", "CU"])
@@ -564,6 +573,8 @@ class PassedOn(CensusCase):
             (["--shortcut-length", "4"], ["--no-summary", "--shortcut-length", "4"], "graph6,"),
             (["--format", "csv", "--shortcut-length", "3"],
              ["--no-summary", "--shortcut-length", "3", "--format", "csv"], "graph6,"),
+            (["--format", "jsonl", "--shortcut-length", "5"],
+             ["--no-summary", "--shortcut-length", "5", "--format", "jsonl"], "{"),
         ]
         for opts, census_args, first in cases:
             for source in (["--chunk", "7"], ["--geng", "-c 5", "--parts", "3"]):
@@ -583,7 +594,12 @@ class PassedOn(CensusCase):
                     # One check of the options before the start, then every part.
                     self.assertEqual(runs, [census_args] * (len(runs)))
                     self.assertEqual(len(runs), 1 + (5 if source[0] == "--chunk" else 3))
-                    if source[0] == "--chunk":   # the counts are those of the CSV
+                    # The summary is the census's own for these options.
+                    own = subprocess.run([STUB_CENSUS] + census_args[1:], input=given,
+                                         capture_output=True, text=True).stderr
+                    self.assertEqual(p.stderr.splitlines()[:-2],
+                                     own.replace("wordrep-census", "wordrep-batch").splitlines())
+                    if source[0] == "--chunk" and "--shortcut-length" not in opts:
                         self.assertEqual(p.stderr.splitlines()[:-1], csv_run.stderr.splitlines()[:-1])
                     self.assertNothingLeft()
 

@@ -37,7 +37,7 @@ from . import __version__
 from .graph import GraphError, graph6_order, graph6_text
 from .interface import CensusError, _check_options, _Stream, find_program
 from .records import record, semi_transitive_field
-from .rows import CENSUS_FIELDS
+from .rows import census_fields
 
 PROG = "python3 -m wordrep"
 
@@ -64,11 +64,11 @@ def failed_row(text, reason, shortcut_length=None):
         n = graph6_order(text.decode("ascii", "replace") if isinstance(text, bytes) else text)[0]
     except GraphError:
         n = None
-    row = dict.fromkeys(CENSUS_FIELDS)
+    row = dict.fromkeys(census_fields(shortcut_length))
     failed = reason if reason.startswith("failed") else "failed: " + reason
-    row.update(graph6=_shown(text), vertices=n, semi_transitive=failed)
-    column = semi_transitive_field(shortcut_length)
-    return {column if f == "semi_transitive" else f: v for f, v in row.items()}
+    row.update({"graph6": _shown(text), "vertices": n,
+                semi_transitive_field(shortcut_length): failed})
+    return row
 
 
 def answer(texts, out, err, jobs=1, program=None, shortcut_length=None):

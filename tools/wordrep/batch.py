@@ -10,6 +10,7 @@ alterword and orientcheck on each graph of the part and makes the rows from
 their answers.  A runner has
 
   engine, minimal    the journal's engine name; whether rows have a witness
+  shortcut_length    K of the census's --shortcut-length K, else None
   out_header         the line the output starts with (b"" for none)
   options            what the journal records of the runner's settings
   part_args(source)  wordrep-part's arguments after the batch's tag
@@ -32,7 +33,7 @@ from .errors import (EXIT_FAILED_ROWS, EXIT_INTERRUPTED, EXIT_OK, EXIT_PARTS, EX
 from .partstore import JOURNAL_VERSION, Store, check_distinct
 from .programs import ProgramNotFound, find_program, tool_path
 from .progress import Progress
-from .rows import CENSUS_FIELDS, count_rows
+from .rows import census_fields, count_rows
 
 PART_SCRIPT = tool_path("wordrep-part")
 
@@ -62,14 +63,18 @@ class Part:
 
 
 class CensusRunner:
-    """Each part is one run of wordrep-census, given options (a list)."""
+    """Each part is one run of wordrep-census, given options (a list) that
+    say the format (fmt) and shortcut_length (--shortcut-length K, whose
+    rows have the column semi_transitive_K)."""
 
     engine = "census"
     minimal = True
 
-    def __init__(self, census, options, fmt):
+    def __init__(self, census, options, fmt, shortcut_length=None):
         self.census, self.options, self.format = census, options, fmt
-        self.out_header = (",".join(CENSUS_FIELDS) + "\n").encode() if fmt == "csv" else b""
+        self.shortcut_length = shortcut_length
+        self.fields = census_fields(shortcut_length)
+        self.out_header = (",".join(self.fields) + "\n").encode() if fmt == "csv" else b""
 
     def part_args(self, source):
         if "geng" in source.ident:
@@ -81,7 +86,7 @@ class CensusRunner:
 
     def finish(self, i, path):
         with open(path, encoding="utf-8", errors="replace", newline="") as f:
-            counts, problem = count_rows(f, self.format)
+            counts, problem = count_rows(f, self.format, self.fields, self.shortcut_length)
         return path, counts, problem
 
     def prepare(self, tmpdir):
@@ -335,7 +340,7 @@ def run_parts(batch):
 
 
 def summary(prog, store, progress, source, runner, elapsed):
-    counts = store.counts()
+    counts = store.counts(runner.shortcut_length)
     lines = counts.lines(prog, minimal=runner.minimal)
     finished = len(store.done)
     parts = source.parts if source.parts is not None else "?"

@@ -30,7 +30,7 @@ from .formats import OutputError, parse_word
 from .graph import CENSUS_MAX_VERTICES, GraphError, check_order, from_graph6, graph6_order, normalise, to_graph6
 from .records import (SEMI_TRANSITIVE, Result, numbered_result, orientation_arcs,
                       semi_transitive_field)
-from .rows import CENSUS_FIELDS, row_failed
+from .rows import CENSUS_FIELDS, census_fields, row_failed
 
 PROGRAM = "wordrep-census"
 EXIT_USAGE = 2             # wordrep-census's status for a command line it refuses
@@ -321,8 +321,7 @@ class _Stream:
         self.jobs = jobs
         self.shortcut_length = shortcut_length
         self.arguments = _arguments(shortcut_length)
-        self.fields = list(CENSUS_FIELDS)
-        self.fields[CENSUS_FIELDS.index(SEMI_TRANSITIVE)] = semi_transitive_field(shortcut_length)
+        self.fields = census_fields(shortcut_length)
         self.keep_going = keep_going
         self.procs = []
         self.items = queue.Queue()      # what was sent, in input order

@@ -376,8 +376,10 @@ class Store:
     def is_done(self, i):
         return i in self.done
 
-    def counts(self):
-        total = Counts()
+    def counts(self, shortcut_length=None):
+        """The finished parts' counts, of --shortcut-length K when
+        shortcut_length is K (for the summary's lines)."""
+        total = Counts(shortcut_length=shortcut_length)
         for rec in self.done.values():
             total.merge(Counts(rec["counts"]))
         return total

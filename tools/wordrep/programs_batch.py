@@ -167,6 +167,7 @@ class ProgramsRunner:
     engine = "programs"
     minimal = False
     options = None
+    shortcut_length = None
     out_header = (",".join(PROGRAM_FIELDS) + "\n").encode()
 
     def __init__(self, programs, timeout, verify):

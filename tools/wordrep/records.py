@@ -10,7 +10,7 @@ from dataclasses import dataclass, replace
 from . import digraph6
 from .formats import OutputError, format_word, parse_orientation_field, parse_word
 from .graph import GraphError
-from .rows import CENSUS_FIELDS, PROGRAM_FIELDS
+from .rows import CENSUS_FIELDS, PROGRAM_FIELDS, SEMI_TRANSITIVE, semi_transitive_field
 
 
 @dataclass(frozen=True)
@@ -155,15 +155,7 @@ def numbered_result(graph6, n, edges, semi_transitive, representation_number=Non
                   shortcut_length=shortcut_length)
 
 
-SEMI_TRANSITIVE = "semi_transitive"
 _BOUNDED = re.compile(r"semi_transitive_([1-9][0-9]*)")
-
-
-def semi_transitive_field(shortcut_length=None):
-    """The name of the semi_transitive column: "semi_transitive_K" when the
-    census answers for K-semi-transitive orientations."""
-    return SEMI_TRANSITIVE if shortcut_length is None else "%s_%d" % (SEMI_TRANSITIVE,
-                                                                      shortcut_length)
 
 
 def row_fields(fieldnames):
