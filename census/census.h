@@ -7,9 +7,10 @@
 // one.  Every word and orientation passes the checkers of checks.h before it
 // is reported; a certificate that fails makes the row a failure.  With a
 // shortcut length K the question is K-semi-transitive orientations instead,
-// without words.  The orientation instances live across the graphs of a run
-// (see family.h), so an orientation or witness may depend on the graphs
-// answered before; the verdicts and numbers do not.  Usage:
+// without words.  The orientation and word instances live across the graphs
+// of a run (see family.h, word_family.h), so a word, orientation or witness
+// may depend on the graphs answered before; the verdicts, the numbers and
+// whether a graph is its own minimal witness do not.  Usage:
 //
 //   census::Census census({});  // one per run: it keeps SAT instances across graphs
 //   census::Row row = census.answer(line);
