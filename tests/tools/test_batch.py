@@ -12,9 +12,9 @@ import os
 import signal
 import subprocess
 import tempfile
-import time
 import unittest
 
+from gate import wait_for
 from helpers import STUB, geng, run_on_terminal, tool
 from wordrep.graph import from_graph6
 
@@ -188,7 +188,8 @@ class Failures(BatchCase):
         ("Bg", {"alterword": {"out": "no solution for 2,\n"}}, [],
          "Bg,3,2,yes,\"failed: alterword: unexpected output: no line \"\"representing word for 3:\"\"\","
          ",1>2 2>3\n"),
-        ("Bg", {"alterword": {"sleep": 30}}, ["--timeout", "1"],
+        # A gate never opened (in its run directory): alterword hangs.
+        ("Bg", {"alterword": {"wait": "never-made"}}, ["--timeout", "1"],
          "Bg,3,2,yes,failed: alterword timed out after 1 s,,1>2 2>3\n"),
         ("Bg", {"orientcheck": {"out": "Semi-transitive by orientation:\n1 2\n3 2\n"},
                 "alterword": {"out": "representing word for 2:\n123123\n"}}, ["--verify"],
@@ -287,13 +288,15 @@ class Resume(BatchCase):
         graphs = geng("-c", 6)[:40]
         out = os.path.join(self.dir, "out.csv")
         journal = out + ".journal"
-        self.control({"sleep": 0.15})
+        # The first ten graphs run; the rest wait at a gate, shut until the
+        # batch has been interrupted with three of them waiting.
+        gate, waiting = os.path.join(self.dir, "gate"), os.path.join(self.dir, "waiting")
+        os.mkdir(waiting)
+        self.control({"orientcheck": {g: {"wait": gate} for g in graphs[10:]},
+                      "waiting": waiting})
         p = self.start(graphs, "-j", "3", "-o", out)
-        deadline = time.monotonic() + 60
-        while time.monotonic() < deadline:
-            if os.path.exists(journal) and len(self.journal_done(journal)) >= 8:
-                break
-            time.sleep(0.05)
+        wait_for(lambda: os.path.exists(journal) and len(self.journal_done(journal)) == 10
+                 and len(os.listdir(waiting)) == 3, [self.dir, waiting])
         os.killpg(p.pid, sig)       # as a Ctrl-C on a terminal reaches the foreground group
         _, err = p.communicate(timeout=60)
         self.assertEqual(p.returncode, 130, err)
@@ -303,6 +306,7 @@ class Resume(BatchCase):
         self.assertScratchEmpty()
         first = self.log_lines()
         self.assertTrue({graphs[i] for i in done} <= {l[2] for l in first if l[0] == "alterword"})
+        open(gate, "w").close()
 
         p = self.start(graphs, "-j", "3", "-o", out, "--resume")
         _, err = p.communicate(timeout=120)
@@ -350,10 +354,10 @@ class Resume(BatchCase):
 
     def test_journal_of_another_input_is_refused(self):
         out = os.path.join(self.dir, "out.csv")
-        self.control({"orientcheck": {"BW": {"sleep": 30}}})
+        self.control({"orientcheck": {"BW": {"wait": "never-made"}}})   # BW hangs
         p = self.start(["Bg", "BW"], "-o", out, "-j", "1")
-        while not os.path.exists(out + ".journal") or not self.journal_done(out + ".journal"):
-            time.sleep(0.05)
+        wait_for(lambda: os.path.exists(out + ".journal") and self.journal_done(out + ".journal"),
+                 [self.dir])
         os.killpg(p.pid, signal.SIGINT)
         p.communicate(timeout=60)
         q = self.batch(["Bw", "BW"], "-o", out, "--resume")

@@ -7,6 +7,7 @@ always what one run of the stand-in over the same graphs writes; the
 mathematics is tested with the real census in test_batch_families.py."""
 
 import base64
+import fcntl
 import json
 import os
 import resource
@@ -14,9 +15,9 @@ import shutil
 import signal
 import subprocess
 import tempfile
-import time
 import unittest
 
+from gate import GateTimeout, wait_for
 from helpers import GENG, STUB_CENSUS, geng, run_on_terminal, tool
 
 BATCH = tool("wordrep-batch")
@@ -208,13 +209,17 @@ class Resume(CensusCase):
     def killed_then_resumed(self, sig):
         graphs = geng("-c", 6)[:60]
         path = self.write_input(graphs)
-        self.control({"sleep": 0.04})
+        # Parts 0-2 run; from part 3 on every graph waits at a gate, shut until
+        # the batch is stopped with two parts waiting at it.  Every run holds
+        # a shared lock on `running` while it lives.
+        gate, waiting = os.path.join(self.dir, "gate"), os.path.join(self.dir, "waiting")
+        running = os.path.join(self.dir, "running")
+        os.mkdir(waiting)
+        self.control({"wait": {g: gate for g in graphs[15:]}, "waiting": waiting,
+                      "running": running})
         p = self.start(path, "--chunk", "5", "-j", "2", "-o", self.out)
-        deadline = time.monotonic() + 120
-        while time.monotonic() < deadline and p.poll() is None:
-            if os.path.exists(self.out + ".journal") and len(self.done_parts()) >= 3:
-                break
-            time.sleep(0.02)
+        wait_for(lambda: os.path.exists(self.out + ".journal") and len(self.done_parts()) == 3
+                 and len(os.listdir(waiting)) == 2, [self.dir, waiting])
         p.send_signal(sig)
         _, err = p.communicate(timeout=60)
         self.assertEqual(p.returncode, 130 if sig == signal.SIGTERM else -signal.SIGKILL, err)
@@ -222,8 +227,12 @@ class Resume(CensusCase):
             self.assertEqual(err.splitlines()[-1], "wordrep-batch: interrupted; run the same "
                                                    "command with --resume to go on")
         done = self.done_parts()
-        self.assertLess(len(done), 12)
-        time.sleep(1)          # parts a killed batch left running end by themselves
+        self.assertEqual(done, {0, 1, 2})
+        # Parts a killed batch left running go on once the gate opens: wait
+        # for every run to end (its lock with it).
+        open(gate, "w").close()
+        with open(running) as f:
+            fcntl.flock(f, fcntl.LOCK_EX)
         before = len(self.runs())
 
         q = self.start(path, "--chunk", "5", "-j", "2", "-o", self.out, "--resume")
@@ -311,10 +320,11 @@ def file_size_limit(limit):
 
 class DiskFull(CensusCase):
     def wait_until(self, done, p):
-        """Polls until done() holds (or the batch has ended)."""
-        deadline = time.monotonic() + 240
-        while not done() and p.poll() is None and time.monotonic() < deadline:
-            time.sleep(0.02)
+        """Waits until done() holds, woken by changes in the test's folder."""
+        try:
+            wait_for(lambda: done() or p.poll() is not None, [self.dir], timeout=240)
+        except GateTimeout:
+            pass
         self.assertTrue(done(), "the batch ended before the condition held")
 
     def test_a_file_that_cannot_be_written_ends_the_batch_resumably(self):
