@@ -38,14 +38,14 @@ static int parse_length(const std::string &text);
 
 // One option: its name, the name of its value in the help (nullptr for a
 // flag), its line in the help, and what it sets.  A new option is one more row.
-struct OptionSpec {
+struct OptionRow {
   const char *name;
   const char *value;
   const char *help;
   void (*apply)(Options &o, const std::string &value);
 };
 
-static const OptionSpec kOptions[] = {
+static const OptionRow kOptions[] = {
     {"--no-words", nullptr, "no representation numbers or words (orientations and witnesses only)",
      [](Options &o, const std::string &) { o.settings.words = false; }},
     {"--no-shortcuts", nullptr, "every answer by the full searches, no shortcuts",
@@ -80,14 +80,14 @@ static const OptionSpec kOptions[] = {
 };
 
 // An option as the help and the usage show it: "--format csv|jsonl".
-static std::string shown(const OptionSpec &spec) {
-  return spec.name + (spec.value ? std::string(" ") + spec.value : std::string());
+static std::string shown(const OptionRow &row) {
+  return row.name + (row.value ? std::string(" ") + row.value : std::string());
 }
 
 // The one-line usage of error messages, from the table.
 static std::string usage() {
   std::string text = "usage: wordrep-census";
-  for (const OptionSpec &spec : kOptions) text += " [" + shown(spec) + "]";
+  for (const OptionRow &row : kOptions) text += " [" + shown(row) + "]";
   return text + " [--] [FILE...]";
 }
 
@@ -104,10 +104,10 @@ static int choice(const char *option, const std::string &value,
 
 // The row of the table an argument names ("--format" or "--format=jsonl";
 // "-h" for --help), or nullptr.
-static const OptionSpec *find_option(const std::string &arg) {
+static const OptionRow *find_option(const std::string &arg) {
   std::string name = arg == "-h" ? "--help" : arg.substr(0, arg.find('='));
-  for (const OptionSpec &spec : kOptions)
-    if (name == spec.name) return &spec;
+  for (const OptionRow &row : kOptions)
+    if (name == row.name) return &row;
   return nullptr;
 }
 
@@ -140,17 +140,17 @@ static Options parse_options(int argc, char **argv) {
       options_end = true;
       continue;
     }
-    const OptionSpec *spec = find_option(a);
-    if (!spec) throw Error("unknown option '" + a + "'; " + usage(), kExitUsage);
+    const OptionRow *row = find_option(a);
+    if (!row) throw Error("unknown option '" + a + "'; " + usage(), kExitUsage);
     size_t eq = a.find('=');
     std::string value;
-    if (spec->value && eq != std::string::npos)
+    if (row->value && eq != std::string::npos)
       value = a.substr(eq + 1);
-    else if (spec->value)
+    else if (row->value)
       value = i + 1 < argc ? argv[++i] : "";
     else if (eq != std::string::npos)
       throw Error("option '" + a.substr(0, eq) + "' takes no value; " + usage(), kExitUsage);
-    spec->apply(o, value);
+    row->apply(o, value);
   }
   if (o.files.empty()) o.files.push_back("-");
   return o;
@@ -169,10 +169,10 @@ static std::string help() {
                      "A line that cannot be answered gets a row with \"failed: REASON\".\n"
                      "\n"
                      "Options:\n";
-  for (const OptionSpec &spec : kOptions) {
-    std::string left = (spec.name == std::string("--help") ? "  -h, " : "  ") + shown(spec);
+  for (const OptionRow &row : kOptions) {
+    std::string left = (row.name == std::string("--help") ? "  -h, " : "  ") + shown(row);
     left.resize(std::max<size_t>(left.size() + 2, 30), ' ');
-    text += left + spec.help + "\n";
+    text += left + row.help + "\n";
   }
   text += "  --                          end of options: every later argument is a FILE\n"
           "\n"

@@ -32,13 +32,13 @@ struct Options {
 const char *kUsage = "usage: yices -smt [-e] FILE | yices --smt2 FILE";
 
 // One option: its name, its line in the help, and what it sets.
-struct OptionSpec {
+struct OptionRow {
   const char *name;
   const char *help;
   void (*apply)(Options &o);
 };
 
-const OptionSpec kOptions[] = {
+const OptionRow kOptions[] = {
     {"-smt", "read FILE as SMT-LIB 1.2 (the only input language)",
      [](Options &o) { o.smt = true; }},
     {"-e", "print the model after sat, one (= TERM VALUE) line per symbol",
@@ -65,11 +65,11 @@ std::string help() {
                      "linear arithmetic, let and flet) and prints sat or unsat.\n"
                      "\n"
                      "Options:\n";
-  for (const OptionSpec &spec : kOptions) {
+  for (const OptionRow &row : kOptions) {
     std::string left =
-        (spec.name == std::string("--help") ? "  -h, " : "  ") + std::string(spec.name);
+        (row.name == std::string("--help") ? "  -h, " : "  ") + std::string(row.name);
     left.resize(std::max<size_t>(left.size() + 2, 20), ' ');
-    text += left + spec.help + "\n";
+    text += left + row.help + "\n";
   }
   return text + "  --                end of options: the next argument is FILE\n"
                 "\n"
@@ -85,11 +85,11 @@ Options parse_options(int argc, char **argv) {
   for (int i = 1; i < argc && !o.help && !o.version; ++i) {
     std::string a = argv[i];
     if (!options_end && a == "-h") a = "--help";
-    const OptionSpec *spec = nullptr;
-    for (const OptionSpec &s : kOptions)
-      if (!options_end && a == s.name) spec = &s;
-    if (spec)
-      spec->apply(o);
+    const OptionRow *row = nullptr;
+    for (const OptionRow &s : kOptions)
+      if (!options_end && a == s.name) row = &s;
+    if (row)
+      row->apply(o);
     else if (!options_end && a == "--")
       options_end = true;
     else if (!options_end && !a.empty() && a[0] == '-')
