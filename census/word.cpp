@@ -38,7 +38,6 @@ private:
   void order_pairs();
   void order_first_copies();
   bool transitive_model();
-  void not_alternating(int a, int b);
 
   const Graph &g_;
   int k_, size_;
@@ -60,7 +59,7 @@ WordOrder::WordOrder(const Graph &g, int k, const LetterOrder &order)
   if (2 * triples <= kMaxClauses) add_transitivity(sat_, before_, size_);
   for (int a = 0; a < g.n; ++a)
     for (int b = a + 1; b < g.n; ++b)
-      if (!g.adjacent(a, b)) not_alternating(a, b);
+      if (!g.adjacent(a, b)) add_not_alternating(sat_, before_, size_, k_, a, b);
 }
 
 void WordOrder::set(int a, int i, int b, int j, Lit l) {
@@ -122,21 +121,6 @@ bool WordOrder::transitive_model() {
   return order;
 }
 
-// The copies of a and b do not alternate: neither a1 b1 a2 b2 ... nor b1 a1 b2 a2 ...
-void WordOrder::not_alternating(int a, int b) {
-  std::vector<Lit> a_first, b_first;
-  for (int i = 0; i < k_; ++i) {
-    a_first.push_back(-before(a, i, b, i));
-    b_first.push_back(before(a, i, b, i));
-    if (i + 1 < k_) {
-      a_first.push_back(before(a, i + 1, b, i));
-      b_first.push_back(-before(a, i, b, i + 1));
-    }
-  }
-  sat_.add_clause(a_first);
-  sat_.add_clause(b_first);
-}
-
 std::optional<std::vector<int>> WordOrder::solve() {
   for (int round = 0;; ++round) {
     if (!sat_.solve()) return std::nullopt;
@@ -150,6 +134,23 @@ std::optional<std::vector<int>> WordOrder::solve() {
 }
 
 } // namespace
+
+void add_not_alternating(smt::SatSolver &sat, const std::vector<Lit> &before, int size, int k,
+                         int a, int b, Lit guard) {
+  auto copies = [&](int i, int j) { return before[(a * k + i) * size + b * k + j]; };
+  std::vector<Lit> a_first, b_first;
+  if (guard != 0) a_first.push_back(guard), b_first.push_back(guard);
+  for (int i = 0; i < k; ++i) {
+    a_first.push_back(-copies(i, i));
+    b_first.push_back(copies(i, i));
+    if (i + 1 < k) {
+      a_first.push_back(copies(i + 1, i));
+      b_first.push_back(-copies(i, i + 1));
+    }
+  }
+  sat.add_clause(a_first);
+  sat.add_clause(b_first);
+}
 
 void add_transitivity(smt::SatSolver &sat, const std::vector<Lit> &before, int size) {
   for (int x = 0; x < size; ++x)

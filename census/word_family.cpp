@@ -58,17 +58,7 @@ void WordEngine::Shared::pair_clauses(int a, int b) {
       else
         sat_.add_clause({-edge, -first, l}), sat_.add_clause({-edge, first, -l});
     }
-  std::vector<Lit> a_first{edge}, b_first{edge};
-  for (int i = 0; i < k_; ++i) {
-    a_first.push_back(-before(a, i, b, i));
-    b_first.push_back(before(a, i, b, i));
-    if (i + 1 < k_) {
-      a_first.push_back(before(a, i + 1, b, i));
-      b_first.push_back(-before(a, i, b, i + 1));
-    }
-  }
-  sat_.add_clause(a_first);
-  sat_.add_clause(b_first);
+  add_not_alternating(sat_, before_, size_, k_, a, b, edge); // switched off by "ab is an edge"
 }
 
 std::optional<std::vector<int>> WordEngine::Shared::solve(const Graph &g) {
