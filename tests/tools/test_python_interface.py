@@ -75,6 +75,15 @@ def answers_of(want):
     return [w[:5] + w[7:] for w in want]
 
 
+
+def fake_census(directory, script):
+    """An executable wordrep-census in directory that runs the sh script."""
+    path = os.path.join(directory, "wordrep-census")
+    with open(path, "w") as f:
+        f.write("#!/bin/sh\n%s\n" % script)
+    os.chmod(path, 0o755)
+    return path
+
 class Sage:
     """Stands for a SageMath graph: only graph6_string() is used."""
 
@@ -482,10 +491,7 @@ class ProgramErrors(unittest.TestCase):
 
     def test_a_census_refusing_the_options_is_no_graphs_fault(self):
         with tempfile.TemporaryDirectory() as d:
-            fake = os.path.join(d, "wordrep-census")
-            with open(fake, "w") as f:
-                f.write("#!/bin/sh\necho \"wordrep-census: unknown option '$2'\" >&2\nexit 2\n")
-            os.chmod(fake, 0o755)
+            fake = fake_census(d, "echo \"wordrep-census: unknown option '$2'\" >&2\nexit 2")
             with self.assertRaises(wordrep.CensusError) as cm:
                 list(wordrep.census(["Bw", "Bg"], program=fake, shortcut_length=3))
         self.assertIsNone(cm.exception.graph)
@@ -495,10 +501,7 @@ class ProgramErrors(unittest.TestCase):
 
     def test_a_census_writing_another_header_is_no_graphs_fault(self):
         with tempfile.TemporaryDirectory() as d:
-            fake = os.path.join(d, "wordrep-census")
-            with open(fake, "w") as f:
-                f.write("#!/bin/sh\ncat > /dev/null\necho graph6,answer\n")
-            os.chmod(fake, 0o755)
+            fake = fake_census(d, "cat > /dev/null\necho graph6,answer")
             with self.assertRaises(wordrep.CensusError) as cm:
                 list(wordrep.census(["Bw", "Bg"], program=fake))
         self.assertIsNone(cm.exception.graph)
