@@ -147,23 +147,6 @@ def as_graph(graph):
                      "a networkx graph or a pair (n, edges)")
 
 
-def census_graph6(n, edges):
-    """The graph6 text the census is given for (n, edges), n <= 64."""
-    try:
-        return to_graph6(n, edges)
-    except GraphError:
-        if not 62 < n <= CENSUS_MAX_VERTICES:
-            raise
-    # graph.to_graph6 writes the one-byte size code (n <= 62) only: the
-    # "~" and three bytes of 63 and 64 vertices, then the same bits.
-    marked = set(edges)
-    bits = [(i, j) in marked for j in range(2, n + 1) for i in range(1, j)]
-    bits += [False] * (-len(bits) % 6)
-    body = [63 + sum(b << (5 - k) for k, b in enumerate(bits[p:p + 6]))
-            for p in range(0, len(bits), 6)]
-    return "~" + "".join(chr(((n >> s) & 63) + 63) for s in (12, 6, 0)) + "".join(map(chr, body))
-
-
 # ------------------------------------------------------------ answers out
 
 def make_result(row, n, edges, labels, shortcut_length=None):
@@ -372,7 +355,7 @@ class _Stream:
                         continue
                     return
                 k = sent % self.jobs
-                g6 = census_graph6(n, edges)
+                g6 = to_graph6(n, edges)
                 self.items.put(("graph", name, k, g6, (n, edges, labels)))
                 sent += 1
                 self.procs[k].stdin.write(g6 + "\n")
