@@ -13,94 +13,18 @@ static const smt::SatSolver::Options kFamilyOptions = {{"reduceint", 10}, {"redu
 
 OrientationFamily::OrientationFamily(int n, int max_shortcut) : n_(n), sat_(kFamilyOptions) {
   edge_.assign(n * n, 0);
-  arc_.assign(n * n, 0);
+  vars_.n = n;
+  vars_.arc.assign(n * n, 0);
   for (int u = 0; u < n; ++u)
     for (int v = u + 1; v < n; ++v) {
       edge_[u * n + v] = edge_[v * n + u] = sat_.new_var();
-      arc_[u * n + v] = sat_.new_var();
+      vars_.arc[u * n + v] = sat_.new_var();
     }
-  reach_ = new_pair_vars(sat_, n);
-  encode_acyclic();
-  if (int k = effective_bound(max_shortcut, n)) {
-    near_.assign(k, {});
-    via_.assign(k + 1, {});
-    for (int l = 1; l < k; ++l) near_[l] = new_pair_vars(sat_, n);
-    for (int j = 2; j <= k; ++j) via_[j] = new_pair_vars(sat_, n);
-    encode_bounded(k);
-  } else {
-    through_ = new_pair_vars(sat_, n);
-    encode_shortcuts();
-  }
-}
-
-void OrientationFamily::add(std::initializer_list<Lit> lits) {
-  clause_.clear();
-  for (Lit l : lits)
-    if (l != 0) clause_.push_back(l);
-  sat_.add_clause(clause_);
-}
-
-void OrientationFamily::add_for_arc(int a, int b, std::initializer_list<Lit> rest) {
-  clause_.assign({-edge(a, b), -arc(a, b)});
-  for (Lit l : rest)
-    if (l != 0) clause_.push_back(l);
-  sat_.add_clause(clause_);
-}
-
-// The clauses of OrientationSearch::encode_acyclic(), each for every pair that is an edge.
-void OrientationFamily::encode_acyclic() {
-  for (int u = 0; u < n_; ++u)
-    for (int v = 0; v < n_; ++v) {
-      if (u == v) continue;
-      add_for_arc(u, v, {reach(u, v)});
-      add_for_arc(u, v, {-reach(v, u)});
-      for (int w = 0; w < n_; ++w)
-        if (w != u && w != v) add_for_arc(u, v, {-reach(v, w), reach(u, w)});
-    }
-}
-
-// The clauses of OrientationSearch::encode_shortcuts(); "x, y not adjacent" is
-// the literal edge(x, y) in the clause.
-void OrientationFamily::encode_shortcuts() {
-  for (int x = 0; x < n_; ++x)
-    for (int y = 0; y < n_; ++y) {
-      if (x == y) continue;
-      for (int a = 0; a < n_; ++a)
-        if (a != y) add({edge(x, y), a != x ? -reach(a, x) : 0, -reach(x, y), through(a, y)});
-    }
-  for (int a = 0; a < n_; ++a)
-    for (int b = 0; b < n_; ++b) {
-      if (a == b) continue;
-      for (int y = 0; y < n_; ++y)
-        if (y != a) add_for_arc(a, b, {-through(a, y), y != b ? -reach(y, b) : 0});
-    }
-}
-
-// The clauses of OrientationSearch::encode_bounded(k), for every pair.
-void OrientationFamily::encode_bounded(int k) {
-  for (int u = 0; u < n_; ++u)
-    for (int v = 0; v < n_; ++v) {
-      if (u == v) continue;
-      add_for_arc(u, v, {near(1, u, v)});
-      for (int l = 2; l < k; ++l) {
-        add({-near(l - 1, u, v), near(l, u, v)});
-        add({edge(u, v), -near(l, u, v), via(l, u, v)});
-        for (int w = 0; w < n_; ++w)
-          if (w != u && w != v) add_for_arc(u, v, {-near(l - 1, v, w), near(l, u, w)});
-      }
-    }
-  for (int a = 0; a < n_; ++a)
-    for (int b = 0; b < n_; ++b) {
-      if (a == b) continue;
-      for (int j = 2; j <= k; ++j) {
-        add_for_arc(a, b, {-via(j, a, b)});
-        for (int y = 0; y < n_; ++y) {
-          if (y == a || y == b) continue;
-          if (j > 2) add_for_arc(a, b, {-via(j - 1, b, y), via(j, a, y)});
-          if (j < k) add_for_arc(a, b, {-via(j, a, y), -near(k - j, y, b)});
-        }
-      }
-    }
+  vars_.reach = new_pair_vars(sat_, n);
+  const int k = effective_bound(max_shortcut, n);
+  new_bound_vars(sat_, vars_, k);
+  if (!k) vars_.through = new_pair_vars(sat_, n);
+  encode_orientation(sat_, vars_, OrientationGuards{nullptr, &edge_, nullptr}, k);
 }
 
 bool OrientationFamily::solve(Mask mask) {
@@ -111,12 +35,12 @@ bool OrientationFamily::solve(Mask mask) {
   for (int u = 0; u < n_; ++u)
     for (int v = u + 1; v < n_; ++v) {
       const bool in = ((mask >> u) & (mask >> v) & 1u) && g.adjacent(u, v);
-      assume_.push_back(in ? edge(u, v) : -edge(u, v));
+      assume_.push_back(in ? edge_[u * n_ + v] : -edge_[u * n_ + v]);
       if (in && first < 0) first = u * n_ + v;
     }
   // Reversing every arc keeps an orientation (k-)semi-transitive, so the
   // first edge may as well point forwards.
-  if (first >= 0) assume_.push_back(arc_[first]);
+  if (first >= 0) assume_.push_back(vars_.arc[first]);
   last_arcs_.clear();
   core_ = 0;
   if (!sat_.solve(assume_)) {
@@ -125,15 +49,15 @@ bool OrientationFamily::solve(Mask mask) {
     // left out is a non-edge), so they alone have no orientation either.
     for (int u = 0; u < n_; ++u)
       for (int v = u + 1; v < n_; ++v)
-        if (((mask >> u) & (mask >> v) & 1u) && g.adjacent(u, v) && sat_.failed(edge(u, v)))
+        if (((mask >> u) & (mask >> v) & 1u) && g.adjacent(u, v) && sat_.failed(edge_[u * n_ + v]))
           core_ |= bit(u) | bit(v);
     // The first edge's ends kept, its direction fixed loses no orientation.
-    if (first >= 0 && sat_.failed(arc_[first])) core_ |= bit(first / n_) | bit(first % n_);
+    if (first >= 0 && sat_.failed(vars_.arc[first])) core_ |= bit(first / n_) | bit(first % n_);
     return false;
   }
   for (int u = 0; u < n_; ++u)
     for (int v = 0; v < n_; ++v)
-      if (((mask >> u) & (mask >> v) & 1u) && g.adjacent(u, v) && sat_.value(arc(u, v)))
+      if (((mask >> u) & (mask >> v) & 1u) && g.adjacent(u, v) && sat_.value(vars_.arc_of(u, v)))
         last_arcs_.emplace_back(u, v);
   return true;
 }

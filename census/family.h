@@ -1,7 +1,7 @@
 // One incremental orientation instance for every graph on n vertices.
 //
-// The constraints of census/orientation.cpp written once for all graphs of an
-// order, with a literal per pair of vertices standing for "u v is an edge";
+// The constraints of census/orientation_clauses.h written once for all graphs
+// of an order, with a literal per pair of vertices standing for "u v is an edge";
 // a graph, or an induced subgraph of it, is a solve under assumptions on those
 // literals (the pairs outside the subgraph assumed non-edges: an isolated
 // vertex changes nothing).  Learned clauses follow from the universal
@@ -40,30 +40,12 @@ public:
   Mask core() const override { return core_; }
 
 private:
-  smt::Lit edge(int u, int v) const { return edge_[u * n_ + v]; }
-  // "u -> v" given that u v is an edge.
-  smt::Lit arc(int u, int v) const { return u < v ? arc_[u * n_ + v] : -arc_[v * n_ + u]; }
-  smt::Lit reach(int u, int v) const { return reach_[u * n_ + v]; }
-  smt::Lit through(int u, int v) const { return through_[u * n_ + v]; }
-  smt::Lit near(int l, int u, int v) const { return near_[l][u * n_ + v]; }
-  smt::Lit via(int j, int u, int v) const { return via_[j][u * n_ + v]; }
-  void add(std::initializer_list<smt::Lit> lits);
-  // A clause that holds for every arc a -> b: the negated arc joined to rest.
-  void add_for_arc(int a, int b, std::initializer_list<smt::Lit> rest);
-  void encode_acyclic();
-  void encode_shortcuts();
-  void encode_bounded(int k);
-
   const int n_;
   const Graph *g_ = nullptr;
   smt::SatSolver sat_;
-  std::vector<smt::Lit> edge_;              // per ordered pair, symmetric
-  std::vector<smt::Lit> arc_;               // per pair u < v: "u -> v"
-  std::vector<smt::Lit> reach_;             // per ordered pair: "v is reachable from u"
-  std::vector<smt::Lit> through_;           // per ordered pair, as in OrientationSearch
-  std::vector<std::vector<smt::Lit>> near_; // [l] per ordered pair, l = 1..k-1
-  std::vector<std::vector<smt::Lit>> via_;  // [j] per ordered pair, j = 2..k
-  std::vector<smt::Lit> clause_, assume_;   // scratch
+  std::vector<smt::Lit> edge_;   // per ordered pair, symmetric: "u v is an edge"
+  OrientationVars vars_;         // arc for every pair
+  std::vector<smt::Lit> assume_; // scratch
   std::vector<Arc> last_arcs_;
   Mask core_ = 0;
 };

@@ -15,6 +15,7 @@
 
 #include "census/checks.h"
 #include "census/graph.h"
+#include "census/orientation_clauses.h"
 
 #include "solver/sat.h"
 
@@ -56,37 +57,13 @@ public:
   Mask core() const override { return core_; }
 
 private:
-  smt::Lit arc(int u, int v) const; // "u -> v" for an edge u v
-  smt::Lit reach(int u, int v) const { return reach_[u * g_.n + v]; }
-  smt::Lit through(int u, int v) const { return through_[u * g_.n + v]; }
-  smt::Lit near(int l, int u, int v) const { return near_[l][u * g_.n + v]; }
-  smt::Lit via(int j, int u, int v) const { return via_[j][u * g_.n + v]; }
-  void add(std::initializer_list<smt::Lit> lits, Mask vertices);
-  void encode_acyclic();
-  void encode_shortcuts();
-  void encode_bounded(int k);
-
   const Graph &g_;
   smt::SatSolver sat_;
-  std::vector<smt::Lit> select_;            // per vertex
-  std::vector<smt::Lit> clause_;            // scratch
-  std::vector<smt::Lit> arc_;               // per ordered pair u < v: "u -> v", 0 for non-edges
-  std::vector<smt::Lit> reach_;             // per ordered pair: "v is reachable from u"
-  std::vector<smt::Lit> through_;           // per ordered pair: see encode_shortcuts()
-  std::vector<std::vector<smt::Lit>> near_; // [l] per ordered pair, l = 1..k-1
-  std::vector<std::vector<smt::Lit>> via_;  // [j] per ordered pair, j = 2..k
+  std::vector<smt::Lit> select_; // per vertex
+  OrientationVars vars_;         // arc only for the edges
   std::vector<Arc> last_arcs_;
   Mask core_ = 0;
 };
-
-// A fresh variable per ordered pair of distinct vertices, at index u * n + v (0 elsewhere).
-std::vector<smt::Lit> new_pair_vars(smt::SatSolver &sat, int n);
-
-// The bound the encodings use: 0 (any length) when k is 0 or no path on n
-// vertices is longer than k arcs, else k.
-inline int effective_bound(int k, int n) {
-  return k > 0 && k < n - 1 ? k : 0;
-}
 
 // The most clauses a search instance may have (about 165 MiB in the SAT
 // engine); a larger one is an Error for the graph, not a process out of memory.
