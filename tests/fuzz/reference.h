@@ -32,16 +32,35 @@ struct Outcome {
 inline std::string message(int code, const std::string &file) {
   std::string m;
   switch (code) {
-  case 300: m = "value out of range"; break;
-  case 454: m = "attempt to read past end of %"; break;
-  case 551: m = "digit expected after sign"; break;
-  case 552: m = "sign or digit expected"; break;
-  case 553: m = "overflow while reading integer"; break;
-  case 557: m = "digit expected after `$' in integer constant"; break;
-  case 558: m = "digit expected after `#' in integer constant"; break;
-  case 559: m = "only one base specifier allowed in integer constant"; break;
-  case 560: m = "base out of range (2 .. 36)"; break;
-  default: return "(no documented message)";
+  case 300:
+    m = "value out of range";
+    break;
+  case 454:
+    m = "attempt to read past end of %";
+    break;
+  case 551:
+    m = "digit expected after sign";
+    break;
+  case 552:
+    m = "sign or digit expected";
+    break;
+  case 553:
+    m = "overflow while reading integer";
+    break;
+  case 557:
+    m = "digit expected after `$' in integer constant";
+    break;
+  case 558:
+    m = "digit expected after `#' in integer constant";
+    break;
+  case 559:
+    m = "only one base specifier allowed in integer constant";
+    break;
+  case 560:
+    m = "base out of range (2 .. 36)";
+    break;
+  default:
+    return "(no documented message)";
   }
   const auto percent = m.find('%');
   if (percent != std::string::npos) m.replace(percent, 1, file);
