@@ -172,6 +172,25 @@ class Families(unittest.TestCase):
                     self.assertIn(p.returncode, (0, 1), p.stderr)
                     self.assertEqual(p.stdout, self.one_run(text))
 
+    def test_digraph6_orientations_are_passed_on(self):
+        graphs = "".join(g + "\n" for g in geng("-c", 6))
+        whole = subprocess.run([CENSUS, "--no-summary", "--orientation-format", "digraph6"],
+                               input=graphs, capture_output=True, text=True).stdout
+        for source in (["--chunk", "10"], ["--geng", "-c 6", "--parts", "3"]):
+            with self.subTest(source=source):
+                p = self.batch(*source, "--orientation-format", "digraph6",
+                               stdin=graphs if source[0] == "--chunk" else "")
+                self.assertEqual(p.returncode, 0, p.stderr)
+                rows = list(csv.DictReader(io.StringIO(p.stdout)))
+                self.assertEqual(sorted(r["graph6"] for r in rows), sorted(geng("-c", 6)))
+                yes = [r["orientation"] for r in rows if r["semi_transitive"] == "yes"]
+                self.assertTrue(yes and all(o.startswith("&") for o in yes))
+                if source[0] == "--chunk":
+                    self.assert_same_answers(p.stdout, whole)
+                else:
+                    for row in rows:
+                        self.check_row(row)
+
     @unittest.skipUnless(census_has("--format"), "the census has no --format")
     def test_json_lines_are_those_of_one_census_run(self):
         graphs = "".join(g + "\n" for g in geng("-c", 6)) + "Bx\n"
