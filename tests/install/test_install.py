@@ -26,6 +26,8 @@ MAN_EXPECTED = os.environ.get("WORDREP_MAN_EXPECTED", "alterword:orientcheck").s
 PROGRAMS = ["alterword", "orientcheck", "yices", "wordrep-census"]
 HELPERS = ["wordrep-part", "wordrep-one"]
 SYSTEM_PATH = "/usr/bin:/bin"
+with open(os.path.join(ROOT, "tools", "wordrep", "__init__.py")) as _f:
+    VERSION = re.search(r'^__version__ = "([^"]+)"', _f.read(), re.M).group(1)
 # Connected graphs: a triangle, a path, the wheel W5 (not word-representable), the Petersen graph.
 GRAPHS = ["Bw", "CF", "E|fG", "IheA@GUAo"]
 
@@ -107,6 +109,16 @@ class Installed(unittest.TestCase):
             with self.subTest(cmd=cmd[0], args=cmd[1:]):
                 p = run(cmd, env, stdin, cwd=self.elsewhere)
                 self.assertEqual((p.returncode, p.stdout), (status, stdout), p.stderr)
+
+    def test_installed_helpers_name_their_version(self):
+        # They lie in libexec/wordrep, away from the package: each finds it
+        # under the prefix (once it answered "unknown" there).
+        for name in HELPERS:
+            with self.subTest(name):
+                p = run([os.path.join(self.prefix, "libexec", "wordrep", name), "--version"],
+                        clean_env(SYSTEM_PATH), cwd=self.elsewhere)
+                self.assertEqual((p.returncode, p.stdout, p.stderr),
+                                 (0, "%s %s\n" % (name, VERSION), ""))
 
     @unittest.skipUnless(shutil.which("dot"), "no Graphviz")
     def test_installed_draw_runs_the_installed_census(self):
@@ -219,11 +231,44 @@ class PipInstalled(unittest.TestCase):
         self.assertEqual((p.returncode, p.stdout), (0, self.expected), p.stderr)
 
 
-class ScriptsHelp(unittest.TestCase):
-    """run-example and run-tests answer --help before installing or building:
-    every command they could start is a stand-in that leaves a mark."""
+    def test_the_venv_helpers_name_their_version(self):
+        for name in HELPERS:
+            with self.subTest(name):
+                p = run([os.path.join(self.venv, "libexec", "wordrep", name), "--version"],
+                        clean_env(SYSTEM_PATH), cwd=self.elsewhere)
+                self.assertEqual((p.returncode, p.stdout, p.stderr),
+                                 (0, "%s %s\n" % (name, VERSION), ""))
 
-    def test_help_runs_nothing(self):
+
+def install_deps_packages():
+    """The Debian packages tools/install-deps installs."""
+    with open(os.path.join(ROOT, "tools", "install-deps")) as f:
+        return set(re.search(r"^packages=\(([^)]*)\)", f.read(), re.M).group(1).split())
+
+
+class Dependencies(unittest.TestCase):
+    def test_the_offline_pip_build_uses_only_packages_install_deps_lists(self):
+        # pip install --no-build-isolation builds with the venv's setuptools
+        # and wheel, Debian's through --system-site-packages; without wheel it
+        # stops at "invalid command 'bdist_wheel'".
+        listed = install_deps_packages()
+        for module in ("setuptools", "wheel"):
+            with self.subTest(module):
+                p = run(["/usr/bin/python3", "-c", "import %s; print(%s.__file__)"
+                         % (module, module)], clean_env(SYSTEM_PATH))
+                self.assertEqual(p.returncode, 0, p.stderr)
+                d = run(["dpkg", "-S", p.stdout.strip()], clean_env(SYSTEM_PATH))
+                self.assertEqual(d.returncode, 0, d.stderr)
+                owners = {o.split(":")[0] for o in d.stdout.rsplit(": ", 1)[0].split(", ")}
+                self.assertTrue(owners & listed, "%s comes from %s" % (module, owners))
+
+
+class ScriptsHelp(unittest.TestCase):
+    """run-example and run-tests answer --help and --version, and refuse a bad
+    command line, before installing or building: every command they could
+    start is a stand-in that leaves a mark."""
+
+    def test_help_version_and_bad_command_lines_run_nothing(self):
         with tempfile.TemporaryDirectory() as d:
             stubs, mark = os.path.join(d, "stubs"), os.path.join(d, "ran")
             os.mkdir(stubs)
@@ -232,19 +277,31 @@ class ScriptsHelp(unittest.TestCase):
                     f.write("#!/bin/sh\necho %s >> %s\nexit 1\n" % (cmd, mark))
                 os.chmod(os.path.join(stubs, cmd), 0o755)
             env = clean_env(stubs + ":" + SYSTEM_PATH)
-            for script in ("run-example", "run-tests"):
-                for option in ("--help", "-h"):
-                    with self.subTest(script=script, option=option):
-                        p = run(["bash", os.path.join(ROOT, "tools", script), option], env,
-                                cwd=d)
-                        self.assertEqual((p.returncode, p.stderr), (0, ""))
-                        self.assertTrue(p.stdout.startswith("usage: tools/%s" % script),
+            usage = re.compile(r"usage: tools/")
+            cases = [(script, [option], 0, usage, "")
+                     for script in ("run-example", "run-tests") for option in ("--help", "-h")]
+            cases += [
+                ("run-example", ["--version"], 0, "run-example %s\n" % VERSION, ""),
+                ("run-tests", ["--version"], 0, "run-tests %s\n" % VERSION, ""),
+                ("run-tests", ["extra"], 2, "", "run-tests: takes no arguments (see --help)\n"),
+                ("run-example", ["-x"], 2, "", "run-example: unknown option -x (see --help)\n"),
+                ("run-example", ["--", "-x"], 2, "",
+                 "run-example: cannot read the graph file -x\n"),
+                ("run-example", ["nowhere.graph"], 2, "",
+                 "run-example: cannot read the graph file nowhere.graph\n"),
+                ("run-example", ["a", "b"], 2, "",
+                 "run-example: takes one GRAPH at most (see --help)\n"),
+            ]
+            for script, args, status, stdout, stderr in cases:
+                with self.subTest(script=script, args=args):
+                    p = run(["bash", os.path.join(ROOT, "tools", script)] + args, env, cwd=d)
+                    self.assertEqual((p.returncode, p.stderr), (status, stderr))
+                    if isinstance(stdout, str):
+                        self.assertEqual(p.stdout, stdout)
+                    else:
+                        self.assertTrue(p.stdout.startswith("usage: tools/%s " % script),
                                         p.stdout)
-                        self.assertFalse(os.path.exists(mark), "started a command")
-            p = run(["bash", os.path.join(ROOT, "tools", "run-tests"), "extra"], env, cwd=d)
-            self.assertEqual((p.returncode, p.stderr),
-                             (2, "run-tests: takes no arguments (see --help)\n"))
-            self.assertFalse(os.path.exists(mark), "started a command")
+                    self.assertFalse(os.path.exists(mark), "started a command")
 
 
 def answers(csv_text):
