@@ -30,7 +30,18 @@ MARK_EDGE = 'color="#c0392b" penwidth=3'
 
 class DrawError(Exception):
     """The drawing could not be made (Graphviz missing or failing, an
-    unknown format, an answer that is not one)."""
+    unknown format, an answer that is not one) or written; the message says
+    why in one line.
+
+    Examples
+    --------
+    >>> import wordrep
+    >>> try:
+    ...     wordrep.draw(wordrep.analyse("Bw"), "-", fmt="bmp")
+    ... except wordrep.DrawError as e:
+    ...     print(e)
+    unknown format 'bmp': use one of svg, pdf, png
+    """
 
 
 def _wrap(tokens, width=WRAP, sep=""):
@@ -143,9 +154,42 @@ def write_whole(path, data):
 
 
 def draw(result, path, fmt=None):
-    """Write the drawing of the result to path ("-": standard output), whole
-    or not at all; the format (svg, pdf, png) from fmt or the file's
-    extension (svg on standard output).  DrawError when it cannot be made or written."""
+    """Draw a result through Graphviz, as ``wordrep-draw`` does.
+
+    Parameters
+    ----------
+    result : Result
+        The answer for one graph (``analyse``, ``census``).  The vertices
+        are drawn with the census's numbers 1..n (``result.labels[k - 1]``
+        is vertex k).
+    path : str
+        The file to write, whole or not at all (through a temporary file in
+        its folder); ``"-"`` for standard output.
+    fmt : {"svg", "pdf", "png"}, optional
+        The format (default: from the extension of path; svg for ``"-"``).
+
+    Raises
+    ------
+    DrawError
+        When the drawing cannot be made (Graphviz missing or failing, an
+        unknown format) or written.
+
+    Examples
+    --------
+    >>> import os, tempfile, wordrep
+    >>> r = wordrep.analyse("E|fG")                  # the wheel W5
+    >>> with tempfile.TemporaryDirectory() as folder:
+    ...     path = os.path.join(folder, "w5.svg")
+    ...     wordrep.draw(r, path)
+    ...     with open(path) as f:
+    ...         print(f.read().count('class="node witness"'))
+    6
+    >>> try:
+    ...     wordrep.draw(r, "w5.gif")
+    ... except wordrep.DrawError as e:
+    ...     print(e)
+    unknown format 'gif': use one of svg, pdf, png
+    """
     fmt = fmt or ("svg" if path == "-" else os.path.splitext(path)[1].lstrip(".").lower())
     data = render(result, fmt)
     try:
