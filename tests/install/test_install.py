@@ -160,6 +160,16 @@ class Installed(unittest.TestCase):
                 self.assertRegex(text[3], r"^\s+%s\s+-\s+\S" % re.escape(name))
 
 
+    def test_man_finds_the_pages_by_name(self):
+        # `man wordrep-census` with P/bin on PATH: man-db looks in P/share/man.
+        env = clean_env(self.bin + ":" + SYSTEM_PATH)
+        for name in MAN_EXPECTED:
+            with self.subTest(name):
+                p = run(["man", "-w", name], env, cwd=self.elsewhere)
+                self.assertEqual((p.returncode, p.stdout), (0, os.path.join(
+                    self.prefix, "share", "man", "man1", name + ".1") + "\n"), p.stderr)
+
+
 class PipInstalled(unittest.TestCase):
     """pip install --no-build-isolation into a fresh venv, offline."""
 
