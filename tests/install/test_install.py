@@ -274,7 +274,7 @@ class Dependencies(unittest.TestCase):
 
 
 class ScriptsHelp(unittest.TestCase):
-    """run-example and run-tests answer --help and --version, and refuse a bad
+    """run-example, run-tests and install-deps answer --help and --version, and refuse a bad
     command line, before installing or building: every command they could
     start is a stand-in that leaves a mark."""
 
@@ -289,8 +289,11 @@ class ScriptsHelp(unittest.TestCase):
             env = clean_env(stubs + ":" + SYSTEM_PATH)
             usage = re.compile(r"usage: tools/")
             cases = [(script, [option], 0, usage, "")
-                     for script in ("run-example", "run-tests") for option in ("--help", "-h")]
+                     for script in ("run-example", "run-tests", "install-deps")
+                     for option in ("--help", "-h")]
             cases += [
+                ("install-deps", ["--version"], 0, "install-deps %s\n" % VERSION, ""),
+                ("install-deps", ["-y"], 2, "", "install-deps: takes no arguments (see --help)\n"),
                 ("run-example", ["--version"], 0, "run-example %s\n" % VERSION, ""),
                 ("run-tests", ["--version"], 0, "run-tests %s\n" % VERSION, ""),
                 ("run-tests", ["extra"], 2, "", "run-tests: takes no arguments (see --help)\n"),
