@@ -274,28 +274,30 @@ class Dependencies(unittest.TestCase):
 
 
 class ScriptsHelp(unittest.TestCase):
-    """run-example, run-tests and install-deps answer --help and --version, and refuse a bad
-    command line, before installing or building: every command they could
-    start is a stand-in that leaves a mark."""
+    """The scripts (run-example, run-tests, install-deps, the fuzz run-all)
+    answer --help and --version, and refuse a bad command line, before
+    installing or building: every command they could start is a stand-in
+    that leaves a mark."""
 
     def test_help_version_and_bad_command_lines_run_nothing(self):
         with tempfile.TemporaryDirectory() as d:
             stubs, mark = os.path.join(d, "stubs"), os.path.join(d, "ran")
             os.mkdir(stubs)
-            for cmd in ("apt-get", "sudo", "dpkg-query", "cmake", "ctest", "make", "nproc"):
+            for cmd in ("apt-get", "sudo", "dpkg-query", "cmake", "ctest", "make", "nproc",
+                        "clang", "clang++"):
                 with open(os.path.join(stubs, cmd), "w") as f:
                     f.write("#!/bin/sh\necho %s >> %s\nexit 1\n" % (cmd, mark))
                 os.chmod(os.path.join(stubs, cmd), 0o755)
             env = clean_env(stubs + ":" + SYSTEM_PATH)
-            usage = re.compile(r"usage: tools/")
+            usage = None            # stdout: the script's usage
+            scripts = {"run-example": "tools/run-example", "run-tests": "tools/run-tests",
+                       "install-deps": "tools/install-deps", "run-all": "tests/fuzz/run-all"}
             cases = [(script, [option], 0, usage, "")
-                     for script in ("run-example", "run-tests", "install-deps")
-                     for option in ("--help", "-h")]
+                     for script in scripts for option in ("--help", "-h")]
+            cases += [(script, ["--version"], 0, "%s %s\n" % (script, VERSION), "")
+                      for script in scripts]
             cases += [
-                ("install-deps", ["--version"], 0, "install-deps %s\n" % VERSION, ""),
                 ("install-deps", ["-y"], 2, "", "install-deps: takes no arguments (see --help)\n"),
-                ("run-example", ["--version"], 0, "run-example %s\n" % VERSION, ""),
-                ("run-tests", ["--version"], 0, "run-tests %s\n" % VERSION, ""),
                 ("run-tests", ["extra"], 2, "", "run-tests: takes no arguments (see --help)\n"),
                 ("run-example", ["-x"], 2, "", "run-example: unknown option -x (see --help)\n"),
                 ("run-example", ["--", "-x"], 2, "",
@@ -304,15 +306,17 @@ class ScriptsHelp(unittest.TestCase):
                  "run-example: cannot read the graph file nowhere.graph\n"),
                 ("run-example", ["a", "b"], 2, "",
                  "run-example: takes one GRAPH at most (see --help)\n"),
-            ]
+            ] + [("run-all", args, 2, "",
+                  "run-all: takes the seconds per target, a whole number (see --help)\n")
+                 for args in (["0"], ["1.5"], ["10", "x"], ["--seconds"])]
             for script, args, status, stdout, stderr in cases:
                 with self.subTest(script=script, args=args):
-                    p = run(["bash", os.path.join(ROOT, "tools", script)] + args, env, cwd=d)
+                    p = run(["bash", os.path.join(ROOT, scripts[script])] + args, env, cwd=d)
                     self.assertEqual((p.returncode, p.stderr), (status, stderr))
-                    if isinstance(stdout, str):
+                    if stdout is not None:
                         self.assertEqual(p.stdout, stdout)
                     else:
-                        self.assertTrue(p.stdout.startswith("usage: tools/%s " % script),
+                        self.assertTrue(p.stdout.startswith("usage: %s " % scripts[script]),
                                         p.stdout)
                     self.assertFalse(os.path.exists(mark), "started a command")
 
