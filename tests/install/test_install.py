@@ -113,12 +113,7 @@ class Installed(unittest.TestCase):
     def test_installed_helpers_name_their_version(self):
         # They lie in libexec/wordrep, away from the package: each finds it
         # under the prefix (once it answered "unknown" there).
-        for name in HELPERS:
-            with self.subTest(name):
-                p = run([os.path.join(self.prefix, "libexec", "wordrep", name), "--version"],
-                        clean_env(SYSTEM_PATH), cwd=self.elsewhere)
-                self.assertEqual((p.returncode, p.stdout, p.stderr),
-                                 (0, "%s %s\n" % (name, VERSION), ""))
+        helpers_answer_their_version(self, self.prefix, self.elsewhere)
 
     @unittest.skipUnless(shutil.which("dot"), "no Graphviz")
     def test_installed_draw_runs_the_installed_census(self):
@@ -242,12 +237,17 @@ class PipInstalled(unittest.TestCase):
 
 
     def test_the_venv_helpers_name_their_version(self):
-        for name in HELPERS:
-            with self.subTest(name):
-                p = run([os.path.join(self.venv, "libexec", "wordrep", name), "--version"],
-                        clean_env(SYSTEM_PATH), cwd=self.elsewhere)
-                self.assertEqual((p.returncode, p.stdout, p.stderr),
-                                 (0, "%s %s\n" % (name, VERSION), ""))
+        helpers_answer_their_version(self, self.venv, self.elsewhere)
+
+
+def helpers_answer_their_version(test, prefix, cwd):
+    """PREFIX/libexec/wordrep/HELPER --version, with no package path given."""
+    for name in HELPERS:
+        with test.subTest(name):
+            p = run([os.path.join(prefix, "libexec", "wordrep", name), "--version"],
+                    clean_env(SYSTEM_PATH), cwd=cwd)
+            test.assertEqual((p.returncode, p.stdout, p.stderr),
+                             (0, "%s %s\n" % (name, VERSION), ""))
 
 
 def install_deps_packages():
