@@ -179,20 +179,29 @@ class PipInstalled(unittest.TestCase):
         # pip builds in the source tree: a copy keeps the checkout clean.
         source = os.path.join(t, "source")
         os.mkdir(source)
-        shutil.copy(os.path.join(ROOT, "pyproject.toml"), source)
+        for f in ("pyproject.toml", "setup.py"):
+            shutil.copy(os.path.join(ROOT, f), source)
+        cls.source = source
         for d in ("tools", "docs"):
             shutil.copytree(os.path.join(ROOT, d), os.path.join(source, d),
                             ignore=shutil.ignore_patterns("__pycache__", "*.egg-info"))
-        steps = [["cmake", "--install", BUILD, "--prefix", cls.prefix],
-                 ["/usr/bin/python3", "-m", "venv", "--system-site-packages", cls.venv],
-                 [os.path.join(cls.venv, "bin", "pip"), "install", "--no-build-isolation",
-                  "--no-index", "--disable-pip-version-check", "-q", source]]
-        for cmd in steps:
-            p = subprocess.run(cmd, capture_output=True, text=True, cwd=t,
+        cls.steps([["cmake", "--install", BUILD, "--prefix", cls.prefix],
+                   ["/usr/bin/python3", "-m", "venv", "--system-site-packages", cls.venv],
+                   cls.pip_install()])
+        cls.expected = census_csv(GRAPHS)
+
+    @classmethod
+    def pip_install(cls):
+        return [os.path.join(cls.venv, "bin", "pip"), "install", "--no-build-isolation",
+                "--no-index", "--disable-pip-version-check", "-q", cls.source]
+
+    @classmethod
+    def steps(cls, commands):
+        for cmd in commands:
+            p = subprocess.run(cmd, capture_output=True, text=True, cwd=cls.tmp.name,
                                env=clean_env(SYSTEM_PATH))
             if p.returncode:
                 raise AssertionError("%s failed:\n%s%s" % (" ".join(cmd), p.stdout, p.stderr))
-        cls.expected = census_csv(GRAPHS)
 
     @classmethod
     def tearDownClass(cls):
@@ -235,6 +244,19 @@ class PipInstalled(unittest.TestCase):
                 "".join(g + "\n" for g in GRAPHS), cwd=self.elsewhere)
         self.assertEqual((p.returncode, p.stdout), (0, self.expected), p.stderr)
 
+
+    def test_a_module_removed_from_the_source_is_not_installed_again(self):
+        # pip builds in the source tree; setuptools kept what build/lib held.
+        module = os.path.join(self.source, "tools", "wordrep", "removed_module.py")
+        site = os.path.join(self.venv, "lib", "python%d.%d" % sys.version_info[:2],
+                            "site-packages", "wordrep")
+        with open(module, "w") as f:
+            f.write("GONE = True\n")
+        self.steps([self.pip_install()])
+        self.assertIn("removed_module.py", os.listdir(site))
+        os.unlink(module)
+        self.steps([self.pip_install()])
+        self.assertNotIn("removed_module.py", os.listdir(site))
 
     def test_the_venv_helpers_name_their_version(self):
         helpers_answer_their_version(self, self.venv, self.elsewhere)
