@@ -33,8 +33,7 @@ void Counts::add(const Row &row) {
     ++by_number[std::stoi(row.fields[kNumber])];
 }
 
-// Letters 1..9 as digits, from 10 on in parentheses: 9(10)(11).
-static std::string format_word(const std::vector<int> &word) {
+std::string format_word(const std::vector<int> &word) {
   std::string out;
   for (int a : word) out += a < 9 ? std::to_string(a + 1) : "(" + std::to_string(a + 1) + ")";
   return out;

@@ -25,6 +25,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace census {
 
@@ -84,6 +85,10 @@ std::string printable(std::string_view text);
 
 // Whether a line holds no graph (blank, or a bare ">>graph6<<"): it gets no row.
 bool graph6_blank(std::string_view line);
+
+// A word of 0-based letters in alterword's notation: letters 1..9 as digits,
+// from 10 on in parentheses: 9(10)(11).
+std::string format_word(const std::vector<int> &word);
 
 // The fields as one CSV line (with its line feed), quoted where CSV needs it.
 std::string format_csv(const std::array<std::string, kColumns> &fields);

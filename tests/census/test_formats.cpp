@@ -1,5 +1,6 @@
-// graph6 and digraph6 of the census against the shared test vectors
+// graph6, digraph6 and the word notation of the census against the shared test vectors
 // (tests/vectors/formats.tsv), which the Python tests read as well.
+#include "census/census.h"
 #include "census/graph6.h"
 
 #include <gtest/gtest.h>
@@ -88,6 +89,15 @@ TEST(Formats, Graph6RefusesWithTheVectorsMessages) {
       census::Graph6 d = census::decode_graph6(census::graph6_text(unescape(f[0])));
       EXPECT_EQ(d.error, unescape(f[1])) << f[0];
     }
+}
+
+TEST(Formats, WordsAreWrittenInTheVectorsNotation) {
+  for (const Fields &f : rows("word")) {
+    std::vector<int> letters;
+    std::stringstream s(f[1]);
+    for (int a; s >> a;) letters.push_back(a - 1);
+    EXPECT_EQ(census::format_word(letters), unescape(f[0])) << f[0];
+  }
 }
 
 TEST(Formats, Digraph6EncodesTheVectorsArcs) {

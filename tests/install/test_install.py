@@ -26,6 +26,8 @@ MAN_EXPECTED = os.environ.get("WORDREP_MAN_EXPECTED", "alterword:orientcheck").s
 PROGRAMS = ["alterword", "orientcheck", "yices", "wordrep-census"]
 HELPERS = ["wordrep-part", "wordrep-one"]
 SYSTEM_PATH = "/usr/bin:/bin"
+with open(os.path.join(ROOT, "tools", "wordrep", "__init__.py")) as _f:
+    VERSION = re.search(r'^__version__ = "([^"]+)"', _f.read(), re.M).group(1)
 # Connected graphs: a triangle, a path, the wheel W5 (not word-representable), the Petersen graph.
 GRAPHS = ["Bw", "CF", "E|fG", "IheA@GUAo"]
 
@@ -108,6 +110,11 @@ class Installed(unittest.TestCase):
                 p = run(cmd, env, stdin, cwd=self.elsewhere)
                 self.assertEqual((p.returncode, p.stdout), (status, stdout), p.stderr)
 
+    def test_installed_helpers_name_their_version(self):
+        # They lie in libexec/wordrep, away from the package: each finds it
+        # under the prefix (once it answered "unknown" there).
+        helpers_answer_their_version(self, self.prefix, self.elsewhere)
+
     @unittest.skipUnless(shutil.which("dot"), "no Graphviz")
     def test_installed_draw_runs_the_installed_census(self):
         out = os.path.join(self.elsewhere, "w5.svg")
@@ -148,6 +155,16 @@ class Installed(unittest.TestCase):
                 self.assertRegex(text[3], r"^\s+%s\s+-\s+\S" % re.escape(name))
 
 
+    def test_man_finds_the_pages_by_name(self):
+        # `man wordrep-census` with P/bin on PATH: man-db looks in P/share/man.
+        env = clean_env(self.bin + ":" + SYSTEM_PATH)
+        for name in MAN_EXPECTED:
+            with self.subTest(name):
+                p = run(["man", "-w", name], env, cwd=self.elsewhere)
+                self.assertEqual((p.returncode, p.stdout), (0, os.path.join(
+                    self.prefix, "share", "man", "man1", name + ".1") + "\n"), p.stderr)
+
+
 class PipInstalled(unittest.TestCase):
     """pip install --no-build-isolation into a fresh venv, offline."""
 
@@ -162,20 +179,29 @@ class PipInstalled(unittest.TestCase):
         # pip builds in the source tree: a copy keeps the checkout clean.
         source = os.path.join(t, "source")
         os.mkdir(source)
-        shutil.copy(os.path.join(ROOT, "pyproject.toml"), source)
+        for f in ("pyproject.toml", "setup.py"):
+            shutil.copy(os.path.join(ROOT, f), source)
+        cls.source = source
         for d in ("tools", "docs"):
             shutil.copytree(os.path.join(ROOT, d), os.path.join(source, d),
                             ignore=shutil.ignore_patterns("__pycache__", "*.egg-info"))
-        steps = [["cmake", "--install", BUILD, "--prefix", cls.prefix],
-                 ["/usr/bin/python3", "-m", "venv", "--system-site-packages", cls.venv],
-                 [os.path.join(cls.venv, "bin", "pip"), "install", "--no-build-isolation",
-                  "--no-index", "--disable-pip-version-check", "-q", source]]
-        for cmd in steps:
-            p = subprocess.run(cmd, capture_output=True, text=True, cwd=t,
+        cls.steps([["cmake", "--install", BUILD, "--prefix", cls.prefix],
+                   ["/usr/bin/python3", "-m", "venv", "--system-site-packages", cls.venv],
+                   cls.pip_install()])
+        cls.expected = census_csv(GRAPHS)
+
+    @classmethod
+    def pip_install(cls):
+        return [os.path.join(cls.venv, "bin", "pip"), "install", "--no-build-isolation",
+                "--no-index", "--disable-pip-version-check", "-q", cls.source]
+
+    @classmethod
+    def steps(cls, commands):
+        for cmd in commands:
+            p = subprocess.run(cmd, capture_output=True, text=True, cwd=cls.tmp.name,
                                env=clean_env(SYSTEM_PATH))
             if p.returncode:
                 raise AssertionError("%s failed:\n%s%s" % (" ".join(cmd), p.stdout, p.stderr))
-        cls.expected = census_csv(GRAPHS)
 
     @classmethod
     def tearDownClass(cls):
@@ -219,32 +245,102 @@ class PipInstalled(unittest.TestCase):
         self.assertEqual((p.returncode, p.stdout), (0, self.expected), p.stderr)
 
 
-class ScriptsHelp(unittest.TestCase):
-    """run-example and run-tests answer --help before installing or building:
-    every command they could start is a stand-in that leaves a mark."""
+    def test_a_module_removed_from_the_source_is_not_installed_again(self):
+        # pip builds in the source tree; setuptools kept what build/lib held.
+        module = os.path.join(self.source, "tools", "wordrep", "removed_module.py")
+        site = os.path.join(self.venv, "lib", "python%d.%d" % sys.version_info[:2],
+                            "site-packages", "wordrep")
+        with open(module, "w") as f:
+            f.write("GONE = True\n")
+        self.steps([self.pip_install()])
+        self.assertIn("removed_module.py", os.listdir(site))
+        os.unlink(module)
+        self.steps([self.pip_install()])
+        self.assertNotIn("removed_module.py", os.listdir(site))
 
-    def test_help_runs_nothing(self):
+    def test_the_venv_helpers_name_their_version(self):
+        helpers_answer_their_version(self, self.venv, self.elsewhere)
+
+
+def helpers_answer_their_version(test, prefix, cwd):
+    """PREFIX/libexec/wordrep/HELPER --version, with no package path given."""
+    for name in HELPERS:
+        with test.subTest(name):
+            p = run([os.path.join(prefix, "libexec", "wordrep", name), "--version"],
+                    clean_env(SYSTEM_PATH), cwd=cwd)
+            test.assertEqual((p.returncode, p.stdout, p.stderr),
+                             (0, "%s %s\n" % (name, VERSION), ""))
+
+
+def install_deps_packages():
+    """The Debian packages tools/install-deps installs."""
+    with open(os.path.join(ROOT, "tools", "install-deps")) as f:
+        return set(re.search(r"^packages=\(([^)]*)\)", f.read(), re.M).group(1).split())
+
+
+class Dependencies(unittest.TestCase):
+    def test_the_offline_pip_build_uses_only_packages_install_deps_lists(self):
+        # pip install --no-build-isolation builds with the venv's setuptools
+        # and wheel, Debian's through --system-site-packages; without wheel it
+        # stops at "invalid command 'bdist_wheel'".
+        listed = install_deps_packages()
+        for module in ("setuptools", "wheel"):
+            with self.subTest(module):
+                p = run(["/usr/bin/python3", "-c", "import %s; print(%s.__file__)"
+                         % (module, module)], clean_env(SYSTEM_PATH))
+                self.assertEqual(p.returncode, 0, p.stderr)
+                d = run(["dpkg", "-S", p.stdout.strip()], clean_env(SYSTEM_PATH))
+                self.assertEqual(d.returncode, 0, d.stderr)
+                owners = {o.split(":")[0] for o in d.stdout.rsplit(": ", 1)[0].split(", ")}
+                self.assertTrue(owners & listed, "%s comes from %s" % (module, owners))
+
+
+class ScriptsHelp(unittest.TestCase):
+    """The scripts (run-example, run-tests, install-deps, the fuzz run-all)
+    answer --help and --version, and refuse a bad command line, before
+    installing or building: every command they could start is a stand-in
+    that leaves a mark."""
+
+    def test_help_version_and_bad_command_lines_run_nothing(self):
         with tempfile.TemporaryDirectory() as d:
             stubs, mark = os.path.join(d, "stubs"), os.path.join(d, "ran")
             os.mkdir(stubs)
-            for cmd in ("apt-get", "sudo", "dpkg-query", "cmake", "ctest", "make", "nproc"):
+            for cmd in ("apt-get", "sudo", "dpkg-query", "cmake", "ctest", "make", "nproc",
+                        "clang", "clang++"):
                 with open(os.path.join(stubs, cmd), "w") as f:
                     f.write("#!/bin/sh\necho %s >> %s\nexit 1\n" % (cmd, mark))
                 os.chmod(os.path.join(stubs, cmd), 0o755)
             env = clean_env(stubs + ":" + SYSTEM_PATH)
-            for script in ("run-example", "run-tests"):
-                for option in ("--help", "-h"):
-                    with self.subTest(script=script, option=option):
-                        p = run(["bash", os.path.join(ROOT, "tools", script), option], env,
-                                cwd=d)
-                        self.assertEqual((p.returncode, p.stderr), (0, ""))
-                        self.assertTrue(p.stdout.startswith("usage: tools/%s" % script),
+            usage = None            # stdout: the script's usage
+            scripts = {"run-example": "tools/run-example", "run-tests": "tools/run-tests",
+                       "install-deps": "tools/install-deps", "run-all": "tests/fuzz/run-all"}
+            cases = [(script, [option], 0, usage, "")
+                     for script in scripts for option in ("--help", "-h")]
+            cases += [(script, ["--version"], 0, "%s %s\n" % (script, VERSION), "")
+                      for script in scripts]
+            cases += [
+                ("install-deps", ["-y"], 2, "", "install-deps: takes no arguments (see --help)\n"),
+                ("run-tests", ["extra"], 2, "", "run-tests: takes no arguments (see --help)\n"),
+                ("run-example", ["-x"], 2, "", "run-example: unknown option -x (see --help)\n"),
+                ("run-example", ["--", "-x"], 2, "",
+                 "run-example: cannot read the graph file -x\n"),
+                ("run-example", ["nowhere.graph"], 2, "",
+                 "run-example: cannot read the graph file nowhere.graph\n"),
+                ("run-example", ["a", "b"], 2, "",
+                 "run-example: takes one GRAPH at most (see --help)\n"),
+            ] + [("run-all", args, 2, "",
+                  "run-all: takes the seconds per target, a whole number (see --help)\n")
+                 for args in (["0"], ["1.5"], ["10", "x"], ["--seconds"])]
+            for script, args, status, stdout, stderr in cases:
+                with self.subTest(script=script, args=args):
+                    p = run(["bash", os.path.join(ROOT, scripts[script])] + args, env, cwd=d)
+                    self.assertEqual((p.returncode, p.stderr), (status, stderr))
+                    if stdout is not None:
+                        self.assertEqual(p.stdout, stdout)
+                    else:
+                        self.assertTrue(p.stdout.startswith("usage: %s " % scripts[script]),
                                         p.stdout)
-                        self.assertFalse(os.path.exists(mark), "started a command")
-            p = run(["bash", os.path.join(ROOT, "tools", "run-tests"), "extra"], env, cwd=d)
-            self.assertEqual((p.returncode, p.stderr),
-                             (2, "run-tests: takes no arguments (see --help)\n"))
-            self.assertFalse(os.path.exists(mark), "started a command")
+                    self.assertFalse(os.path.exists(mark), "started a command")
 
 
 def answers(csv_text):

@@ -408,13 +408,18 @@ class Resume(BatchCase):
             json.dumps({"i": 0, "row": stub_row("Bg").rstrip("\n").split(",")}) + "\n"
         with open(out + ".journal", "w") as f:
             f.write(old)
-        p = self.batch(["Bg"], "-o", out, "--resume")
-        self.assertEqual((p.returncode, p.stdout, p.stderr), (2, "", (
-            "wordrep-batch: journal %s.journal was written by an older wordrep-batch (journal "
-            "version 1), which this one cannot resume: remove it to start again\n" % out)))
-        with open(out + ".journal") as f:
-            self.assertEqual(f.read(), old)
-        self.assertEqual(self.log_lines(), [])
+        # Without --resume too: not told to add --resume, which would be refused.
+        for args in (["--resume"], []):
+            with self.subTest(args=args):
+                p = self.batch(["Bg"], "-o", out, *args)
+                self.assertEqual((p.returncode, p.stdout, p.stderr), (2, "", (
+                    "wordrep-batch: journal %s.journal was written by an older wordrep-batch "
+                    "(journal version 1), which this one cannot resume: remove it to start "
+                    "again\n" % out)))
+                with open(out + ".journal") as f:
+                    self.assertEqual(f.read(), old)
+                self.assertFalse(os.path.exists(out))
+                self.assertEqual(self.log_lines(), [])
 
     def test_resume_needs_a_journal(self):
         p = self.batch(["Bg"], "--resume")

@@ -508,6 +508,15 @@ class CommandLine(CensusCase):
         p = subprocess.run(self.cmd("--", "-in.g6"), capture_output=True, text=True,
                            env=self.env(), cwd=self.dir)
         self.assertEqual((p.returncode, p.stdout), (0, self.one_run("Bg\nBw\n")), p.stderr)
+        # "-o -" is standard output, not a file named "-"; "-o ./-" is that file.
+        for out, stdout in (("-", self.one_run("Bg\nBw\n")), ("./-", "")):
+            with self.subTest(output=out):
+                p = subprocess.run(self.cmd("-o", out, "--", "-in.g6"), capture_output=True,
+                                   text=True, env=self.env(), cwd=self.dir)
+                self.assertEqual((p.returncode, p.stdout), (0, stdout), p.stderr)
+                self.assertEqual(os.path.exists(os.path.join(self.dir, "-")), out == "./-")
+        with open(os.path.join(self.dir, "-")) as f:
+            self.assertEqual(f.read(), self.one_run("Bg\nBw\n"))
         payload = "0 " + base64.b64encode(b"Bg\n").decode() + "\n"
         p = subprocess.run([tool("wordrep-part"), "--", "T", "list", STUB_CENSUS], input=payload,
                            capture_output=True, text=True)

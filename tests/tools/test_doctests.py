@@ -5,6 +5,7 @@ as a user sets it); they use networkx."""
 
 import doctest
 import importlib
+import inspect
 import os
 import pkgutil
 import unittest
@@ -18,10 +19,23 @@ except ImportError:
     networkx = None
 
 CENSUS = os.environ.get("WORDREP_CENSUS")
-# The calls a user meets first must show an example.
-WITH_EXAMPLES = ["wordrep", "wordrep.interface.analyse", "wordrep.interface.census",
-                 "wordrep.records.Result", "wordrep.records.Result.orientation",
-                 "wordrep.records.read_csv"]
+
+
+def public_names():
+    """The dotted names of what `import wordrep` offers: the package, each
+    function and class it exports, and each public method and property of
+    those classes (where their docstrings live)."""
+    names = ["wordrep"]
+    for name in sorted(vars(wordrep)):
+        obj = getattr(wordrep, name)
+        if name.startswith("_") or inspect.ismodule(obj) or not callable(obj):
+            continue
+        full = obj.__module__ + "." + obj.__qualname__
+        names.append(full)
+        if inspect.isclass(obj):
+            names += [full + "." + k for k, v in vars(obj).items()
+                      if not k.startswith("_") and (inspect.isfunction(v) or isinstance(v, property))]
+    return names
 
 
 def modules():
@@ -41,10 +55,15 @@ def load_tests(loader, tests, pattern):
 
 class Examples(unittest.TestCase):
     @unittest.skipUnless(CENSUS and networkx, "WORDREP_CENSUS not set or networkx missing")
-    def test_the_main_calls_have_examples(self):
+    def test_every_public_call_has_examples(self):
         found = {t.name: len(t.examples) for m in modules()
                  for t in doctest.DocTestFinder().find(m)}
-        for name in WITH_EXAMPLES:
+        names = public_names()
+        for name in ("wordrep.interface.analyse", "wordrep.interface.census",
+                     "wordrep.records.read_csv", "wordrep.records.Result.orientation",
+                     "wordrep.drawing.draw", "wordrep.interface.find_program"):
+            self.assertIn(name, names)
+        for name in names:
             with self.subTest(name=name):
                 self.assertGreater(found.get(name, 0), 0)
 

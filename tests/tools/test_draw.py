@@ -165,6 +165,31 @@ class WithCensus(Drawings):
         self.assertTrue(read_svg(out)[2][0].startswith("not word-representable"))
         self.assertEqual(edges_through_vertices(out), [])
 
+    def test_a_result_in_labels_is_drawn_in_them(self):
+        # wordrep.draw() of a Result in the caller's labels: the vertices,
+        # the word and the witness by label; the SVG's groups keep the numbers.
+        from wordrep import analyse, draw
+        odd = ['a"q', "b\\n", (1, 2), "d", "e", "f", "g"]      # no order among them
+        cases = [("IheA@GUAo", list(range(10)), None),           # Petersen, labels 0..9
+                 ("F|fJ?", odd, ['a"q', "b\\n", "(1, 2)", "d", "e", "f"])]  # W5 and a vertex
+        for g6, labels, witness in cases:
+            with self.subTest(graph6=g6):
+                r = analyse(g6, program=CENSUS).relabelled(labels)
+                out = os.path.join(self.dir, "labels.svg")
+                draw(r, out)
+                graph = ET.parse(out).getroot().find(SVG + "g")
+                shown = {int(g.find(SVG + "title").text): g.find(SVG + "text").text
+                         for g in graph.findall(SVG + "g") if "node" in g.get("class")}
+                self.assertEqual(shown, {k: str(x) for k, x in enumerate(labels, 1)})
+                _, lines, caption = read_svg(out)
+                if witness is None:
+                    self.assertEqual(" ".join(caption[2:]).split(" "), [str(x) for x in r.word])
+                    self.assertEqual(sorted(a for a, b, _ in lines),
+                                     sorted(a for a, _ in r.numbered().arcs))
+                else:
+                    self.assertEqual(" ".join(caption[2:]), "vertices " + " ".join(witness))
+                    self.assertEqual(edges_through_vertices(out), [])
+
     def test_examples_answered_on_the_spot(self):
         for name in ("petersen", "wheel6", "prism3", "empty20"):
             with self.subTest(example=name):

@@ -30,7 +30,18 @@ MARK_EDGE = 'color="#c0392b" penwidth=3'
 
 class DrawError(Exception):
     """The drawing could not be made (Graphviz missing or failing, an
-    unknown format, an answer that is not one)."""
+    unknown format, an answer that is not one) or written; the message says
+    why in one line.
+
+    Examples
+    --------
+    >>> import wordrep
+    >>> try:
+    ...     wordrep.draw(wordrep.analyse("Bw"), "-", fmt="bmp")
+    ... except wordrep.DrawError as e:
+    ...     print(e)
+    unknown format 'bmp': use one of svg, pdf, png
+    """
 
 
 def _wrap(tokens, width=WRAP, sep=""):
@@ -49,39 +60,70 @@ def _caption(lines):
     return "".join(l.replace("\\", "\\\\").replace('"', '\\"') + "\\l" for l in lines)
 
 
+def _names(result):
+    """The text of each vertex 1..n: the caller's labels, or None when they
+    are the census's numbers."""
+    if result.labels == tuple(range(1, result.n + 1)):
+        return None
+    return [str(label) for label in result.labels]
+
+
+def _sorted_witness(result):
+    """The witness's vertices as shown: sorted labels (by the census's
+    numbers when the labels cannot be compared)."""
+    try:
+        return [str(label) for label in sorted(result.witness)]
+    except TypeError:
+        return [str(result.labels[v - 1]) for v in sorted(result.numbered().witness)]
+
+
 def caption_lines(result):
+    names = _names(result)
+    witness = None if result.witness is None else _sorted_witness(result)
     result = result.numbered()
     if result.semi_transitive and result.word is None:    # an orientation alone
         return ["semi-transitive; representation number not computed"]
     if result.semi_transitive:
-        return (["semi-transitive; representation number %d" % result.representation_number,
-                 "word:"] + _wrap(format_word([a]) for a in result.word))
+        head = ["semi-transitive; representation number %d" % result.representation_number,
+                "word:"]
+        if names:                       # letters of several characters: spaced
+            return head + _wrap([names[a - 1] for a in result.word], sep=" ")
+        return head + _wrap(format_word([a]) for a in result.word)
     whole = len(result.witness) == result.n
     return (["not word-representable"
              + ("; minimal: every vertex is in the witness" if whole else ""),
              "witness (minimal non-word-representable induced subgraph):"]
-            + _wrap(["vertices"] + [str(v) for v in sorted(result.witness)], sep=" "))
+            + _wrap(["vertices"] + witness, sep=" "))
+
+
+def _label(names, v):
+    """The DOT attribute showing vertex v by its label (none for numbers)."""
+    if not names:
+        return ""
+    return ' label="%s"' % names[v - 1].replace("\\", "\\\\").replace('"', '\\"')
 
 
 def dot_source(result):
-    """The DOT text of a result of wordrep.census() (or make_result),
-    vertices by the census's numbers."""
+    """The DOT text of a result of wordrep.census() (or make_result):
+    vertex k is the node k, shown by its label (result.labels[k - 1])."""
+    names = _names(result)
+    caption = caption_lines(result)
     result = result.numbered()
     n = result.n
-    head = ['  graph [label="%s" labelloc=b labeljust=l fontsize=12];' % _caption(
-                caption_lines(result)),
+    head = ['  graph [label="%s" labelloc=b labeljust=l fontsize=12];' % _caption(caption),
             '  node [shape=circle fontsize=14];']
     if result.semi_transitive:
         arcs = result.arcs
         if sorted(tuple(sorted(a)) for a in arcs) != sorted(result.edges):
             raise DrawError("the orientation does not orient exactly the graph's edges")
-        body = ['  %d [id="v%d"];' % (v, v) for v in range(1, n + 1)]
+        body = ['  %d [id="v%d"%s];' % (v, v, _label(names, v)) for v in range(1, n + 1)]
         body += ['  %d -> %d [id="a%d_%d"];' % (a, b, a, b) for a, b in arcs]
         return "digraph wordrep {\n" + "\n".join(head + body) + "\n}\n"
     mark = set(result.witness)
     if not mark or not mark <= set(range(1, n + 1)):
         raise DrawError("the witness %r is not a set of vertices of the graph" % (result.witness,))
-    body = ['  %d [id="v%d"%s];' % (v, v, ' class="witness" ' + MARK if v in mark else "")
+    body = ['  %d [id="v%d"%s%s];' % (v, v, _label(names, v),
+                                     ' class="witness" ' + MARK if v in mark else "")
             for v in range(1, n + 1)]
     body += ['  %d -- %d [id="e%d_%d"%s];' % (a, b, a, b, ' class="witness" ' + MARK_EDGE
                                               if a in mark and b in mark else "")
@@ -143,9 +185,51 @@ def write_whole(path, data):
 
 
 def draw(result, path, fmt=None):
-    """Write the drawing of the result to path ("-": standard output), whole
-    or not at all; the format (svg, pdf, png) from fmt or the file's
-    extension (svg on standard output).  DrawError when it cannot be made or written."""
+    """Draw a result through Graphviz, as ``wordrep-draw`` does.
+
+    Parameters
+    ----------
+    result : Result
+        The answer for one graph (``analyse``, ``census``).  The vertices,
+        the word and the witness are shown by the graph's own labels (their
+        ``str``); in the SVG, vertex k (``result.labels[k - 1]``) is still
+        the group ``vK``.
+    path : str
+        The file to write, whole or not at all (through a temporary file in
+        its folder); ``"-"`` for standard output.
+    fmt : {"svg", "pdf", "png"}, optional
+        The format (default: from the extension of path; svg for ``"-"``).
+
+    Raises
+    ------
+    DrawError
+        When the drawing cannot be made (Graphviz missing or failing, an
+        unknown format) or written.
+
+    Examples
+    --------
+    >>> import os, tempfile, wordrep
+    >>> r = wordrep.analyse("E|fG")                  # the wheel W5
+    >>> with tempfile.TemporaryDirectory() as folder:
+    ...     path = os.path.join(folder, "w5.svg")
+    ...     wordrep.draw(r, path)
+    ...     with open(path) as f:
+    ...         print(f.read().count('class="node witness"'))
+    6
+    >>> import networkx as nx
+    >>> r = wordrep.analyse(nx.relabel_nodes(nx.wheel_graph(6), dict(enumerate("hubcap"))))
+    >>> with tempfile.TemporaryDirectory() as folder:
+    ...     path = os.path.join(folder, "hubcap.svg")
+    ...     wordrep.draw(r, path)
+    ...     with open(path) as f:
+    ...         print("vertices a b c h p u" in f.read())
+    True
+    >>> try:
+    ...     wordrep.draw(r, "w5.gif")
+    ... except wordrep.DrawError as e:
+    ...     print(e)
+    unknown format 'gif': use one of svg, pdf, png
+    """
     fmt = fmt or ("svg" if path == "-" else os.path.splitext(path)[1].lstrip(".").lower())
     data = render(result, fmt)
     try:

@@ -49,6 +49,15 @@ class CensusError(Exception):
         a command line the census refuses).
     reason : str
         Why, in one line.
+
+    Examples
+    --------
+    >>> import wordrep
+    >>> try:
+    ...     wordrep.analyse("Bx")
+    ... except wordrep.CensusError as e:
+    ...     print(e.graph, "|", e.reason)
+    graph 1 ('Bx') | graph6 padding bits are not zero
     """
 
     def __init__(self, graph, reason):
@@ -58,9 +67,39 @@ class CensusError(Exception):
 
 
 def find_program(program=None):
-    """The census program: `program` when given, else wordrep-census where
-    programs.find_program looks ($WORDREP_BIN, beside this package, PATH).
-    CensusError when it is not found or not executable."""
+    """Find the census program ``wordrep-census``.
+
+    Parameters
+    ----------
+    program : str, optional
+        A path to use instead of looking.
+
+    Returns
+    -------
+    str
+        The absolute path of ``program`` when given; else of
+        ``wordrep-census`` in ``$WORDREP_BIN`` when that is set (and only
+        there), else beside this package (``build/bin`` of the checkout it
+        lies in, ``PREFIX/bin`` of the prefix it is installed under), else
+        on ``PATH``.
+
+    Raises
+    ------
+    CensusError
+        When it is not found or not executable (``graph`` is None).
+
+    Examples
+    --------
+    >>> import os, wordrep
+    >>> path = wordrep.find_program()
+    >>> os.path.basename(path), os.access(path, os.X_OK)
+    ('wordrep-census', True)
+    >>> try:
+    ...     wordrep.find_program("/nowhere/wordrep-census")
+    ... except wordrep.CensusError as e:
+    ...     print(e.graph, "|", e.reason)
+    None | census program /nowhere/wordrep-census not found or not executable (build it, pass program=PATH or set WORDREP_BIN)
+    """
     try:
         return programs.find_program(PROGRAM, program)
     except programs.ProgramNotFound as e:

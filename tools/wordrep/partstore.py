@@ -159,9 +159,18 @@ class Journal:
         if not is_journal_header(first):
             raise Fatal("%s is not a journal of wordrep-batch; it is left as it is: name "
                         "another --journal" % self.path)
+        self._check_version(json.loads(first))    # an old one cannot be resumed: say so now
         if not resume:
             raise Fatal("journal %s exists from an unfinished batch: add --resume to continue "
                         "it, or remove it to start again" % self.path)
+
+    def _check_version(self, rec):
+        if rec["journal"] == 1:
+            raise Fatal("journal %s was written by an older wordrep-batch (journal version 1), "
+                        "which this one cannot resume: remove it to start again" % self.path)
+        if rec["journal"] != JOURNAL_VERSION:
+            raise Fatal("journal %s has version %r, which this wordrep-batch does not read"
+                        % (self.path, rec["journal"]))
 
     def _refuse(self, lineno, line, why):
         text = line.rstrip(b"\n").decode("utf-8", "replace")
@@ -197,12 +206,7 @@ class Journal:
         if not isinstance(rec, dict) or "journal" not in rec:
             raise Fatal("%s is not a journal of wordrep-batch; it is left as it is: name "
                         "another --journal" % self.path)
-        if rec["journal"] == 1:
-            raise Fatal("journal %s was written by an older wordrep-batch (journal version 1), "
-                        "which this one cannot resume: remove it to start again" % self.path)
-        if rec["journal"] != JOURNAL_VERSION:
-            raise Fatal("journal %s has version %r, which this wordrep-batch does not read"
-                        % (self.path, rec["journal"]))
+        self._check_version(rec)
         if rec != self.header:
             raise Fatal("journal %s belongs to a different input (%s); remove it or use "
                         "the input it was made from" % (self.path, describe(rec)))

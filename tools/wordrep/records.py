@@ -128,7 +128,37 @@ class Result:
                        witness=_mapped(self.witness, inverse.__getitem__, frozenset))
 
     def relabelled(self, labels):
-        """The same Result with vertex k named labels[k - 1], n distinct labels."""
+        """The same Result with vertex k named ``labels[k - 1]``.
+
+        Parameters
+        ----------
+        labels : iterable
+            n distinct hashable labels.
+
+        Returns
+        -------
+        Result
+            The answer with ``word``, ``arcs``, ``orientation`` and
+            ``witness`` in the new labels; ``graph6``, ``n`` and ``edges``
+            stay in the census's numbers.
+
+        Raises
+        ------
+        ValueError
+            When there are not n distinct labels.
+
+        Examples
+        --------
+        >>> import wordrep
+        >>> r = wordrep.analyse("Bg")                 # the path 1-2-3
+        >>> r.relabelled("xyz").arcs == tuple(("xyz"[a - 1], "xyz"[b - 1]) for a, b in r.arcs)
+        True
+        >>> try:
+        ...     r.relabelled("xx")
+        ... except ValueError as e:
+        ...     print(e)
+        3 vertices need 3 distinct labels, not ('x', 'x')
+        """
         labels = tuple(labels)
         if len(labels) != self.n or len(set(labels)) != self.n:
             raise ValueError("%d vertices need %d distinct labels, not %r"
