@@ -422,8 +422,8 @@ class Outputs(unittest.TestCase):
             with self.subTest(env=env), tempfile.TemporaryFile() as out:
                 p = self.draw(["-g", "Bg", "--csv", self.csv, "-o", "-"], stdout=out,
                               env=dict(os.environ, **env), preexec_fn=file_size_limit(1024))
-                self.assertEqual((p.returncode, p.stderr),
-                                 (1, b"wordrep-draw: cannot write standard output: File too large\n"))
+                self.assertEqual((p.returncode, p.stderr), (1, b"wordrep-draw: cannot write "
+                                                               b"standard output: File too large\n"))
 
     def test_a_drawing_that_does_not_fit_leaves_no_part_of_it(self):
         out = os.path.join(self.dir, "old.svg")
