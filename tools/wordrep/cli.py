@@ -19,13 +19,13 @@ def buffered_stdout():
     PYTHONUNBUFFERED.  Unbuffered, a write that a full disk cuts short
     counts as whole (Python's raw and write-through streams drop the rest
     without an error), so a cut output would pass for a complete one;
-    buffered, the rest is written again and the failure raised."""
+    buffered, the rest is written again and the failure raised.  On a
+    terminal it is line-buffered."""
     if not isinstance(getattr(sys.stdout, "buffer", None), io.RawIOBase):
         return          # buffered already, or not a stream of a file descriptor
     raw = io.FileIO(sys.stdout.fileno(), "w", closefd=False)
     sys.stdout = io.TextIOWrapper(io.BufferedWriter(raw), encoding=sys.stdout.encoding,
-                                  errors=sys.stdout.errors,
-                                  line_buffering=sys.stdout.line_buffering)
+                                  errors=sys.stdout.errors, line_buffering=raw.isatty())
 
 
 def output_failed(prog, error):
