@@ -8,6 +8,7 @@ repeated here.
 
 import os
 import resource
+import shlex
 import shutil
 import signal
 import stat
@@ -26,6 +27,7 @@ from reference import (PAST_END, RANGE, Reader, Stop, alterword_outcome, model,
 PROGRAMS = ["alterword", "orientcheck"]
 PATH3 = graph(3, [(1, 2), (2, 3)])
 EDGE = graph(2, [(1, 2)])
+GATES = str(Path(__file__).resolve().parent.parent / "tools")   # gate.py
 EXECUTE = ("`Execute': cannot execute program", 488)
 
 
@@ -348,10 +350,13 @@ class BrokenPipe(unittest.TestCase):
         r.stdout = got[0]
         return r
 
-    # Waits (up to 20 s) for the reader to close the pipe before its second answer.
+    # Before its second answer, waits at a gate (tests/tools/gate.py) until
+    # the reader has closed the pipe and made the file "closed".
     WAITING_SOLVER = SCRIPTED_SOLVER.replace(
         "cp ff bench$n\n",
-        'cp ff bench$n\nif [ $n -ge 2 ]; then t=0; while [ ! -f closed ] && [ $t -lt 2000 ]; do sleep 0.01; t=$((t + 1)); done; fi\n')
+        "cp ff bench$n\nif [ $n -ge 2 ]; then /usr/bin/python3 -B -c 'import sys; "
+        "sys.path.insert(0, sys.argv[1]); from gate import wait_for_file; "
+        "wait_for_file(\"closed\")' %s; fi\n" % shlex.quote(GATES))
 
     def test_sigpipe_default_kills_without_a_report(self):
         for program, answer in [("alterword", b"unsat\n"), ("orientcheck", b"unsat\n")]:

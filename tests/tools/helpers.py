@@ -2,7 +2,9 @@
 
 import os
 import pty
+import resource
 import select
+import signal
 import subprocess
 import sys
 import tempfile
@@ -19,6 +21,21 @@ SHOWG = "/usr/bin/nauty-showg"
 
 sys.path.insert(0, TOOLS)
 sys.path.insert(0, HERE)
+
+
+# Python's standard output buffered (the default) or not (python3 -u): in
+# both, a write that a full disk cuts short must be reported, not taken as whole.
+BUFFERED, UNBUFFERED = {"PYTHONUNBUFFERED": ""}, {"PYTHONUNBUFFERED": "1"}
+
+
+def file_size_limit(limit):
+    """A preexec_fn: the child's files stop at limit bytes, as on a full
+    disk (the write that crosses it is cut short, the next fails with
+    EFBIG); SIGXFSZ is ignored so that the failure is an error, not a kill."""
+    def preexec():
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
+    return preexec
 
 
 def tool(name):

@@ -10,7 +10,6 @@ import base64
 import fcntl
 import json
 import os
-import resource
 import shutil
 import signal
 import subprocess
@@ -18,7 +17,8 @@ import tempfile
 import unittest
 
 from gate import GateTimeout, wait_for
-from helpers import GENG, STUB_CENSUS, geng, run_on_terminal, tool
+from helpers import (BUFFERED, GENG, STUB_CENSUS, UNBUFFERED, file_size_limit, geng,
+                     run_on_terminal, tool)
 
 BATCH = tool("wordrep-batch")
 HEADER = "graph6,vertices,edges,semi_transitive,representation_number,word,orientation,witness\n"
@@ -311,13 +311,6 @@ class Resume(CensusCase):
                 shutil.rmtree(self.out + ".journal.parts")
 
 
-def file_size_limit(limit):
-    def preexec():
-        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
-        resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
-    return preexec
-
-
 class DiskFull(CensusCase):
     def wait_until(self, done, p):
         """Waits until done() holds, woken by changes in the test's folder."""
@@ -366,12 +359,26 @@ class DiskFull(CensusCase):
                 self.assertNothingLeft()
 
     def test_standard_output_on_a_full_device(self):
-        with open("/dev/full", "w") as full:
-            p = subprocess.run(self.cmd("--chunk", "2"), input="Bg\nBW\nBw\n", stdout=full,
-                               stderr=subprocess.PIPE, text=True, env=self.env())
-        self.assertEqual((p.returncode, p.stderr),
-                         (3, "wordrep-batch: cannot write standard output: No space left on device\n"))
-        self.assertEqual(os.listdir(self.scratch), [])
+        # (standard output, its size limit, environment, the reason): two
+        # parts of 8.6 kB of rows each, the second going out in one write that
+        # a file filling up cuts short, with Python's standard output buffered
+        # or not.  (GNU parallel's own files stay below the limit.)
+        text = "".join(g + "\n" for g in geng("-c", 7)[:300])
+        cut = os.path.join(self.dir, "cut.csv")
+        cases = [("/dev/full", None, BUFFERED, "No space left on device"),
+                 ("/dev/full", None, UNBUFFERED, "No space left on device"),
+                 (cut, 12000, BUFFERED, "File too large"),
+                 (cut, 12000, UNBUFFERED, "File too large")]
+        for target, limit, env, reason in cases:
+            with self.subTest(target=target, env=env):
+                with open(target, "w") as out:
+                    p = subprocess.run(self.cmd("--chunk", "150"), input=text, stdout=out,
+                                       stderr=subprocess.PIPE, text=True,
+                                       env=dict(self.env(), **env),
+                                       preexec_fn=limit and file_size_limit(limit))
+                self.assertEqual((p.returncode, p.stderr),
+                                 (3, "wordrep-batch: cannot write standard output: %s\n" % reason))
+                self.assertEqual(os.listdir(self.scratch), [])
 
 
 class PassedOn(CensusCase):

@@ -23,10 +23,10 @@ import os
 import signal
 import subprocess
 import tempfile
-import time
 import unittest
 
-from helpers import EXAMPLES, geng, tool
+from gate import wait_for_file
+from helpers import EXAMPLES, HERE, geng, tool
 from semitransitive import find_semi_transitive
 from wordrep.checks import check_orientation, check_word
 from wordrep.formats import parse_orientation_field, parse_word
@@ -35,6 +35,7 @@ from wordrep.graph import from_graph6
 BATCH = tool("wordrep-batch")
 HEADER = ["graph6", "vertices", "edges", "semi_transitive", "representation_number", "word",
           "orientation"]
+GATED_SOLVER = os.path.join(HERE, "stubs", "gated-solver")
 PROGRAMS = {p: os.environ.get("WORDREP_" + p.upper()) for p in ("alterword", "orientcheck", "yices")}
 
 
@@ -134,20 +135,24 @@ class Families(unittest.TestCase):
         self.assertEqual(full.returncode, 0, full.stderr)
         out = os.path.join(self.dir, "out.csv")
         journal = out + ".journal"
+        # From its 30th call on, ./yices announces itself and waits at a gate
+        # that opens only after the interrupt: the batch is stopped half-way
+        # however fast the machine is.
+        announce, gate = os.path.join(self.dir, "announce"), os.path.join(self.dir, "gate")
+        control = os.path.join(self.dir, "gated.json")
+        with open(control, "w") as f:
+            json.dump({"solver": PROGRAMS["yices"], "count": os.path.join(self.dir, "calls"),
+                       "after": 30, "announce": announce, "gate": gate}, f)
         cmd = self.batch_cmd(self.write_input(graphs), "-o", out)
-        p = subprocess.Popen(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
-                             start_new_session=True)
-        deadline = time.monotonic() + 120
-        while time.monotonic() < deadline and p.poll() is None:
-            if os.path.exists(journal):
-                with open(journal) as f:
-                    if sum(1 for _ in f) > 30:
-                        break
-            time.sleep(0.02)
-        os.killpg(p.pid, signal.SIGINT)
-        _, err = p.communicate(timeout=60)
-        if p.returncode == 0:
-            self.skipTest("the batch finished before it could be interrupted")
+        gated = [GATED_SOLVER if a == PROGRAMS["yices"] else a for a in cmd]
+        p = subprocess.Popen(gated, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                             start_new_session=True, env=dict(os.environ, GATED_SOLVER=control))
+        try:
+            wait_for_file(announce, timeout=300)
+        finally:
+            os.killpg(p.pid, signal.SIGINT)
+            _, err = p.communicate(timeout=120)
+            open(gate, "w").close()         # lets a solver the interrupt left behind end
         self.assertEqual(p.returncode, 130, err)
         self.assertEqual(os.listdir(self.scratch), [])
         with open(journal) as f:

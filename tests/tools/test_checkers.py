@@ -10,7 +10,7 @@ import subprocess
 import tempfile
 import unittest
 
-from helpers import EXAMPLES, geng, run, tool
+from helpers import BUFFERED, EXAMPLES, UNBUFFERED, file_size_limit, geng, run, tool
 from wordrep.checks import check_orientation, check_word
 from wordrep.formats import OutputError, parse_alterword, parse_orientcheck, parse_word
 from wordrep.graph import from_graph6
@@ -311,7 +311,15 @@ class CommandLines(unittest.TestCase):
                  b"graph is semi-transitive\n"),
                 ("check-word", [loop, "2", "121323"], b"", 0, valid_w, b""),
                 ("check-orientation", [split], b"Semi-transitive by orientation:\n\xff\n", 2,
-                 b"", b"check-orientation: bad arc line '\\udcff'\n"),
+                 b"", b"check-orientation: bad arc line '\\xff'\n"),
+                ("check-orientation", [split, b"1>2 \xff>3"], b"", 2, b"",
+                 b"check-orientation: bad arc '\\xff>3' in orientation field\n"),
+                ("check-word", [split, b"2", b"12\xfe1323"], b"", 2, b"",
+                 b"check-word: bad letter in word at position 2: '\\xfe1323'\n"),
+                ("check-word", [split, b"\xe92", b"121323"], b"", 2, b"",
+                 b"check-word: K must be a whole number, not '\\xe92'\n"),
+                ("check-word", [split], b"representing word for 2:\n12\xff\n", 2, b"",
+                 b"check-word: bad letter in word at position 2: '\\xff'\n"),
                 ("check-orientation", ["--", dash, "1>2 2>3"], b"", 0, valid_o, b""),
                 ("check-word", [split, "two", "121323"], b"", 2, b"",
                  b"check-word: K must be a whole number, not 'two'\n"),
@@ -334,13 +342,24 @@ class CommandLines(unittest.TestCase):
 
     @unittest.skipUnless(os.path.exists("/dev/full"), "no /dev/full")
     def test_a_verdict_that_cannot_be_written_is_no_success(self):
+        # (standard output, its size limit, environment, the reason): a file
+        # that fills up cuts the verdict short, also when Python's standard
+        # output is unbuffered (the write is then cut without an error).
+        cases = [("/dev/full", None, BUFFERED, "No space left on device"),
+                 ("file", 3, BUFFERED, "File too large"),
+                 ("file", 3, UNBUFFERED, "File too large")]
         for args in ([tool("check-orientation"), "-g", "Bg", "1>2 2>3"],
                      [tool("check-word"), "-g", "Bg", "2", "121323"]):
-            with open("/dev/full", "w") as full:
-                p = subprocess.run(args, stdout=full, stderr=subprocess.PIPE, text=True)
-            self.assertEqual((p.returncode, p.stderr),
-                             (4, "%s: cannot write standard output: No space left on device\n"
-                              % os.path.basename(args[0])))
+            for target, limit, env, reason in cases:
+                with self.subTest(args=args[0], target=target, env=env):
+                    with (open(target, "w") if target == "/dev/full"
+                          else tempfile.TemporaryFile("w")) as out:
+                        p = subprocess.run(args, stdout=out, stderr=subprocess.PIPE, text=True,
+                                           env=dict(os.environ, **env),
+                                           preexec_fn=limit and file_size_limit(limit))
+                    self.assertEqual((p.returncode, p.stderr),
+                                     (4, "%s: cannot write standard output: %s\n"
+                                      % (os.path.basename(args[0]), reason)))
 
 
 if __name__ == "__main__":

@@ -13,14 +13,14 @@ import io
 import math
 import os
 import re
-import resource
 import shutil
 import subprocess
 import tempfile
 import unittest
 import xml.etree.ElementTree as ET
 
-from helpers import EXAMPLES, ROOT, geng, program_output, run, tool
+from helpers import (BUFFERED, EXAMPLES, ROOT, UNBUFFERED, file_size_limit, geng,
+                     program_output, run, tool)
 from semitransitive import find_semi_transitive
 from wordrep.checks import check_orientation, check_word
 from wordrep.formats import (format_orientation, format_word, parse_alterword,
@@ -416,11 +416,6 @@ class ReadmePictures(unittest.TestCase):
                     self.assertEqual(read_svg(out)[2][0], read_svg(committed)[2][0])
 
 
-def limited_to(size):
-    """A preexec_fn that limits the size of files the child writes."""
-    return lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
-
-
 @unittest.skipUnless(shutil.which("dot"), "no Graphviz")
 class Outputs(unittest.TestCase):
     """Where a drawing goes: whole or not at all, standard output, names
@@ -437,13 +432,23 @@ class Outputs(unittest.TestCase):
         with open(self.csv, "w") as f:
             f.write(self.ROW + "Bg,3,2,yes,2,121323,2>1 2>3,\n")
 
-    def draw(self, args, **kw):
-        return subprocess.run([DRAW] + args, capture_output=True, cwd=self.dir, **kw)
+    def draw(self, args, stdout=subprocess.PIPE, **kw):
+        return subprocess.run([DRAW] + args, stdout=stdout, stderr=subprocess.PIPE, cwd=self.dir,
+                              **kw)
 
     def test_a_full_device_is_a_failure(self):
         p = self.draw(["-g", "Bg", "--csv", self.csv, "-T", "svg", "-o", "/dev/full"])
         self.assertEqual((p.returncode, p.stderr),
                          (1, b"wordrep-draw: cannot write /dev/full: No space left on device\n"))
+        # Standard output a file that fills up half-way through the drawing
+        # (also with Python's standard output unbuffered, where the write is
+        # cut short without an error of its own).
+        for env in (BUFFERED, UNBUFFERED):
+            with self.subTest(env=env), tempfile.TemporaryFile() as out:
+                p = self.draw(["-g", "Bg", "--csv", self.csv, "-o", "-"], stdout=out,
+                              env=dict(os.environ, **env), preexec_fn=file_size_limit(1024))
+                self.assertEqual((p.returncode, p.stderr), (1, b"wordrep-draw: cannot write "
+                                                               b"standard output: File too large\n"))
 
     def test_a_drawing_that_does_not_fit_leaves_no_part_of_it(self):
         out = os.path.join(self.dir, "old.svg")
@@ -453,7 +458,7 @@ class Outputs(unittest.TestCase):
                     with open(out, "wb") as f:
                         f.write(before)
                 p = self.draw(["-g", "Bg", "--csv", self.csv, "-o", out],
-                              preexec_fn=limited_to(1024))
+                              preexec_fn=file_size_limit(1024))
                 self.assertEqual((p.returncode, p.stderr),
                                  (1, b"wordrep-draw: cannot write %s: File too large\n"
                                   % out.encode()))
@@ -475,7 +480,7 @@ class Outputs(unittest.TestCase):
 
     def test_a_batch_that_does_not_fit_leaves_no_part_of_a_drawing(self):
         out = os.path.join(self.dir, "out")
-        p = self.draw(["--batch", self.csv, "--dir", out], preexec_fn=limited_to(1024))
+        p = self.draw(["--batch", self.csv, "--dir", out], preexec_fn=file_size_limit(1024))
         self.assertEqual(p.returncode, 1)
         self.assertEqual(p.stderr.decode().splitlines(),
                          ["wordrep-draw: row %d: cannot write %s/%d.svg: File too large"

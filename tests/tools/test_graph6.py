@@ -7,7 +7,7 @@ import subprocess
 import tempfile
 import unittest
 
-from helpers import SHOWG, geng, run, tool
+from helpers import BUFFERED, SHOWG, UNBUFFERED, file_size_limit, geng, run, tool
 from wordrep.graph import GraphError, from_graph6, parse_input, to_graph6
 
 CONVERT = tool("graph6-convert")
@@ -212,6 +212,17 @@ class ConvertHostileInput(unittest.TestCase):
                 self.assertEqual((p.returncode, p.stderr),
                                  (1, "graph6-convert: cannot write standard output: "
                                      "No space left on device\n"))
+            # A file that fills up part-way through a line (also with
+            # Python's standard output unbuffered, where the write is cut
+            # short without an error of its own).
+            for env in (BUFFERED, UNBUFFERED):
+                with self.subTest(args=args, env=env), tempfile.TemporaryFile("w") as out:
+                    p = subprocess.run([CONVERT] + args, input=stdin, stdout=out,
+                                       stderr=subprocess.PIPE, text=True,
+                                       env=dict(os.environ, **env), preexec_fn=file_size_limit(2))
+                    self.assertEqual((p.returncode, p.stderr),
+                                     (1, "graph6-convert: cannot write standard output: "
+                                         "File too large\n"))
 
 
 if __name__ == "__main__":

@@ -16,7 +16,7 @@ import sys
 import tempfile
 import unittest
 
-from helpers import STUB_CENSUS, TOOLS, geng, settled
+from helpers import BUFFERED, STUB_CENSUS, TOOLS, UNBUFFERED, file_size_limit, geng, settled
 import wordrep
 from wordrep.formats import OutputError
 
@@ -361,6 +361,17 @@ class Module(unittest.TestCase):
             status, _, err = run_module(["Bw"], env=self.ENV, stdout=full)
         self.assertEqual((status, err), (3, "wordrep: cannot write standard output: No space "
                                             "left on device\n"))
+        # A file that fills up in the middle of the line (also with Python's
+        # standard output unbuffered, where the write is cut short without an
+        # error of its own).
+        for env in (BUFFERED, UNBUFFERED):
+            with self.subTest(env=env), tempfile.TemporaryFile() as out:
+                p = subprocess.run([sys.executable, "-m", "wordrep", "Bw"], stdout=out,
+                                   stderr=subprocess.PIPE, text=True,
+                                   env=dict(os.environ, PYTHONPATH=TOOLS, **self.ENV, **env),
+                                   preexec_fn=file_size_limit(50))
+                self.assertEqual((p.returncode, p.stderr), (3, "wordrep: cannot write standard "
+                                                               "output: File too large\n"))
 
 
 if __name__ == "__main__":

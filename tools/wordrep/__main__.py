@@ -33,7 +33,7 @@ import json
 import os
 import sys
 
-from . import __version__
+from . import __version__, cli
 from .graph import GraphError, graph6_order, graph6_text
 from .interface import CensusError, _check_options, _Stream, find_program
 from .records import record, semi_transitive_field
@@ -113,6 +113,7 @@ def main(argv=None):
                     help="the census program (default: found as wordrep.find_program finds it)")
     ap.add_argument("--version", action="version", version="%(prog)s " + __version__)
     args = ap.parse_args(argv)
+    cli.buffered_stdout()
     try:
         _check_options(args.jobs, args.shortcut_length)
     except ValueError as e:
@@ -127,7 +128,7 @@ def main(argv=None):
         os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
         return 3
     except OSError as e:
-        print("wordrep: cannot write standard output: %s" % (e.strerror or e), file=sys.stderr)
+        cli.output_failed("wordrep", e)
         return 3
     except KeyboardInterrupt:
         return 130

@@ -28,6 +28,7 @@ import sys
 import threading
 import time
 
+from .cli import silence_stdout
 from .errors import (EXIT_FAILED_ROWS, EXIT_INTERRUPTED, EXIT_OK, EXIT_PARTS, EXIT_WRITE,
                      Fatal, WriteFailure)
 from .partstore import JOURNAL_VERSION, Store, check_distinct
@@ -308,6 +309,8 @@ def run(args, source, runner, prog, warn):
             batch.abort()
             batch.store.abandon()
             batch.progress.finish()
+        if not args.output:
+            settle_stdout()
         where = (": free some space and run the same command with --resume to go on"
                  if journal else "")
         warn("%s%s" % (e, where))
@@ -318,6 +321,16 @@ def run(args, source, runner, prog, warn):
         raise batch.feed_error
     summary(prog, store, progress, source, runner, time.monotonic() - t0)
     return outcome(batch, store, source, journal, complete, warn)
+
+
+def settle_stdout():
+    """After a write failure: what is left in standard output's buffer is
+    written if it can be, else dropped, so that the exit does not fail
+    again with a traceback."""
+    try:
+        sys.stdout.flush()
+    except OSError:
+        silence_stdout()
 
 
 def run_parts(batch):

@@ -64,6 +64,7 @@ def run(prog, doc, certificate, read, check):
     format error otherwise); check(graph, certificate) gives (problems, the
     line printed when there are none), graph a ProgramInput.  Returns the
     exit status."""
+    cli.buffered_stdout()
     ap = parser(prog, doc, certificate)
     args = ap.parse_args()
     rest = args.args

@@ -2,6 +2,7 @@
 version, and standard output that may fail (a full disk, a closed pipe)
 reported in one line instead of a traceback."""
 
+import io
 import os
 import sys
 
@@ -11,6 +12,20 @@ from . import __version__
 def version_option(parser):
     """--version on an argparse parser: "PROG 1.0.0"."""
     parser.add_argument("--version", action="version", version="%(prog)s " + __version__)
+
+
+def buffered_stdout():
+    """Makes standard output buffered even under python3 -u or
+    PYTHONUNBUFFERED.  Unbuffered, a write that a full disk cuts short
+    counts as whole (Python's raw and write-through streams drop the rest
+    without an error), so a cut output would pass for a complete one;
+    buffered, the rest is written again and the failure raised.  On a
+    terminal it is line-buffered."""
+    if not isinstance(getattr(sys.stdout, "buffer", None), io.RawIOBase):
+        return          # buffered already, or not a stream of a file descriptor
+    raw = io.FileIO(sys.stdout.fileno(), "w", closefd=False)
+    sys.stdout = io.TextIOWrapper(io.BufferedWriter(raw), encoding=sys.stdout.encoding,
+                                  errors=sys.stdout.errors, line_buffering=raw.isatty())
 
 
 def output_failed(prog, error):

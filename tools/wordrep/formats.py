@@ -11,6 +11,12 @@ class OutputError(ValueError):
     """Raised when a program's output does not have the documented form."""
 
 
+def quoted(text):
+    """text quoted for a message, as repr() does, with the bytes that were
+    not UTF-8 (read with errors="surrogateescape") shown as \\xNN."""
+    return re.sub(r"\\udc([89a-f][0-9a-f])", r"\\x\1", repr(text))
+
+
 _LETTER = re.compile(r"[1-9]|\(([1-9][0-9]+)\)")
 
 
@@ -23,7 +29,7 @@ def parse_word(text):
     while pos < len(text):
         m = _LETTER.match(text, pos)
         if not m:
-            raise OutputError("bad letter in word at position %d: %r" % (pos, text[pos:pos + 6]))
+            raise OutputError("bad letter in word at position %d: %s" % (pos, quoted(text[pos:pos + 6])))
         if m.group(1) is not None:
             v = int(m.group(1))
             if v < 10:
@@ -56,12 +62,12 @@ def parse_alterword(text):
     if i >= len(lines):
         raise OutputError("no line \"representing word for %d:\"" % k)
     if lines[i] != "representing word for %d:" % k:
-        raise OutputError("expected \"no solution for %d,\" or \"representing word for %d:\", got %r"
-                          % (k, k, lines[i]))
+        raise OutputError("expected \"no solution for %d,\" or \"representing word for %d:\", got %s"
+                          % (k, k, quoted(lines[i])))
     if i + 1 >= len(lines):
         raise OutputError("no word after \"representing word for %d:\"" % k)
     if i + 2 != len(lines):
-        raise OutputError("unexpected text after the word: %r" % lines[i + 2])
+        raise OutputError("unexpected text after the word: %s" % quoted(lines[i + 2]))
     return k, parse_word(lines[i + 1])
 
 
@@ -76,15 +82,15 @@ def parse_orientcheck(text):
         return None
     head = ORIENTATION_HEADING + "\n"
     if not text.startswith(head):
-        raise OutputError("expected \"Not semi-transitive\" or \"Semi-transitive by orientation:\", got %r"
-                          % text[:60])
+        raise OutputError("expected \"Not semi-transitive\" or \"Semi-transitive by orientation:\", got %s"
+                          % quoted(text[:60]))
     if not text.endswith("\n"):
         raise OutputError("output does not end with a newline")
     arcs = []
     for line in text[len(head):].split("\n")[:-1]:
         m = re.fullmatch(r"([1-9][0-9]*) ([1-9][0-9]*)", line)
         if not m:
-            raise OutputError("bad arc line %r" % line)
+            raise OutputError("bad arc line %s" % quoted(line))
         arcs.append((int(m.group(1)), int(m.group(2))))
     return arcs
 
@@ -103,7 +109,7 @@ def parse_orientation_field(field, n=None):
         try:
             order, arcs = digraph6.decode(field)
         except GraphError as e:
-            raise OutputError("bad digraph6 orientation %r: %s" % (field[:40], e)) from None
+            raise OutputError("bad digraph6 orientation %s: %s" % (quoted(field[:40]), e)) from None
         if n is not None and order != n:
             raise OutputError("the digraph6 orientation has %d vertices, the graph %d"
                               % (order, n))
@@ -112,6 +118,6 @@ def parse_orientation_field(field, n=None):
     for t in field.split(" ") if field else []:
         m = re.fullmatch(r"([1-9][0-9]*)>([1-9][0-9]*)", t)
         if not m:
-            raise OutputError("bad arc %r in orientation field" % t)
+            raise OutputError("bad arc %s in orientation field" % quoted(t))
         arcs.append((int(m.group(1)), int(m.group(2))))
     return arcs
