@@ -66,7 +66,8 @@ static const OptionRow kOptions[] = {
        o.jsonl = choice("--format", v, {"csv", "jsonl"});
      }},
     {"--shortcut-length", "K",
-     "k-semi-transitive orientations (no shortcut of length K or less, 3 <= K <= 64) instead; no words",
+     "k-semi-transitive orientations (no shortcut of length K or less, 3 <= K <= 64) instead; no "
+     "words",
      [](Options &o, const std::string &v) { o.settings.shortcut_length = parse_length(v); }},
     {"--engine", "family|fresh",
      "one SAT instance per order (and K) shared by the graphs (default), or one per graph",
