@@ -10,7 +10,10 @@
   7, 8 vertices (Akguen, Gent, Kitaev, Zantema, J. Integer Sequences 22
   (2019), A319492: the non-word-representable counts up to 8 vertices), every
   orientation passing the bounded checker of tools/wordrep/checks.py; the
-  option's errors.
+  option's errors;
+* graphs holding a minimal non-word-representable graph as an induced
+  subgraph, on 9 to 64 vertices: every witness minimal by the independent
+  search of tests/tools/semitransitive.py.
 
 The census comes from $WORDREP_CENSUS."""
 
@@ -27,7 +30,7 @@ from test_census import vertices_of  # noqa: E402
 from semitransitive import find_semi_transitive  # noqa: E402
 from wordrep.checks import check_orientation  # noqa: E402
 from wordrep.formats import parse_orientation_field  # noqa: E402
-from wordrep.graph import to_graph6  # noqa: E402
+from wordrep.graph import from_graph6, to_graph6  # noqa: E402
 
 
 def answers(rows):
@@ -60,6 +63,52 @@ class FamilyEngine(Certificates):
         graphs = geng("-c", 9, "3/200")
         random.Random(9).shuffle(graphs)
         self.compare(graphs, 25)
+
+
+# The minimal non-word-representable graphs on 7 vertices and W5 (graph6).
+MINIMAL = ["F?z\\w", "FCqnw", "FCx}w", "FEivw", "FEnbo", "FEl~o", "FEl~w", "FUxuo", "FUxvw",
+           "FUz^o", "E|fG"]
+
+
+def host(pattern, n, rng):
+    """pattern as an induced subgraph on n vertices: its vertices at random
+    places, every other pair an edge with probability 0.15 unless both ends
+    are the pattern's."""
+    k, edges = from_graph6(pattern)
+    place = dict(zip(range(1, k + 1), rng.sample(range(1, n + 1), k)))
+    inside = set(place.values())
+    out = {tuple(sorted((place[a], place[b]))) for a, b in edges}
+    out |= {(a, b) for a in range(1, n + 1) for b in range(a + 1, n + 1)
+            if not {a, b} <= inside and rng.random() < 0.15}
+    return to_graph6(n, sorted(out))
+
+
+@unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
+class Witnesses(unittest.TestCase):
+    def test_graphs_holding_a_minimal_one_get_a_checked_minimal_witness(self):
+        # Orders up to 24 go to the family instances, which may find the witness
+        # among those of earlier graphs (heredity); 30 and 64 to instances of
+        # their own.  Without the shortcuts no induced W5 settles a graph.
+        rng = random.Random(14)
+        for p in MINIMAL:
+            self.assertIsNone(find_semi_transitive(*from_graph6(p)), p)
+        for n, args in ((9, []), (16, []), (24, ["--no-shortcuts"]), (24, ["--engine", "fresh"]),
+                        (30, []), (64, ["--no-shortcuts"])):
+            graphs = [host(p, n, rng) for p in MINIMAL for _ in range(2 if n < 30 else 1)]
+            with self.subTest(vertices=n, args=args):
+                status, rows, _, err = census(graphs, "--no-words", *args)
+                self.assertEqual(status, 0, err)
+                self.assertEqual([r["graph6"] for r in rows], graphs)
+                for r in rows:
+                    self.assertEqual(r["semi_transitive"], "no", r)
+                    n_, edges = from_graph6(r["graph6"], max_vertices=None)
+                    w = vertices_of(r["witness"])
+                    self.assertEqual(w, sorted(set(w)), r)
+                    self.assertLess(len(w), n_, r)
+                    self.assertIsNone(find_semi_transitive(*induced(n_, edges, w)), r)
+                    for v in w:
+                        rest = induced(n_, edges, [u for u in w if u != v])
+                        self.assertIsNotNone(find_semi_transitive(*rest), (r, v))
 
 
 @unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
