@@ -131,6 +131,11 @@ class Symmetry(unittest.TestCase):
         # The search finds the numbers on its own too, not only from the bounds.
         for args in ([], ["--no-lower-bounds"]):
             self.assertEqual(answers(lines, *args), [a for _, a in cases], args)
+        # Without the shortcuts no induced W5 settles K(7,2): the orientation
+        # search finds a witness of its own, in either engine.
+        for args in ([], ["--engine", "fresh"]):
+            self.assertEqual(answers([graph6(kneser(7, 2))], "--no-words", "--no-shortcuts", *args),
+                             [("no", "")], args)
 
     def test_a_large_instance_is_ordered_lazily(self):
         # 54 vertices at K = 3: more order clauses than the census gives at once.
