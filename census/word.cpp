@@ -13,12 +13,16 @@ using smt::Lit;
 
 namespace {
 
-// Bounds that keep one search within about 200 MiB: the copies of all
-// letters, and the clauses given for their order (CaDiCaL takes about 110
-// bytes per such clause).  Below the second bound every transitivity clause
-// is given at once; above it only those that some model violates.
+// Bounds that keep one search within about 140 MiB, so that a process with
+// the family instances of every order up to 24 (some 45 MiB) stays under
+// 200 MiB: the copies of all letters, and the clauses given for their order
+// (CaDiCaL takes 130 to 170 bytes per such clause, learned clauses and its
+// garbage collection included).  Up to kWholeClauses every transitivity
+// clause is given at once; above it only those that some model violates, up
+// to kMaxClauses.
 constexpr int kMaxCopies = 640;
-constexpr int64_t kMaxClauses = 1200000;
+constexpr int64_t kWholeClauses = 800000;
+constexpr int64_t kMaxClauses = 1000000;
 constexpr int kMaxRounds = 500; // solves of the lazy form
 
 // The order of the word's positions as one Boolean per pair of copies:
@@ -56,7 +60,7 @@ WordOrder::WordOrder(const Graph &g, int k, const LetterOrder &order)
   order_pairs();
   order_first_copies();
   const int64_t triples = int64_t(size_) * (size_ - 1) * (size_ - 2) / 6;
-  if (2 * triples <= kMaxClauses) add_transitivity(sat_, before_, size_);
+  if (2 * triples <= kWholeClauses) add_transitivity(sat_, before_, size_);
   for (int a = 0; a < g.n; ++a)
     for (int b = a + 1; b < g.n; ++b)
       if (!g.adjacent(a, b)) add_not_alternating(sat_, before_, size_, k_, a, b);

@@ -89,12 +89,20 @@ TEST(CensusCheckers, ShortcutLengthBound) {
   // Dhc: the 5-cycle 1 2 3 4 5; Cl: the 4-cycle 1 2 3 4; Cn as above.
   const std::vector<Arc> path5 = {{1, 2}, {2, 3}, {3, 4}, {4, 5}, {1, 5}};
   const std::vector<Arc> path4 = {{1, 2}, {2, 3}, {3, 4}, {1, 4}};
+  const std::vector<Arc> relabelled = {{3, 1}, {1, 4}, {4, 2}, {2, 5}, {3, 5}};
   const BoundedCase cases[] = {
       {"Dhc", path5, 3, ""}, // a shortcut of length 4 and none of length 3
       {"Dhc", path5, 4,
        "shortcut of length 4: arc 1 and 5 with the path through 1 and 3, which are not adjacent"},
       {"Dhc", path5, 0,
        "shortcut: arc 1 and 5 with the path through 1 and 3, which are not adjacent"},
+      {"Dhc", path5, 9, // longer than any path
+       "shortcut of length 4: arc 1 and 5 with the path through 1 and 3, which are not adjacent"},
+      {"DUW", relabelled, 3, ""}, // the 5-cycle 3 1 4 2 5
+      {"DUW", relabelled, 4,
+       "shortcut of length 4: arc 3 and 5 with the path through 1 and 2, which are not adjacent"},
+      {"DUW", relabelled, 0,
+       "shortcut: arc 3 and 5 with the path through 1 and 2, which are not adjacent"},
       {"Cl", path4, 3,
        "shortcut of length 3: arc 1 and 4 with the path through 1 and 3, which are not adjacent"},
       {"Cl", {{1, 2}, {2, 3}, {3, 4}, {4, 1}}, 3, "vertex 1 lies on a directed cycle"},

@@ -13,8 +13,9 @@
   K(7,2) is not word-representable (its witness checked by the independent
   search of tests/tools/semitransitive.py);
 * an instance too large to give whole (grid 3x18, 162 letters at K = 3) is
-  ordered lazily and still gives a checked word; on 64 vertices the census
-  stays under 200 MiB and refuses a K beyond its bound with a failure row.
+  ordered lazily and still gives a checked word; on 64 vertices, after the
+  family instances of orders 13 to 24, the census stays under 200 MiB and
+  refuses a K beyond its bounds with a failure row.
 
 The census comes from $WORDREP_CENSUS; networkx builds the graphs."""
 
@@ -110,10 +111,14 @@ class Symmetry(unittest.TestCase):
         graphs += [nx.gnp_random_graph(rng.randint(7, 12), rng.choice((0.3, 0.5, 0.7)),
                                        seed=rng.randrange(10**6)) for _ in range(40)]
         lines = [graph6(g) for g in graphs]
-        # Without the published lower bounds, so that every K below the number is searched.
-        broken = answers(lines, "--no-lower-bounds")
-        plain = answers(lines, "--no-lower-bounds", "--no-symmetry")
+        # Without the published lower bounds, so that every K below the number
+        # is searched, and with an instance per graph: the instances a run
+        # shares among graphs of up to 12 vertices break no automorphisms, so
+        # there --no-symmetry would compare the plain search with itself.
+        broken = answers(lines, "--no-lower-bounds", "--engine", "fresh")
+        plain = answers(lines, "--no-lower-bounds", "--engine", "fresh", "--no-symmetry")
         self.assertEqual(broken, plain)
+        self.assertEqual(answers(lines, "--no-lower-bounds"), plain)  # the shared instances
         # Not all alike: numbers 2..4 and graphs that are not representable.
         self.assertGreaterEqual(len(set(broken)), 4, broken)
 
@@ -127,6 +132,11 @@ class Symmetry(unittest.TestCase):
         # The search finds the numbers on its own too, not only from the bounds.
         for args in ([], ["--no-lower-bounds"]):
             self.assertEqual(answers(lines, *args), [a for _, a in cases], args)
+        # Without the shortcuts no induced W5 settles K(7,2): the orientation
+        # search finds a witness of its own, in either engine.
+        for args in ([], ["--engine", "fresh"]):
+            self.assertEqual(answers([graph6(kneser(7, 2))], "--no-words", "--no-shortcuts", *args),
+                             [("no", "")], args)
 
     def test_a_large_instance_is_ordered_lazily(self):
         # 54 vertices at K = 3: more order clauses than the census gives at once.
@@ -134,14 +144,26 @@ class Symmetry(unittest.TestCase):
         self.assertEqual(answers([line]), [("yes", "3")])
 
     def test_memory_stays_under_200_MiB_on_64_vertices(self):
-        # The prism C32 x K2 (number 3) took about 260 MiB with every order
-        # clause given; the crown H(32,32) would need 16 copies of 64 letters
-        # (beyond the census's bound: a failure row, not an answer).
-        lines = [graph6(nx.circular_ladder_graph(32)), graph6(crown(32))]
+        # First graphs of every order from 13 to 24, whose family instances
+        # live to the end of the run (some 30 MiB), then: the prism C32 x K2
+        # (number 3; about 260 MiB with every order clause given), the prism
+        # C25 x K2 (number 3; 150 letters at K = 3, whose 1.1 million order
+        # clauses at once took 150 MiB in such a run), the crown H(32,32)
+        # (16 copies of 64 letters, beyond the census's bound) and the crown
+        # H(20,20) with a pendant vertex at 24 of its vertices (number 10: its
+        # lazy order reaches the clause budget).  The last two are failure
+        # rows, not answers.
+        rng = random.Random(200)
+        family = [graph6(nx.gnp_random_graph(n, 0.5, seed=rng.randrange(10**6)))
+                  for n in range(13, 25)]
+        pendants = crown(20)
+        pendants.add_edges_from((40 + v, v) for v in range(24))
+        lines = [graph6(nx.circular_ladder_graph(32)), graph6(nx.circular_ladder_graph(25)),
+                 graph6(crown(32)), graph6(pendants)]
         with tempfile.TemporaryFile("w+") as out:
             p = subprocess.Popen([CENSUS, "--no-summary"], stdin=subprocess.PIPE, stdout=out,
                                  stderr=subprocess.DEVNULL, text=True)
-            p.stdin.write("".join(l + "\n" for l in lines))
+            p.stdin.write("".join(l + "\n" for l in family + lines))
             p.stdin.close()
             _, status, usage = os.wait4(p.pid, 0)
             out.seek(0)
@@ -149,9 +171,12 @@ class Symmetry(unittest.TestCase):
         self.assertEqual(os.waitstatus_to_exitcode(status), 1)
         if not os.environ.get("WORDREP_SANITIZED"):    # the sanitizers' shadow memory counts too
             self.assertLess(usage.ru_maxrss, 200 * 1024)  # KiB
-        self.assertEqual(answers(lines[:1]), [("yes", "3")])
-        self.assertEqual([r["representation_number"] for r in rows],
-                         ["3", "failed: a 16-uniform word on 64 vertices has more than 640 letters"])
+        self.assertEqual(answers(lines[:2]), [("yes", "3"), ("yes", "3")])
+        self.assertEqual([r["graph6"] for r in rows], family + lines)
+        self.assertEqual([r["representation_number"] for r in rows[len(family):]],
+                         ["3", "3", "failed: a 16-uniform word on 64 vertices has more than 640 "
+                          "letters", "failed: a 10-uniform word on 64 vertices needs more than "
+                          "1000000 clauses"])
 
 
 @unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")

@@ -29,7 +29,7 @@ from helpers import GENG, geng, settled, tool
 from semitransitive import find_semi_transitive
 from wordrep.checks import check_orientation, check_word
 from wordrep.formats import parse_orientation_field, parse_word
-from wordrep.graph import from_graph6
+from wordrep.graph import from_graph6, to_graph6
 from wordrep.rows import CENSUS_FIELDS, row_from_json
 
 BATCH = tool("wordrep-batch")
@@ -153,6 +153,31 @@ class Families(unittest.TestCase):
             self.assertEqual(row["vertices"], vertices)
             self.assertEqual([row[f] for f in CENSUS_FIELDS[4:]], ["", "", "", ""])
         self.assertIn("  failures: 2\n", p.stderr)
+
+    def test_graphs_up_to_the_census_limit_of_64_vertices(self):
+        # The 8 x 8 grid (grids have representation number 3), W5 on 1..6 with
+        # a path through the other 58 vertices (W5 is the witness), then one
+        # vertex over the census's limit, named in its row.
+        grid = [(8 * r + c + 1, 8 * r + c + 1 + d) for r in range(8) for c in range(8)
+                for d in (1, 8) if (c < 7 if d == 1 else r < 7)]
+        wheel = ([(1, v) for v in range(2, 7)] + [(v, v + 1) for v in range(2, 6)] + [(2, 6)]
+                 + [(v, v + 1) for v in range(7, 64)])
+        lines = [to_graph6(64, grid), to_graph6(64, wheel), T65]
+        for args in ([], ["--format", "jsonl", "--chunk", "1"]):
+            with self.subTest(args=args):
+                p = self.batch(*args, stdin="".join(g + "\n" for g in lines))
+                self.assertEqual(p.returncode, 1, p.stderr)
+                found = (list(csv.DictReader(io.StringIO(p.stdout))) if "jsonl" not in args else
+                         objects(p.stdout))
+                settled(found[:1])   # the word and the orientation checked
+                rows = [row_from_json(r) for r in found]
+                self.assertEqual([r["graph6"] for r in rows], lines)
+                self.assertEqual([(r["vertices"], r["semi_transitive"], r["representation_number"],
+                                   r["witness"]) for r in rows],
+                                 [("64", "yes", "3", ""), ("64", "no", "", "1 2 3 4 5 6"),
+                                  ("65", "failed: graph has 65 vertices; wordrep-census accepts at "
+                                   "most 64", "", "")])
+                self.assertIn("  failures: 1\n", p.stderr)
 
     def test_rows_line_up_with_the_census_on_odd_lines(self):
         # Lines of \v or \f alone (failure rows, not blanks), blank lines,

@@ -173,11 +173,31 @@ class Orientations(unittest.TestCase):
                                  (n, arcs, k))
                 differ += want and check_orientation(n, edges, arcs) != []
         self.assertGreater(differ, 10)   # the bound matters in some
+
+    def test_a_shortcut_of_length_4_and_none_of_length_3(self):
+        # C5 as the path 1->2->3->4->5 with the arc 1->5, and relabelled as
+        # 3->1->4->2->5 with the arc 3->5: accepted with the bound 3, refused
+        # with 4 and more and by the full checker; as the definition says.
         c5 = (5, [(1, 2), (2, 3), (3, 4), (4, 5), (1, 5)])
-        self.assertEqual(check_orientation(*c5, c5[1], max_shortcut=3), [])
-        self.assertEqual(check_orientation(*c5, c5[1], max_shortcut=4),
-                         ["shortcut of length 4: arc 1->5, and a directed path from 1 to 5 "
-                          "passes 1 before 3, which are not adjacent"])
+        relabelled = (5, [(1, 3), (1, 4), (2, 4), (2, 5), (3, 5)])
+        arcs = [(3, 1), (1, 4), (4, 2), (2, 5), (3, 5)]
+        bounded = "shortcut of length 4: arc %s, and a directed path from %s passes %s, which are " \
+                  "not adjacent"
+        cases = [   # graph, arcs, bound, errors
+            (c5, c5[1], 3, []),
+            (c5, c5[1], 4, [bounded % ("1->5", "1 to 5", "1 before 3")]),
+            (c5, c5[1], 9, [bounded % ("1->5", "1 to 5", "1 before 3")]),
+            (c5, c5[1], None, ["shortcut: arc 1->5, and a directed path from 1 to 5 passes 1 "
+                               "before 3, but 1->3 is not an arc"]),
+            (relabelled, arcs, 3, []),
+            (relabelled, arcs, 4, [bounded % ("3->5", "3 to 5", "1 before 2")]),
+            (relabelled, arcs, None, ["shortcut: arc 3->5, and a directed path from 3 to 5 "
+                                      "passes 1 before 2, but 1->2 is not an arc"]),
+        ]
+        for (n, edges), arcs, bound, want in cases:
+            with self.subTest(arcs=arcs, bound=bound):
+                self.assertEqual(check_orientation(n, edges, arcs, max_shortcut=bound), want)
+                self.assertEqual(want == [], brute_force_semi_transitive(n, edges, arcs, bound))
 
     def test_wheel_on_6_vertices_has_no_semi_transitive_orientation(self):
         n, edges = W5

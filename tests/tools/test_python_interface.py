@@ -310,6 +310,23 @@ class LargeGraphs(unittest.TestCase):
                         self.assertEqual(r.witness, set(range(1, 7)))
 
     @unittest.skipUnless(networkx, "networkx not installed")
+    def test_networkx_graphs_on_64_vertices_in_their_own_labels(self):
+        # Grids have representation number 3; K_{32,32} is a comparability
+        # graph (number 2); W5 with an edge to each of 58 more vertices is not
+        # representable, W5 the witness.
+        wheel = networkx.wheel_graph(6)
+        wheel.add_edges_from(((v % 5 + 1, "x%d" % v) for v in range(58)))
+        cases = [(networkx.grid_2d_graph(8, 8), 3),
+                 (networkx.complete_bipartite_graph(32, 32), 2), (wheel, None)]
+        for g, k in cases:
+            with self.subTest(g=str(g)):
+                self.assertEqual(g.number_of_nodes(), 64)
+                r = wordrep.analyse(g, program=CENSUS)
+                self.assertEqual(r.representation_number, k)
+                Labels.check_answer(self, g, r)
+        self.assertEqual(r.witness, set(range(6)))
+
+    @unittest.skipUnless(networkx, "networkx not installed")
     def test_graph6_of_63_and_64_vertices_is_networkx_s(self):
         for n in (63, 64):
             g = networkx.gnp_random_graph(n, 0.1, seed=n)
