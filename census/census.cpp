@@ -132,6 +132,9 @@ static void answer_graph(const Graph &g, const Settings &settings, OrientationEn
   f[kOrientation] = settings.digraph6 ? encode_digraph6(g.n, arcs) : format_arcs(arcs);
   if (!settings.words) return;
   step = kNumber;
+  // A graph too large for the shared word instances gets instances of its
+  // own, which may be large: the orientation instances of other orders go.
+  if (g.n > WordEngine::kSharedMaxVertices) engines.keep_only(g.n);
   auto [k, word] = smallest_word(g, settings, words, word2);
   error = check_word(g, k, word);
   if (!error.empty()) throw Error("word check: " + error);

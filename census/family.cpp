@@ -91,4 +91,9 @@ bool OrientationEngines::orient(const Graph &g, std::vector<Arc> *arcs, Mask *wi
   return false;
 }
 
+void OrientationEngines::keep_only(int n) {
+  for (auto it = by_order_.begin(); it != by_order_.end();)
+    it = it->first == n ? std::next(it) : by_order_.erase(it);
+}
+
 } // namespace census

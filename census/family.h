@@ -73,6 +73,9 @@ public:
   // True with the arcs of an orientation of g, or false with a minimal
   // witness (as for minimal_witness()) in *witness.
   bool orient(const Graph &g, std::vector<Arc> *arcs, Mask *witness);
+  // Frees the family instances of every order but n (they are built again
+  // when a graph of that order comes), to make room for a large instance.
+  void keep_only(int n);
 
 private:
   bool family_, known_;

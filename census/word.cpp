@@ -13,16 +13,16 @@ using smt::Lit;
 
 namespace {
 
-// Bounds that keep one search within about 140 MiB, so that a process with
-// the family instances of every order up to 24 (some 45 MiB) stays under
-// 200 MiB: the copies of all letters, and the clauses given for their order
-// (CaDiCaL takes 130 to 170 bytes per such clause, learned clauses and its
-// garbage collection included).  Up to kWholeClauses every transitivity
-// clause is given at once; above it only those that some model violates, up
-// to kMaxClauses.
+// Bounds that keep one search within about 170 MiB: the copies of all
+// letters, and the clauses given for their order (CaDiCaL takes 130 to 170
+// bytes per such clause, learned clauses and its garbage collection
+// included).  Before such a search the census frees the orientation
+// instances of other orders, so that the process stays under 200 MiB.  Up
+// to kWholeClauses every transitivity clause is given at once; above it only
+// those that some model violates, up to kMaxClauses.
 constexpr int kMaxCopies = 640;
-constexpr int64_t kWholeClauses = 800000;
-constexpr int64_t kMaxClauses = 1000000;
+constexpr int64_t kWholeClauses = 1120000;
+constexpr int64_t kMaxClauses = 1120000;
 constexpr int kMaxRounds = 500; // solves of the lazy form
 
 // The order of the word's positions as one Boolean per pair of copies:
