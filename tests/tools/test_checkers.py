@@ -110,6 +110,19 @@ def brute_force_semi_transitive(n, edges, arcs, max_arcs=None):
     return True
 
 
+def random_orientation(rnd, least, most, density, flips):
+    """A random graph on least..most vertices (each pair an edge with
+    probability density), oriented by a random order of its vertices with
+    each arc then flipped with probability flips (cycles too): n, edges, arcs."""
+    n = rnd.randint(least, most)
+    edges = [e for e in itertools.combinations(range(1, n + 1), 2) if rnd.random() < density]
+    order = list(range(1, n + 1))
+    rnd.shuffle(order)
+    pos = {v: i for i, v in enumerate(order)}
+    arcs = [(a, b) if pos[a] < pos[b] else (b, a) for a, b in edges]
+    return n, edges, [(b, a) if rnd.random() < flips else (a, b) for a, b in arcs]
+
+
 def all_orientations(edges):
     for bits in itertools.product((0, 1), repeat=len(edges)):
         yield [(a, b) if x == 0 else (b, a) for (a, b), x in zip(edges, bits)]
@@ -142,14 +155,7 @@ class Orientations(unittest.TestCase):
         rnd = random.Random(7)
         seen = {True: 0, False: 0}
         for _ in range(1500):
-            n = rnd.randint(3, 7)
-            edges = [e for e in itertools.combinations(range(1, n + 1), 2) if rnd.random() < 0.5]
-            # Orient by a random order, then flip a few arcs (cycles too).
-            order = list(range(1, n + 1))
-            rnd.shuffle(order)
-            pos = {v: i for i, v in enumerate(order)}
-            arcs = [(a, b) if pos[a] < pos[b] else (b, a) for a, b in edges]
-            arcs = [(b, a) if rnd.random() < 0.1 else (a, b) for a, b in arcs]
+            n, edges, arcs = random_orientation(rnd, 3, 7, density=0.5, flips=0.1)
             want = brute_force_semi_transitive(n, edges, arcs)
             got = check_orientation(n, edges, arcs) == []
             self.assertEqual(got, want, (n, arcs))
@@ -160,13 +166,7 @@ class Orientations(unittest.TestCase):
         rnd = random.Random(11)
         differ = 0   # accepted with the bound, refused without it
         for _ in range(3000):
-            n = rnd.randint(5, 8)
-            edges = [e for e in itertools.combinations(range(1, n + 1), 2) if rnd.random() < 0.4]
-            order = list(range(1, n + 1))
-            rnd.shuffle(order)
-            pos = {v: i for i, v in enumerate(order)}
-            arcs = [(a, b) if pos[a] < pos[b] else (b, a) for a, b in edges]
-            arcs = [(b, a) if rnd.random() < 0.05 else (a, b) for a, b in arcs]
+            n, edges, arcs = random_orientation(rnd, 5, 8, density=0.4, flips=0.05)
             for k in (3, 4):
                 want = brute_force_semi_transitive(n, edges, arcs, max_arcs=k)
                 self.assertEqual(check_orientation(n, edges, arcs, max_shortcut=k) == [], want,
