@@ -17,11 +17,10 @@ namespace {
 // letters, and the clauses given for their order (CaDiCaL takes 130 to 170
 // bytes per such clause, learned clauses and its garbage collection
 // included).  Before such a search the census frees the orientation
-// instances of other orders, so that the process stays under 200 MiB.  Up
-// to kWholeClauses every transitivity clause is given at once; above it only
-// those that some model violates, up to kMaxClauses.
+// instances of other orders, so that the process stays under 200 MiB.  When
+// all transitivity clauses fit in kMaxClauses they are given at once; else
+// only those that some model violates, up to kMaxClauses clauses in all.
 constexpr int kMaxCopies = 640;
-constexpr int64_t kWholeClauses = 1120000;
 constexpr int64_t kMaxClauses = 1120000;
 constexpr int kMaxRounds = 500; // solves of the lazy form
 
@@ -60,7 +59,7 @@ WordOrder::WordOrder(const Graph &g, int k, const LetterOrder &order)
   order_pairs();
   order_first_copies();
   const int64_t triples = int64_t(size_) * (size_ - 1) * (size_ - 2) / 6;
-  if (2 * triples <= kWholeClauses) add_transitivity(sat_, before_, size_);
+  if (2 * triples <= kMaxClauses) add_transitivity(sat_, before_, size_);
   for (int a = 0; a < g.n; ++a)
     for (int b = a + 1; b < g.n; ++b)
       if (!g.adjacent(a, b)) add_not_alternating(sat_, before_, size_, k_, a, b);
@@ -101,7 +100,7 @@ void WordOrder::order_first_copies() {
 }
 
 // Whether the model orders the copies; if not, the clauses against each of
-// its cycles of three are added (the lazy form of transitivity() for
+// its cycles of three are added (the lazy form of add_transitivity() for
 // instances too large to give whole).
 bool WordOrder::transitive_model() {
   std::vector<char> value(static_cast<size_t>(size_) * size_);
