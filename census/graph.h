@@ -27,6 +27,11 @@ inline int lowest(Mask m) {
   return __builtin_ctzll(m);
 }
 
+// v's number among the vertices of set, as Graph::induced() renumbers them.
+inline int index_in(Mask set, int v) {
+  return popcount(set & (bit(v) - 1));
+}
+
 // A simple undirected graph.  adj[v] has bit u set when u and v are adjacent.
 struct Graph {
   int n = 0;

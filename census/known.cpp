@@ -4,18 +4,13 @@
 
 namespace census {
 
-// The position of v among the vertices of set (its number in the induced subgraph).
-static int local_index(Mask set, int v) {
-  return popcount(set & (bit(v) - 1));
-}
-
 void KnownWitnesses::add(const Graph &g, Mask w, const std::vector<std::vector<Arc>> &deletions) {
   Pattern p;
   p.graph = g.induced(w);
   const int k = p.graph.n;
   for (const std::vector<Arc> &arcs : deletions) {
     std::vector<Arc> local;
-    for (const Arc &a : arcs) local.emplace_back(local_index(w, a.first), local_index(w, a.second));
+    for (const Arc &a : arcs) local.emplace_back(index_in(w, a.first), index_in(w, a.second));
     p.without.push_back(local);
   }
   if (static_cast<int>(p.without.size()) != k) throw Error("internal: a witness without deletions");
@@ -89,7 +84,7 @@ void KnownWitnesses::check_copy(const Pattern &p, const Graph &g, const std::vec
     const Mask rest = w & ~bit(image[i]);
     std::vector<Arc> local;
     for (const Arc &a : p.without[i])
-      local.emplace_back(local_index(rest, image[a.first]), local_index(rest, image[a.second]));
+      local.emplace_back(index_in(rest, image[a.first]), index_in(rest, image[a.second]));
     std::string error = check_orientation(g.induced(rest), local, max_shortcut);
     if (!error.empty())
       throw Error("orientation without vertex " + std::to_string(image[i] + 1) +

@@ -85,7 +85,7 @@ Mask minimal_witness(OrientationSolver &search, const Graph &g, Mask mask, int m
     // The arcs among rest, renumbered as the induced subgraph's vertices.
     std::vector<Arc> local;
     for (const Arc &a : restrict_arcs(arcs, rest))
-      local.emplace_back(popcount(rest & (bit(a.first) - 1)), popcount(rest & (bit(a.second) - 1)));
+      local.emplace_back(index_in(rest, a.first), index_in(rest, a.second));
     std::string error = check_orientation(g.induced(rest), local, max_shortcut);
     if (!error.empty())
       throw Error("orientation without vertex " + std::to_string(v + 1) +
