@@ -30,10 +30,9 @@ interrupted."""
 import argparse
 import collections
 import json
-import os
 import sys
 
-from . import __version__, cli
+from . import cli
 from .graph import GraphError, graph6_order, graph6_text
 from .interface import CensusError, _check_options, _Stream, find_program
 from .records import record, semi_transitive_field
@@ -111,7 +110,7 @@ def main(argv=None):
                     help="census processes (default 1); the lines stay in input order")
     ap.add_argument("--census", metavar="PATH",
                     help="the census program (default: found as wordrep.find_program finds it)")
-    ap.add_argument("--version", action="version", version="%(prog)s " + __version__)
+    cli.version_option(ap)
     args = ap.parse_args(argv)
     cli.buffered_stdout()
     try:
@@ -125,7 +124,7 @@ def main(argv=None):
         print("wordrep: %s" % e, file=sys.stderr)
         return 2 if e.graph is None else 3
     except BrokenPipeError:        # the reader stopped reading: nothing to say
-        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
+        cli.silence_stdout()
         return 3
     except OSError as e:
         cli.output_failed("wordrep", e)
