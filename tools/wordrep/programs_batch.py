@@ -172,7 +172,8 @@ class ProgramsRunner:
     def __init__(self, programs, timeout, verify):
         self.programs, self.verify = programs, verify
         self.limit = ("%g" % timeout) if timeout > 0 else "0"
-        self.lines = {}              # part index -> its lines, until the part is finished
+        self.lines = {}              # part index -> its lines, each with decode_graph()'s
+                                     # answer, until the part is finished
         self.lock = threading.Lock()
         self.rundir = None
 
@@ -199,11 +200,11 @@ class ProgramsRunner:
     def payload(self, i, lines):
         """A line per graph: "GRAPH6 INPUT" (the programs' input in base64),
         or "- -" for a line that is not run."""
+        decoded = [(line,) + decode_graph(line) for line in lines]
         with self.lock:
-            self.lines[i] = lines
+            self.lines[i] = decoded
         out = []
-        for line in lines:
-            graph, _ = decode_graph(line)
+        for line, graph, _ in decoded:
             if graph is None:
                 out.append(b"- -\n")
             else:
@@ -223,8 +224,7 @@ class ProgramsRunner:
             return path, Counts(), "wordrep-one gave %d answers for %d graphs" % (
                 len(results), len(lines))
         rows = []
-        for k, (line, fields) in enumerate(zip(lines, results)):
-            graph, row = decode_graph(line)
+        for k, ((line, graph, row), fields) in enumerate(zip(lines, results)):
             if not well_formed(fields, k, graph is not None):
                 return path, Counts(), "wordrep-one's answer %d is malformed" % k
             if graph is not None:
