@@ -30,7 +30,7 @@ from semitransitive import find_semi_transitive
 from wordrep.checks import check_orientation, check_word
 from wordrep.formats import parse_orientation_field, parse_word
 from wordrep.graph import from_graph6, to_graph6
-from wordrep.rows import CENSUS_FIELDS, row_from_json
+from wordrep.schema import CENSUS_FIELDS, Layout
 
 BATCH = tool("wordrep-batch")
 CENSUS = os.environ.get("WORDREP_CENSUS")
@@ -55,6 +55,14 @@ def induced(edges, vertices):
 @unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
 def objects(text):
     return [json.loads(line) for line in text.splitlines()]
+
+
+def as_text(row):
+    """A census row (CSV text or a JSON line's object) as its CSV texts."""
+    if all(isinstance(v, str) for v in row.values()):
+        return row
+    layout = Layout.of_names(row)
+    return dict(zip(layout.names, layout.csv_fields(layout.from_json(row))))
 
 
 class Families(unittest.TestCase):
@@ -170,7 +178,7 @@ class Families(unittest.TestCase):
                 found = (list(csv.DictReader(io.StringIO(p.stdout))) if "jsonl" not in args else
                          objects(p.stdout))
                 settled(found[:1])   # the word and the orientation checked
-                rows = [row_from_json(r) for r in found]
+                rows = [as_text(r) for r in found]
                 self.assertEqual([r["graph6"] for r in rows], lines)
                 self.assertEqual([(r["vertices"], r["semi_transitive"], r["representation_number"],
                                    r["witness"]) for r in rows],
@@ -241,7 +249,7 @@ class Families(unittest.TestCase):
         verdict = "semi_transitive_%d" % k
         self.assertEqual([r for r in rows if r["word"] or r["representation_number"]], [])
         out = []
-        for row in map(row_from_json, settled(rows)):
+        for row in settled(map(as_text, rows)):
             if row[verdict] == "no":
                 n, edges = from_graph6(row["graph6"])
                 witness = [int(v) for v in row["witness"].split()]

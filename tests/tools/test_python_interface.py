@@ -507,12 +507,13 @@ class ProgramErrors(unittest.TestCase):
 
     def test_a_census_refusing_the_options_is_no_graphs_fault(self):
         with tempfile.TemporaryDirectory() as d:
-            fake = fake_census(d, "echo \"wordrep-census: unknown option '$2'\" >&2\nexit 2")
+            fake = fake_census(d, "echo \"wordrep-census: unknown option '$4'\" >&2\nexit 2")
             with self.assertRaises(wordrep.CensusError) as cm:
                 list(wordrep.census(["Bw", "Bg"], program=fake, shortcut_length=3))
         self.assertIsNone(cm.exception.graph)
         self.assertEqual(str(cm.exception), "wordrep-census refused its command line "
-                         "--no-summary --shortcut-length 3: wordrep-census: unknown option "
+                         "--no-summary --format jsonl --shortcut-length 3: wordrep-census: "
+                         "unknown option "
                          "'--shortcut-length'")
 
     def test_a_census_writing_another_header_is_no_graphs_fault(self):
@@ -521,8 +522,8 @@ class ProgramErrors(unittest.TestCase):
             with self.assertRaises(wordrep.CensusError) as cm:
                 list(wordrep.census(["Bw", "Bg"], program=fake))
         self.assertIsNone(cm.exception.graph)
-        self.assertEqual(str(cm.exception), "wordrep-census wrote the CSV header "
-                         "'graph6,answer', not '%s'" % ",".join(wordrep.rows.CENSUS_FIELDS))
+        self.assertEqual(str(cm.exception), "wordrep-census wrote 'graph6,answer', not a JSON "
+                         "line of the fields %s" % ",".join(wordrep.schema.CENSUS_FIELDS))
 
     def test_jobs_must_be_positive(self):
         with self.assertRaises(ValueError):

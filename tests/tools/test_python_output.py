@@ -298,7 +298,7 @@ class Module(unittest.TestCase):
         with tempfile.TemporaryDirectory() as d:
             refusing = os.path.join(d, "wordrep-census")
             with open(refusing, "w") as f:
-                f.write("#!/bin/sh\necho \"wordrep-census: unknown option '$2'\" >&2\nexit 2\n")
+                f.write("#!/bin/sh\necho \"wordrep-census: unknown option '$4'\" >&2\nexit 2\n")
             os.chmod(refusing, 0o755)
             control = os.path.join(d, "control.json")
             with open(control, "w") as f:
@@ -318,8 +318,9 @@ class Module(unittest.TestCase):
                  "wordrep: census program %s not found or not executable (build it, pass "
                  "program=PATH or set WORDREP_BIN)\n" % missing),
                 (["--census", refusing, "--shortcut-length", "3", "Bw"], b"", {}, 2, [],
-                 "wordrep: wordrep-census refused its command line --no-summary "
-                 "--shortcut-length 3: wordrep-census: unknown option '--shortcut-length'\n"),
+                 "wordrep: wordrep-census refused its command line --no-summary --format "
+                 "jsonl --shortcut-length 3: wordrep-census: unknown option "
+                 "'--shortcut-length'\n"),
                 (["--census", STUB_CENSUS, "Bw", "Bg", "BW"], b"", {"STUB_CONTROL": control},
                  3, [stub_bw], "wordrep: graph 2 ('Bg'): the census ended without answering (exit "
                           "status 3: wordrep-census: stand-in told to stop at Bg)\n"),

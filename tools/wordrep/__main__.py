@@ -29,14 +29,12 @@ interrupted."""
 
 import argparse
 import collections
-import json
 import sys
 
 from . import cli
 from .graph import GraphError, graph6_order, graph6_text
 from .interface import CensusError, _check_options, _Stream, find_program
-from .records import record, semi_transitive_field
-from .rows import census_fields
+from .schema import Layout, failure
 
 PROG = "python3 -m wordrep"
 
@@ -57,23 +55,30 @@ def _shown(text):
     return graph6_text(text)
 
 
-def failed_row(text, reason, shortcut_length=None):
-    """The row of a graph that could not be answered, as the census writes one."""
+def failed_row(text, reason, layout):
+    """The record of a graph that could not be answered, as the census writes one."""
     try:
         n = graph6_order(text.decode("ascii", "replace") if isinstance(text, bytes) else text)[0]
     except GraphError:
         n = None
-    row = dict.fromkeys(census_fields(shortcut_length))
     failed = reason if reason.startswith("failed") else "failed: " + reason
-    row.update({"graph6": _shown(text), "vertices": n,
-                semi_transitive_field(shortcut_length): failed})
-    return row
+    return {"graph6": _shown(text), "vertices": n, layout.verdict: failed}
+
+
+def _answered(record, n, edges, labels, shortcut_length):
+    """The census's record of a graph, ValueError for a failure."""
+    failed = failure(record)
+    if failed:
+        raise ValueError(failed)
+    return record
 
 
 def answer(texts, out, err, jobs=1, program=None, shortcut_length=None):
     """Write the JSON line of every graph6 text; returns the exit status."""
     _check_options(jobs, shortcut_length)
-    stream = _Stream(find_program(program), jobs, shortcut_length, keep_going=True)
+    stream = _Stream(find_program(program), jobs, shortcut_length, keep_going=True,
+                     answer=_answered)
+    layout = Layout(shortcut_length)
     sent = collections.deque()
 
     def remembered():
@@ -88,10 +93,8 @@ def answer(texts, out, err, jobs=1, program=None, shortcut_length=None):
             if isinstance(result, CensusError):
                 failed = True
                 print("wordrep: %s" % result, file=err)
-                line = failed_row(text, result.reason, shortcut_length)
-            else:
-                line = record(result)
-            out.write(json.dumps(line) + "\n")
+                result = failed_row(text, result.reason, layout)
+            out.write(layout.json_line(result))
             out.flush()
     finally:
         results.close()

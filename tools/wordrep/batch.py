@@ -34,7 +34,8 @@ from .errors import (EXIT_FAILED_ROWS, EXIT_INTERRUPTED, EXIT_OK, EXIT_PARTS, EX
 from .partstore import JOURNAL_VERSION, Store, check_distinct
 from .programs import ProgramNotFound, find_program, tool_path
 from .progress import Progress
-from .rows import census_fields, count_rows
+from .rows import count_rows
+from .schema import Layout
 
 PART_SCRIPT = tool_path("wordrep-part")
 
@@ -74,8 +75,8 @@ class CensusRunner:
     def __init__(self, census, options, fmt, shortcut_length=None):
         self.census, self.options, self.format = census, options, fmt
         self.shortcut_length = shortcut_length
-        self.fields = census_fields(shortcut_length)
-        self.out_header = (",".join(self.fields) + "\n").encode() if fmt == "csv" else b""
+        self.layout = Layout(shortcut_length)
+        self.out_header = self.layout.header().encode() if fmt == "csv" else b""
 
     def part_args(self, source):
         if "geng" in source.ident:
@@ -87,7 +88,7 @@ class CensusRunner:
 
     def finish(self, i, path):
         with open(path, encoding="utf-8", errors="replace", newline="") as f:
-            counts, problem = count_rows(f, self.format, self.fields, self.shortcut_length)
+            counts, problem = count_rows(f, self.format, self.layout)
         return path, counts, problem
 
     def prepare(self, tmpdir):

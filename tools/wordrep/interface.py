@@ -18,7 +18,7 @@ Anything that stops a graph from being answered raises CensusError naming
 the graph (its position in the input, counted from 1, and its graph6 text or
 type) and the reason, after the results of the graphs before it."""
 
-import csv
+import json
 import numbers
 import queue
 import subprocess
@@ -26,11 +26,10 @@ import tempfile
 import threading
 
 from . import programs
-from .formats import OutputError, parse_word
+from .formats import OutputError
 from .graph import CENSUS_MAX_VERTICES, GraphError, check_order, from_graph6, graph6_order, normalise, to_graph6
-from .records import (SEMI_TRANSITIVE, Result, numbered_result, orientation_arcs,
-                      semi_transitive_field)
-from .rows import CENSUS_FIELDS, census_fields, row_failed
+from .records import Result, record_result
+from .schema import Layout
 
 PROGRAM = "wordrep-census"
 EXIT_USAGE = 2             # wordrep-census's status for a command line it refuses
@@ -188,29 +187,10 @@ def as_graph(graph):
 
 # ------------------------------------------------------------ answers out
 
-def make_result(row, n, edges, labels, shortcut_length=None):
-    """The Result of a census row for the graph (n, edges), in labels
-    (None: 1..n); ValueError for a row that is no answer.  A row of
-    shortcut_length=K has its answer in semi_transitive_K, and no word."""
-    column = semi_transitive_field(shortcut_length)
-    if column != SEMI_TRANSITIVE and column in row:
-        row = dict(row, semi_transitive=row[column])
-        del row[column]
-    if row_failed(row):
-        raise ValueError(next(row[f] for f in CENSUS_FIELDS if row[f].startswith("failed")))
-    yes = row["semi_transitive"] == "yes"
-    if not yes and row["semi_transitive"] != "no":
-        raise ValueError("%s is %r" % (column, row["semi_transitive"]))
-    if yes:
-        k, word = row["representation_number"], row["word"]
-        result = numbered_result(row["graph6"], n, edges, True, int(k) if k else None,
-                                 parse_word(word) if word else None,
-                                 orientation_arcs(row["orientation"]),
-                                 shortcut_length=shortcut_length)
-    else:
-        result = numbered_result(row["graph6"], n, edges, False,
-                                 witness=[int(t) for t in row["witness"].split()],
-                                 shortcut_length=shortcut_length)
+def make_result(rec, n, edges, labels, shortcut_length=None):
+    """The Result of a census record (see schema) for the graph (n, edges),
+    in labels (None: 1..n); ValueError for a row that is no answer."""
+    result = record_result(rec, n, edges, shortcut_length)
     return result if labels is None else result.relabelled(labels)
 
 
@@ -224,7 +204,7 @@ def _check_options(jobs, shortcut_length):
 
 def _arguments(shortcut_length):
     extra = [] if shortcut_length is None else ["--shortcut-length", str(shortcut_length)]
-    return ["--no-summary"] + extra
+    return ["--no-summary", "--format", "jsonl"] + extra
 
 
 def census(graphs, jobs=1, program=None, shortcut_length=None):
@@ -336,14 +316,18 @@ class _Stream:
     one thread per process reading its rows, so that no pipe ever blocks
     whatever order the rows are taken in.  With keep_going, a graph that
     cannot be answered is yielded as its CensusError and the others go on
-    (a census that dies still ends the stream)."""
+    (a census that dies still ends the stream).  The census writes JSON
+    lines; answer(record, n, edges, labels, shortcut_length) makes what is
+    yielded of each (make_result: a Result)."""
 
-    def __init__(self, program, jobs, shortcut_length=None, keep_going=False):
+    def __init__(self, program, jobs, shortcut_length=None, keep_going=False,
+                 answer=make_result):
         self.program = program
         self.jobs = jobs
         self.shortcut_length = shortcut_length
         self.arguments = _arguments(shortcut_length)
-        self.fields = census_fields(shortcut_length)
+        self.layout = Layout(shortcut_length)
+        self.answer = answer
         self.keep_going = keep_going
         self.procs = []
         self.items = queue.Queue()      # what was sent, in input order
@@ -361,20 +345,26 @@ class _Stream:
                 raise CensusError(None, "cannot run %s: %s" % (self.program, e))
             p.errfile = err
             p.answered = 0
-            p.header = None
+            p.stray = None
             self.procs.append(p)
         for k, p in enumerate(self.procs):
-            threading.Thread(target=self.read, args=(p, self.rows[k], self.fields),
+            threading.Thread(target=self.read, args=(p, self.rows[k], self.layout.names),
                              daemon=True).start()
 
     @staticmethod
-    def read(proc, rows, fields):
+    def read(proc, rows, names):
+        """Puts the JSON object of each of the census's lines, up to the
+        first that is not a row of these fields (kept in proc.stray)."""
         try:
-            reader = csv.DictReader(proc.stdout)
-            proc.header = reader.fieldnames
-            if reader.fieldnames == fields:
-                for row in reader:
-                    rows.put(row)
+            for line in proc.stdout:
+                try:
+                    obj = json.loads(line)
+                except ValueError:
+                    obj = None
+                if not isinstance(obj, dict) or list(obj) != names:
+                    proc.stray = line.rstrip("\n")
+                    break
+                rows.put(obj)
         except (OSError, ValueError):
             pass
         rows.put(None)
@@ -419,9 +409,9 @@ class _Stream:
         if status == EXIT_USAGE and p.answered == 0:
             return CensusError(None, "%s refused its command line %s: %s"
                                % (PROGRAM, " ".join(self.arguments), said))
-        if p.header is not None and p.header != self.fields:
-            return CensusError(None, "%s wrote the CSV header %r, not %r"
-                               % (PROGRAM, ",".join(p.header), ",".join(self.fields)))
+        if p.stray is not None:
+            return CensusError(None, "%s wrote %r, not a JSON line of the fields %s"
+                               % (PROGRAM, p.stray[:60], ",".join(self.layout.names)))
         return CensusError(name, "the census ended without answering (exit status %d%s)"
                            % (status, ": " + said if said else ""))
 
@@ -447,7 +437,8 @@ class _Stream:
                 if row["graph6"] != g6:
                     raise CensusError(name, "the census answered for %r instead" % row["graph6"])
                 try:
-                    result = make_result(row, n, edges, labels, self.shortcut_length)
+                    result = self.answer(self.layout.from_json(row), n, edges, labels,
+                                         self.shortcut_length)
                 except (ValueError, OutputError) as e:
                     if not self.keep_going:
                         raise CensusError(name, str(e)) from None

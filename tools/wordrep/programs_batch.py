@@ -19,7 +19,8 @@ from .errors import Fatal, WriteFailure
 from .formats import (ORIENTATION_HEADING, OutputError, format_orientation, format_word,
                       parse_alterword, parse_orientcheck)
 from .graph import GraphError, check_order, format_input, from_graph6, graph6_order
-from .rows import PROGRAM_FIELDS, Counts, printable
+from .rows import COUNTED, Counts
+from .schema import PROGRAM_FIELDS, Layout, printable
 from .sources import LINE_LIMIT
 
 
@@ -234,14 +235,14 @@ class ProgramsRunner:
 
     def write_rows(self, path, rows):
         out = os.path.splitext(path)[0] + ".rows"
-        counts = Counts()
+        counts, layout = Counts(), Layout(witness=False)
         try:
             with open(out, "w", newline="") as f:
                 writer = csv.DictWriter(f, PROGRAM_FIELDS, lineterminator="\n")
                 writer.writeheader()
                 for row in rows:
                     writer.writerow(row)
-                    counts.add(row)
+                    counts.add(layout.from_csv(row, COUNTED))
         except OSError as e:
             raise WriteFailure(out, e)
         return out, counts, None

@@ -4,13 +4,10 @@ lines) as typed records, the same records record() makes of a Result."""
 
 import csv
 import json
-import re
 from dataclasses import dataclass, replace
 
-from . import digraph6
-from .formats import OutputError, format_word, parse_orientation_field, parse_word
-from .graph import GraphError
-from .rows import CENSUS_FIELDS, PROGRAM_FIELDS, SEMI_TRANSITIVE, semi_transitive_field
+from .formats import OutputError, format_word, parse_word
+from .schema import Layout, failure, verdict_field
 
 
 @dataclass(frozen=True)
@@ -185,25 +182,13 @@ def numbered_result(graph6, n, edges, semi_transitive, representation_number=Non
                   shortcut_length=shortcut_length)
 
 
-_BOUNDED = re.compile(r"semi_transitive_([1-9][0-9]*)")
-
-
-def row_fields(fieldnames):
-    """Whether these are the fields of a census or programs row, in order
-    (semi_transitive possibly "semi_transitive_K")."""
-    fields = list(fieldnames or [])
-    if len(fields) > 3 and _BOUNDED.fullmatch(fields[3]):
-        fields[3] = SEMI_TRANSITIVE
-    return fields in (CENSUS_FIELDS, PROGRAM_FIELDS)
-
-
 def record(result):
     """The record of a Result in the census's numbers, as read_csv gives a
-    row: a dict by the CSV's field names, ``word`` in the census's notation
-    (letters from 10 on as "(10)"), ``orientation`` a tuple of arcs,
-    ``witness`` a sorted tuple; None where a field does not apply.  The key
-    ``semi_transitive`` is ``semi_transitive_K`` for a Result of
-    ``shortcut_length=K``, as in the census's CSV.
+    row (see schema): a dict by the CSV's field names, ``word`` in the
+    census's notation (letters from 10 on as "(10)"), ``orientation`` a
+    tuple of arcs, ``witness`` a sorted tuple; None where a field does not
+    apply.  The key ``semi_transitive`` is ``semi_transitive_K`` for a Result
+    of ``shortcut_length=K``, as in the census's CSV.
 
     Examples
     --------
@@ -213,40 +198,25 @@ def record(result):
     (6, False, None, (1, 2, 3, 4, 5, 6))
     """
     r = result.numbered()
-    return {"graph6": r.graph6, "vertices": r.n, "edges": len(r.edges),
-            semi_transitive_field(r.shortcut_length): r.semi_transitive,
-            "representation_number": r.representation_number,
-            "word": None if r.word is None else format_word(r.word),
-            "orientation": r.arcs,
-            "witness": None if r.witness is None else tuple(sorted(r.witness))}
+    values = [r.graph6, r.n, len(r.edges), r.semi_transitive, r.representation_number,
+              None if r.word is None else format_word(r.word), r.arcs,
+              None if r.witness is None else tuple(sorted(r.witness))]
+    return dict(zip(Layout(r.shortcut_length).names, values))
 
 
-def orientation_arcs(field):
-    """The arcs of an orientation field: "1>2 3>2", or digraph6 ("&B_?")."""
-    if field.startswith("&"):
-        try:
-            return digraph6.decode(field)[1]
-        except GraphError as e:
-            raise OutputError(str(e)) from None
-    return parse_orientation_field(field)
-
-
-def _int(text):
-    if not text.isdigit():
-        raise OutputError("%r is not a number" % text)
-    return int(text)
-
-
-def _bool(text):
-    if text not in ("yes", "no"):
-        raise OutputError("%r is neither yes nor no" % text)
-    return text == "yes"
-
-
-_TYPES = {"vertices": _int, "edges": _int, "semi_transitive": _bool,
-          "representation_number": _int, "word": lambda t: format_word(parse_word(t)),
-          "orientation": lambda t: tuple(orientation_arcs(t)),
-          "witness": lambda t: tuple(_int(v) for v in t.split(" "))}
+def record_result(rec, n, edges, shortcut_length=None):
+    """The Result, in the census's numbers, of the record of an answered
+    graph (n, edges); ValueError with the failure for a row that failed."""
+    failed = failure(rec)
+    if failed:
+        raise ValueError(failed)
+    if rec[verdict_field(shortcut_length)]:
+        word = rec["word"]
+        return numbered_result(rec["graph6"], n, edges, True, rec["representation_number"],
+                               parse_word(word) if word else None, rec["orientation"],
+                               shortcut_length=shortcut_length)
+    return numbered_result(rec["graph6"], n, edges, False, witness=rec["witness"] or (),
+                           shortcut_length=shortcut_length)
 
 
 def read_csv(path):
@@ -303,64 +273,27 @@ def read_csv(path):
             return
         f.seek(0)
         reader = csv.DictReader(f)
-        if not row_fields(reader.fieldnames):
+        layout = Layout.of_names(reader.fieldnames)
+        if layout is None:
             raise OutputError("%s:1: not a census CSV: header %r"
                               % (path, ",".join(reader.fieldnames or [])))
         for row in reader:
-            yield _typed(row, "%s:%d" % (path, reader.line_num))
-
-
-def _typed(row, where):
-    out = {"graph6": row["graph6"]}
-    yes = False
-    for name, value in row.items():
-        if name == "graph6":
-            continue
-        if value is None or name is None:
-            raise OutputError("%s: the row does not have the header's fields" % where)
-        kind = SEMI_TRANSITIVE if _BOUNDED.fullmatch(name) else name
-        try:
-            out[name] = (None if value == "" else value if value.startswith("failed")
-                         else _TYPES[kind](value))
-        except OutputError as e:
-            raise OutputError("%s: %s: %s" % (where, name, e)) from None
-        if kind == SEMI_TRANSITIVE:
-            yes = out[name] is True
-    if yes and out.get("orientation") is None:
-        out["orientation"] = ()         # a graph without edges
-    return out
+            try:
+                yield layout.from_csv(row)
+            except OutputError as e:
+                raise OutputError("%s:%d: %s" % (path, reader.line_num, e)) from None
 
 
 def _json_records(f, path):
     for lineno, line in enumerate(f, 1):
-        where = "%s:%d" % (path, lineno)
         try:
             obj = json.loads(line)
         except ValueError:
             obj = None
         if not isinstance(obj, dict):
-            raise OutputError("%s: not a JSON object: %r" % (where, line[:60]))
-        if not row_fields(obj):
-            raise OutputError("%s: not a row of the census: fields %r"
-                              % (where, ",".join(obj)))
+            raise OutputError("%s:%d: not a JSON object: %r" % (path, lineno, line[:60]))
+        layout = Layout.of_names(obj) or Layout()
         try:
-            row = {name: _field_text(name, v) for name, v in obj.items()}
+            yield layout.from_json(obj)
         except OutputError as e:
-            raise OutputError("%s: %s" % (where, e)) from None
-        yield _typed(row, where)
-
-
-def _field_text(name, value):
-    """A JSON value as the CSV field holds it: null empty, true/false
-    yes/no, arcs "i>j" and vertices joined by spaces."""
-    if value is None:
-        return ""
-    if isinstance(value, bool):
-        return "yes" if value else "no"
-    if name == "orientation" and isinstance(value, list):
-        if not all(isinstance(a, list) and len(a) == 2 for a in value):
-            raise OutputError("orientation: %r is not a list of arcs" % (value,))
-        return " ".join("%s>%s" % tuple(a) for a in value)
-    if isinstance(value, list):
-        return " ".join(map(str, value))
-    return str(value)
+            raise OutputError("%s:%d: %s" % (path, lineno, e)) from None

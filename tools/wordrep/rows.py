@@ -1,62 +1,20 @@
-"""Rows of the batch output and the counts of its summary.
+"""The counts of the batch's summary, from the rows of its parts.
 
-The per-program path writes the columns of PROGRAM_FIELDS; wordrep-census
-adds the witness column (CENSUS_FIELDS), in CSV or, with --format jsonl, as
-JSON lines (one object per graph, keyed by the same field names).  Rows are
-handled as dicts of text by field name (csv.DictReader; JSON objects through
-row_from_json), so the code depends neither on column positions nor on the
-format.
-
-With --shortcut-length K the census answers for K-semi-transitive
-orientations: its semi_transitive column is named semi_transitive_K
-(census_fields(K)), and the summary counts graphs that are not
-K-semi-transitive."""
+The per-program path writes the programs' columns; wordrep-census adds the
+witness column, in CSV or, with --format jsonl, as JSON lines.  Rows are
+read through the schema module into records (only the fields the counts
+need), so the counts depend neither on column positions nor on the format.
+With --shortcut-length K the verdict is semi_transitive_K and the summary
+counts graphs that are not K-semi-transitive."""
 
 import csv
 import json
 
-PROGRAM_FIELDS = ["graph6", "vertices", "edges", "semi_transitive", "representation_number",
-                  "word", "orientation"]
-CENSUS_FIELDS = PROGRAM_FIELDS + ["witness"]
-SEMI_TRANSITIVE = "semi_transitive"
+from .formats import OutputError
+from .schema import Layout, failure
 
-# The fields a failing step writes "failed: REASON" into (graph6 holds the
-# input line, which may be anything).
-STEP_FIELDS = ["semi_transitive", "representation_number", "word", "orientation", "witness"]
-
-
-def semi_transitive_field(shortcut_length=None):
-    """The name of the semi_transitive column: "semi_transitive_K" when the
-    census answers for K-semi-transitive orientations."""
-    return SEMI_TRANSITIVE if shortcut_length is None else "%s_%d" % (SEMI_TRANSITIVE,
-                                                                      shortcut_length)
-
-
-def census_fields(shortcut_length=None):
-    """The census's columns, in order, for --shortcut-length K (None: none)."""
-    verdict = semi_transitive_field(shortcut_length)
-    return [verdict if f == SEMI_TRANSITIVE else f for f in CENSUS_FIELDS]
-
-
-def printable(data):
-    """Bytes of an input line as wordrep-census shows them in the graph6
-    field: printable ASCII as it is, any other byte as \\xNN."""
-    return "".join(chr(b) if 32 <= b < 127 else "\\x%02x" % b for b in data)
-
-
-def row_failed(row, verdict=SEMI_TRANSITIVE):
-    """Whether a step failed on the row; verdict: the name of its
-    semi_transitive field (semi_transitive_field)."""
-    return any((row.get(verdict if f == SEMI_TRANSITIVE else f) or "").startswith("failed")
-               for f in STEP_FIELDS)
-
-
-def row_minimal(row, verdict=SEMI_TRANSITIVE):
-    """A minimal non-word-representable (or, verdict semi_transitive_K, not
-    K-semi-transitive) graph: its witness is all of it."""
-    if row.get(verdict) != "no" or not (row.get("vertices") or "").isdigit():
-        return False
-    return len((row.get("witness") or "").split()) == int(row["vertices"])
+# The fields the counts read (by their names in schema.CENSUS_FIELDS).
+COUNTED = ("vertices", "semi_transitive", "representation_number", "witness")
 
 
 class Counts:
@@ -71,23 +29,25 @@ class Counts:
     def __init__(self, data=None, shortcut_length=None):
         data = data or {}
         self.shortcut_length = shortcut_length
-        self.verdict = semi_transitive_field(shortcut_length)
+        self.verdict = Layout(shortcut_length).verdict
         self.graphs = data.get("graphs", 0)
         self.not_wr = data.get("not", 0)
         self.minimal = data.get("minimal", 0)
         self.failures = data.get("failures", 0)
         self.by_k = {int(k): v for k, v in data.get("k", {}).items()}
 
-    def add(self, row):
+    def add(self, record):
+        """Counts one row's record (schema.Layout.from_csv or from_json)."""
         self.graphs += 1
-        if row_failed(row, self.verdict):
+        if failure(record):
             self.failures += 1
-        elif row.get(self.verdict) == "no":
+        elif record.get(self.verdict) is False:
             self.not_wr += 1
-            if row_minimal(row, self.verdict):
+            # minimal: the witness is all of the graph
+            if len(record.get("witness") or ()) == record.get("vertices"):
                 self.minimal += 1
-        elif (row.get("representation_number") or "").isdigit():
-            k = int(row["representation_number"])
+        elif record.get("representation_number") is not None:
+            k = record["representation_number"]
             self.by_k[k] = self.by_k.get(k, 0) + 1
 
     def merge(self, other):
@@ -117,51 +77,34 @@ class Counts:
         return out
 
 
-def count_csv(lines, fields=CENSUS_FIELDS, shortcut_length=None):
-    """Read CSV text (an iterable of lines, header first) and return
-    (Counts, problem): problem is None when the header is the expected
-    one, else a description."""
-    reader = csv.DictReader(lines)
-    counts = Counts(shortcut_length=shortcut_length)
-    if reader.fieldnames != fields:
-        for _ in lines:           # consume the rest, as the caller expects
-            pass
-        return counts, "unexpected CSV header %r" % (",".join(reader.fieldnames or []),)
-    for row in reader:
-        counts.add(row)
-    return counts, None
-
-
-def field_text(value):
-    """A JSON value as the CSV writes it: null empty, true/false yes/no,
-    arrays joined by spaces, numbers and strings as text."""
-    if value is None:
-        return ""
-    if isinstance(value, bool):
-        return "yes" if value else "no"
-    if isinstance(value, list):
-        return " ".join(field_text(v) for v in value)
-    return str(value)
-
-
-def row_from_json(obj):
-    """The row (field name -> text) of one JSON line's object."""
-    return {k: field_text(v) for k, v in obj.items()}
-
-
-def count_rows(f, fmt, fields=CENSUS_FIELDS, shortcut_length=None):
+def count_rows(f, fmt, layout):
     """Counts of a part's rows (a text file, "csv" with its header first,
-    or "jsonl"), of --shortcut-length K when shortcut_length is K:
-    (Counts, problem), problem None when every line is a row."""
+    or "jsonl") of the schema.Layout layout: (Counts, problem), problem
+    None when every line is one of its rows."""
+    counts = Counts(shortcut_length=layout.shortcut_length)
     if fmt == "csv":
-        return count_csv(f, fields, shortcut_length)
-    counts = Counts(shortcut_length=shortcut_length)
-    for k, line in enumerate(f, 1):
+        reader = csv.DictReader(f)
+        if reader.fieldnames != layout.names:
+            for _ in f:           # consume the rest, as the caller expects
+                pass
+            return counts, "unexpected CSV header %r" % (",".join(reader.fieldnames or []),)
+        rows = ((reader.line_num, row, layout.from_csv) for row in reader)
+    else:
+        rows = ((k, _object(line), layout.from_json) for k, line in enumerate(f, 1))
+    for k, row, read in rows:
+        if not isinstance(row, dict):
+            return counts, "line %d is not a JSON object: %r" % (k, row[:60])
         try:
-            obj = json.loads(line)
-        except ValueError:
-            obj = None
-        if not isinstance(obj, dict):
-            return counts, "line %d is not a JSON object: %r" % (k, line[:60])
-        counts.add(row_from_json(obj))
+            counts.add(read(row, COUNTED))
+        except OutputError as e:
+            return counts, "line %d: %s" % (k, e)
     return counts, None
+
+
+def _object(line):
+    """The JSON object of a line, else the line."""
+    try:
+        obj = json.loads(line)
+    except ValueError:
+        return line
+    return obj if isinstance(obj, dict) else line
