@@ -1,10 +1,10 @@
-"""The shared test vectors of the formats (tests/vectors/formats.tsv, which
-the C++ tests read too), by kind."""
+"""The shared test vectors (tests/vectors/formats.tsv of the formats,
+tests/vectors/rows.tsv of the census's rows; the C++ tests read them too),
+by kind."""
 
 import os
 
-PATH = os.path.join(os.path.dirname(os.path.dirname(os.path.realpath(__file__))),
-                    "vectors", "formats.tsv")
+FOLDER = os.path.join(os.path.dirname(os.path.dirname(os.path.realpath(__file__))), "vectors")
 _ESCAPES = {"n": 10, "r": 13, "t": 9, "\\": 92}
 
 
@@ -35,14 +35,16 @@ def pairs(field, sep):
     return [tuple(int(v) for v in t.split(sep)) for t in field.split()]
 
 
-def rows(kind):
-    """The cases of one kind, each the list of its fields after the kind."""
+def rows(kind, name="formats.tsv"):
+    """The cases of one kind in the vector file name, each the list of its
+    fields after the kind."""
     out = []
-    with open(PATH, encoding="ascii") as f:
+    path = os.path.join(FOLDER, name)
+    with open(path, encoding="ascii") as f:
         for line in f:
             fields = line.rstrip("\n").split("\t")
             if not line.startswith("#") and fields[0] == kind:
                 out.append(fields[1:])
     if not out:
-        raise AssertionError("no %s cases in %s" % (kind, PATH))
+        raise AssertionError("no %s cases in %s" % (kind, path))
     return out
