@@ -38,7 +38,7 @@ sys.path[:0] = [os.path.join(ROOT, "tools"), os.path.join(ROOT, "tests", "tools"
 
 from helpers import program_output  # noqa: E402
 from semitransitive import find_semi_transitive  # noqa: E402
-from wordrep.examples import ANSWERS  # noqa: E402
+from examples import ANSWERS  # noqa: E402
 from wordrep.checks import check_orientation, check_word  # noqa: E402
 from wordrep.formats import (parse_alterword, parse_orientation_field,  # noqa: E402
                              parse_orientcheck, parse_word)

@@ -22,7 +22,7 @@ sys.path.insert(0, HERE)
 
 import test_census  # noqa: E402
 from wordrep.checks import check_word  # noqa: E402
-from wordrep.examples import ANSWERS  # noqa: E402
+from examples import ANSWERS  # noqa: E402
 from wordrep.formats import parse_word  # noqa: E402
 from wordrep.graph import read_input_file, to_graph6  # noqa: E402
 

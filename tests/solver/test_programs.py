@@ -2,7 +2,7 @@
 example graphs.  Words are checked by the definition of representation,
 orientations by the definition of semi-transitivity, verdicts "no solution"
 and "Not semi-transitive" against Z3 where Z3 is quick, and the reported
-representation numbers against the table of tools/wordrep/examples.py.  And
+representation numbers against the table of tests/tools/examples.py.  And
 benchgen's benchmark writers against what the programs write, byte for byte."""
 import os
 import shutil
@@ -13,15 +13,15 @@ import unittest
 import benchgen
 from solvercheck import BIN, HERE, YICES, run, z3_check
 from wordrep.checks import check_orientation, check_word
-from wordrep.examples import ANSWERS, DIRECTORY, path
 from wordrep.formats import format_word, parse_orientcheck, parse_word
 from wordrep.graph import format_input, parse_input
 
-sys.path.insert(0, os.path.join(os.path.dirname(HERE), "programs"))
+sys.path[:0] = [os.path.join(os.path.dirname(HERE), folder) for folder in ("programs", "tools")]
 import harness  # noqa: E402
+from examples import ANSWERS, DIRECTORY, path  # noqa: E402
 from test_alterword import word_model  # noqa: E402
 
-# The answers of tools/wordrep/examples.py, which cites the literature for them.
+# The answers of tests/tools/examples.py, which cites the literature for them.
 KNOWN_K = {name: k for name, k in ANSWERS.items() if k is not None}
 # Graphs without a semi-transitive orientation (alterword would search forever).
 NOT_SEMI_TRANSITIVE = {name for name, k in ANSWERS.items() if k is None}

@@ -2,7 +2,7 @@
 """The example graphs are the graphs their names say (compared with nauty's
 own constructions up to isomorphism, or by their defining properties), and
 the independent search of semitransitive.py gives the word-representability
-stated for them in tools/wordrep/examples.py (and in the README)."""
+stated for them in tests/tools/examples.py (and in the README)."""
 
 import itertools
 import os
@@ -12,14 +12,14 @@ import unittest
 from helpers import EXAMPLES, run, tool
 from semitransitive import find_semi_transitive
 from wordrep.checks import check_orientation
-from wordrep.examples import TABLE
+from examples import TABLE
 from wordrep.graph import from_graph6, read_input_file, to_graph6
 
 GENSPECIAL = "/usr/bin/nauty-genspecialg"
 LABELG = "/usr/bin/nauty-labelg"
 
 # file, nauty-genspecialg construction (None: checked by properties below),
-# word-representable: from the one table of the examples, tools/wordrep/examples.py
+# word-representable: from the one table of the examples, tests/tools/examples.py
 EXAMPLES_TABLE = [(e.name, e.construction, e.representation_number is not None) for e in TABLE]
 
 

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """alterword and orientcheck on the example graphs give the answers of
-tools/wordrep/examples.py (which the README states), each run in a fresh
+tests/tools/examples.py (which the README states), each run in a fresh
 directory holding ./yices:
 
   orientcheck: "Not semi-transitive" for wheel6, shrikhande and clebsch
@@ -22,7 +22,7 @@ import unittest
 
 from helpers import EXAMPLES
 from wordrep.checks import check_orientation, check_word
-from wordrep.examples import ANSWERS
+from examples import ANSWERS
 from wordrep.formats import parse_alterword, parse_orientcheck
 from wordrep.graph import read_input_file
 

@@ -12,9 +12,25 @@ The calls most users want:
 
 They run the program ``wordrep-census`` (see ``find_program``).  From the
 shell, ``python3 -m wordrep GRAPH6...`` answers graph6 lines as JSON lines.
-The modules hold the shared pieces: graph6 and the programs' input format
-(graph), the programs' output formats (formats), digraph6, checkers of words
-and orientations written from the definitions (checks).
+
+The modules (docs/development.md says what each may use):
+
+- ``interface``: ``analyse()`` and ``census()``, through census processes.
+- ``records``: ``Result``, ``record()`` and ``read_csv()``.
+- ``schema``: the census's row, its fields read and written in CSV and JSON lines.
+- ``__main__``: ``python3 -m wordrep``.
+- ``graph``: graphs as (n, edges), graph6, the programs' input format.
+- ``digraph6``: nauty's digraph6, for orientations.
+- ``formats``: alterword's and orientcheck's outputs, words, orientation fields.
+- ``checks``: checkers of words and orientations written from the definitions.
+- ``checker_cli``: the command line of check-word and check-orientation.
+- ``program_answer``: a Result from the programs' outputs.
+- ``drawing``: drawings through Graphviz.
+- ``programs``: where the project's programs are found.
+- ``cli``: what every command-line tool shares.
+- ``batch``, ``sources``, ``partstore``, ``rows``, ``progress``, ``errors``,
+  ``programs_batch``: wordrep-batch's engine, parts, journal, counts, progress
+  bar, errors and per-program path.
 
 Examples
 --------

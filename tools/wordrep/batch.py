@@ -150,14 +150,33 @@ class Batch:
         except (ProcessLookupError, PermissionError):
             pass
 
-    def stop(self):
-        """The first TERM makes parallel start no more parts, the second
-        stops the running ones; parts that end meanwhile are still read."""
+    def stop(self, wait=False):
+        """Stops parallel: the first TERM makes it start no more parts, the
+        second stops the running ones.  wait=False (an interrupt, input
+        refused while feeding): returns at once, a KILL follows after 30 s,
+        and parts that end meanwhile are still read.  wait=True (after a
+        write failure): stops reading and waits for the end, a KILL after
+        15 s."""
+        if self.proc is None or wait and self.proc.poll() is not None:
+            return
+        if wait:
+            try:
+                self.proc.stdout.close()
+            except OSError:
+                pass
         self.signal_group(signal.SIGTERM)
-        threading.Timer(0.2, self.signal_group, (signal.SIGTERM,)).start()
-        killer = threading.Timer(30, self.signal_group, (signal.SIGKILL,))
-        killer.daemon = True
-        killer.start()
+        again = threading.Timer(0.2, self.signal_group, (signal.SIGTERM,))
+        again.start()
+        if not wait:
+            killer = threading.Timer(30, self.signal_group, (signal.SIGKILL,))
+            killer.daemon = True
+            killer.start()
+            return
+        again.join()
+        try:
+            self.proc.wait(timeout=15)
+        except subprocess.TimeoutExpired:
+            self.signal_group(signal.SIGKILL)
 
     def on_signal(self, signum, frame):
         if not self.interrupted:
@@ -219,21 +238,6 @@ class Batch:
                 more = (" (further failed parts are not shown)"
                         if len(self.failed) == self.SHOWN_FAILURES else "")
                 self.warn("part %d failed: %s%s" % (part.index, reason, more))
-
-    def abort(self):
-        """After a write failure: stop everything at once."""
-        if self.proc and self.proc.poll() is None:
-            try:
-                self.proc.stdout.close()
-            except OSError:
-                pass
-            self.signal_group(signal.SIGTERM)
-            time.sleep(0.2)
-            self.signal_group(signal.SIGTERM)
-            try:
-                self.proc.wait(timeout=15)
-            except subprocess.TimeoutExpired:
-                self.signal_group(signal.SIGKILL)
 
 
 # ------------------------------------------------------------------ run
@@ -307,7 +311,7 @@ def run(args, source, runner, prog, warn):
         complete = run_parts(batch)
     except WriteFailure as e:
         if batch:
-            batch.abort()
+            batch.stop(wait=True)
             batch.store.abandon()
             batch.progress.finish()
         if not args.output:
@@ -320,8 +324,9 @@ def run(args, source, runner, prog, warn):
         runner.cleanup()
     if batch.feed_error is not None:
         raise batch.feed_error
-    summary(prog, store, progress, source, runner, time.monotonic() - t0)
-    return outcome(batch, store, source, journal, complete, warn)
+    counts = store.counts(runner.shortcut_length)
+    summary(prog, counts, store, progress, source, runner, time.monotonic() - t0)
+    return outcome(batch, counts, store, source, journal, complete, warn)
 
 
 def settle_stdout():
@@ -353,8 +358,8 @@ def run_parts(batch):
     return complete
 
 
-def summary(prog, store, progress, source, runner, elapsed):
-    counts = store.counts(runner.shortcut_length)
+def summary(prog, counts, store, progress, source, runner, elapsed):
+    """Writes the summary: the counts of the finished parts, the parts, the time."""
     lines = counts.lines(prog, minimal=runner.minimal)
     finished = len(store.done)
     parts = source.parts if source.parts is not None else "?"
@@ -366,9 +371,10 @@ def summary(prog, store, progress, source, runner, elapsed):
     print("\n".join(lines), file=sys.stderr)
 
 
-def outcome(batch, store, source, journal, complete, warn):
+def outcome(batch, counts, store, source, journal, complete, warn):
+    """The exit status, with what is left to do said when the output is not complete."""
     if complete:
-        return EXIT_FAILED_ROWS if store.counts().failures else EXIT_OK
+        return EXIT_FAILED_ROWS if counts.failures else EXIT_OK
     again = ("run the same command with --resume to go on" if journal else
              "the CSV stops before part %d; run with -o FILE to be able to resume"
              % (store.emitted + 1))

@@ -1,7 +1,5 @@
 """The batch tool's errors and exit statuses."""
 
-import os
-
 EXIT_OK = 0            # every graph got an answer
 EXIT_FAILED_ROWS = 1   # some rows say "failed: ..."
 EXIT_USAGE = 2         # unusable command line, input or journal
@@ -23,8 +21,3 @@ class WriteFailure(Exception):
         self.error = error
         reason = error.strerror if isinstance(error, OSError) and error.strerror else str(error)
         super().__init__("cannot write %s: %s" % (what, reason))
-
-
-def fsync(f):
-    f.flush()
-    os.fsync(f.fileno())

@@ -26,7 +26,7 @@ import stat
 import sys
 import tempfile
 
-from .errors import Fatal, WriteFailure, fsync
+from .errors import Fatal, WriteFailure
 from .rows import Counts
 
 JOURNAL_VERSION = 2
@@ -108,18 +108,11 @@ def describe(header):
     return "made by another kind of batch"
 
 
-def read_first_line(path):
-    with open(path, "rb") as f:
-        return f.readline(RECORD_LIMIT)
 
-
-def is_journal_header(line):
-    try:
-        rec = json.loads(line)
-    except (ValueError, RecursionError):
-        return False
-    return line.endswith(b"\n") and isinstance(rec, dict) and "journal" in rec
-
+def fsync(f):
+    """Writes f's buffer and makes the file durable."""
+    f.flush()
+    os.fsync(f.fileno())
 
 class Journal:
     """The journal file: header check, records read back, records added."""
@@ -127,8 +120,9 @@ class Journal:
     def __init__(self, path, header, resume):
         self.path, self.header = path, header
         self.records = []                     # (line number, record)
-        if os.path.lexists(path):
-            self._check_existing(resume)
+        existed = os.path.lexists(path)
+        if existed:
+            self._check_regular()
         try:
             self.f = open(path, "a+b")
         except OSError as e:
@@ -138,7 +132,7 @@ class Journal:
         except OSError:
             self.f.close()
             raise Fatal("journal %s is in use by another batch" % path)
-        found, good = self._read()
+        found, good = self._read(existed, resume)
         try:
             self.f.truncate(good)
             self.f.seek(0, os.SEEK_END)
@@ -148,21 +142,19 @@ class Journal:
             raise WriteFailure(path, e)
         self.fresh = found is None
 
-    def _check_existing(self, resume):
-        """An existing journal path: a regular file whose first line is a
-        journal header, and only with --resume."""
+    def _check_regular(self):
+        """An existing journal path must be a regular file (opening a FIFO
+        would wait, a folder cannot be a journal)."""
         try:
             regular = stat.S_ISREG(os.stat(self.path).st_mode)
-            first = read_first_line(self.path) if regular else b""
         except OSError as e:
             raise Fatal("cannot read the journal %s: %s" % (self.path, e.strerror))
-        if not is_journal_header(first):
-            raise Fatal("%s is not a journal of wordrep-batch; it is left as it is: name "
-                        "another --journal" % self.path)
-        self._check_version(json.loads(first))    # an old one cannot be resumed: say so now
-        if not resume:
-            raise Fatal("journal %s exists from an unfinished batch: add --resume to continue "
-                        "it, or remove it to start again" % self.path)
+        if not regular:
+            raise self._not_a_journal()
+
+    def _not_a_journal(self):
+        return Fatal("%s is not a journal of wordrep-batch; it is left as it is: name "
+                     "another --journal" % self.path)
 
     def _check_version(self, rec):
         if rec["journal"] == 1:
@@ -177,10 +169,15 @@ class Journal:
         raise Fatal("%s:%d: %s: %s%s" % (self.path, lineno, why, text[:60],
                                           "..." if len(text) > 60 else ""))
 
-    def _read(self):
-        """Reads the whole lines; returns (header or None, their length)."""
+    def _read(self, existed, resume):
+        """Checks the header of a journal that was there and reads its
+        whole records; returns (header or None for a new journal, the
+        length of its whole lines)."""
         self.f.seek(0)
-        header, good, lineno = None, 0, 0
+        first = self.f.readline(RECORD_LIMIT)
+        if not existed and not first:
+            return None, 0
+        header, good, lineno = self._check_header(first, resume), len(first), 1
         while True:
             line = self.f.readline(RECORD_LIMIT)
             if not line.endswith(b"\n"):
@@ -192,24 +189,30 @@ class Journal:
                 rec = json.loads(line)
             except (ValueError, RecursionError):
                 rec = None
-            if header is None:
-                self._check_header(rec)
-                header = rec
-            elif valid_record(rec):
+            if valid_record(rec):
                 self.records.append((lineno, rec))
             else:
                 self._refuse(lineno, line, "not a record of a batch journal")
             good += len(line)
         return header, good
 
-    def _check_header(self, rec):
-        if not isinstance(rec, dict) or "journal" not in rec:
-            raise Fatal("%s is not a journal of wordrep-batch; it is left as it is: name "
-                        "another --journal" % self.path)
-        self._check_version(rec)
+    def _check_header(self, line, resume):
+        """The header line of an existing journal: a journal's (else it is
+        left as it is), of this version, resumed, of this batch."""
+        try:
+            rec = json.loads(line)
+        except (ValueError, RecursionError):
+            rec = None
+        if not (line.endswith(b"\n") and isinstance(rec, dict) and "journal" in rec):
+            raise self._not_a_journal()
+        self._check_version(rec)      # an old one cannot be resumed: say so first
+        if not resume:
+            raise Fatal("journal %s exists from an unfinished batch: add --resume to continue "
+                        "it, or remove it to start again" % self.path)
         if rec != self.header:
             raise Fatal("journal %s belongs to a different input (%s); remove it or use "
                         "the input it was made from" % (self.path, describe(rec)))
+        return rec
 
     def add(self, *recs):
         """Appends the records and makes them durable (one sync for all)."""

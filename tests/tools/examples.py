@@ -1,5 +1,5 @@
-"""The example graphs of examples/ and the answers known for them: the one
-table the tests hold alterword, orientcheck and the census to.
+"""A test fixture: the example graphs of examples/ and the answers known for
+them, the one table the tests hold alterword, orientcheck and the census to.
 
 Representation numbers known from the literature: crown graphs H(n,n) need
 ceil(n/2) copies for n >= 5 (3 for n = 5), the Petersen graph and the
