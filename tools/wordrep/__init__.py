@@ -28,6 +28,7 @@ The modules (docs/development.md says what each may use):
 - ``drawing``: drawings through Graphviz.
 - ``programs``: where the project's programs are found.
 - ``cli``: what every command-line tool shares.
+- ``command_*``: the main() of each tool, installed as console scripts.
 - ``batch``, ``sources``, ``partstore``, ``rows``, ``progress``, ``errors``,
   ``programs_batch``: wordrep-batch's engine, parts, journal, counts, progress
   bar, errors and per-program path.

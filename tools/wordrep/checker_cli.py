@@ -8,7 +8,6 @@ Exit status: 0 valid, 1 invalid (one problem a line on stderr), 2 bad usage
 or input, 4 standard output could not be written, or the status a reader
 stops with."""
 
-import argparse
 import sys
 
 from . import cli
@@ -48,9 +47,7 @@ def parser(prog, doc, certificate):
     arguments (nargs of "certificate", a help text)."""
     usage = ("%(prog)s [-h] [--version] [--] GRAPH " + certificate
              + "\n       %(prog)s [-h] [--version] -g GRAPH6 [--] " + certificate)
-    ap = argparse.ArgumentParser(prog=prog, usage=usage, description=doc.split("\n\n")[0],
-                                 epilog="\n\n".join(doc.split("\n\n")[1:]),
-                                 formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap = cli.parser(prog, doc, usage=usage)
     cli.version_option(ap)
     ap.add_argument("-g", "--graph6", metavar="GRAPH6", help="the graph as a graph6 string")
     ap.add_argument("args", nargs="*", metavar="ARGUMENTS",

@@ -2,11 +2,21 @@
 version, and standard output that may fail (a full disk, a closed pipe)
 reported in one line instead of a traceback."""
 
+import argparse
 import io
 import os
 import sys
 
 from . import __version__
+
+
+def parser(prog, doc, **options):
+    """An argparse parser for a tool: the doc's first paragraph its
+    description, the others its epilog, as written."""
+    paragraphs = doc.split("\n\n")
+    return argparse.ArgumentParser(prog=prog, description=paragraphs[0],
+                                   epilog="\n\n".join(paragraphs[1:]),
+                                   formatter_class=argparse.RawDescriptionHelpFormatter, **options)
 
 
 def version_option(parser):
