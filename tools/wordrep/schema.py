@@ -223,7 +223,7 @@ class Layout:
         not a row's of the census or the programs."""
         names = list(names or [])
         bounded = _BOUNDED.fullmatch(names[3]) if len(names) > 3 else None
-        layout = cls(int(bounded.group(1)) if bounded else None, witness=len(names) == 8)
+        layout = cls(int(bounded.group(1)) if bounded else None, witness="witness" in names)
         return layout if names == layout.names else None
 
     def _read(self, row, parse, only):
