@@ -267,33 +267,32 @@ def read_csv(path):
     3 failed: graph6 padding bits are not zero None None
     """
     with open(path, newline="") as f:
-        if f.read(1) == "{":
-            f.seek(0)
-            yield from _json_records(f, path)
-            return
-        f.seek(0)
-        reader = csv.DictReader(f)
-        layout = Layout.of_names(reader.fieldnames)
-        if layout is None:
-            raise OutputError("%s:1: not a census CSV: header %r"
-                              % (path, ",".join(reader.fieldnames or [])))
-        for row in reader:
+        for line, read, row in _rows(f, path):
             try:
-                yield layout.from_csv(row)
+                yield read(row)
             except OutputError as e:
-                raise OutputError("%s:%d: %s" % (path, reader.line_num, e)) from None
+                raise OutputError("%s:%d: %s" % (path, line, e)) from None
 
 
-def _json_records(f, path):
-    for lineno, line in enumerate(f, 1):
-        try:
-            obj = json.loads(line)
-        except ValueError:
-            obj = None
-        if not isinstance(obj, dict):
-            raise OutputError("%s:%d: not a JSON object: %r" % (path, lineno, line[:60]))
-        layout = Layout.of_names(obj) or Layout()
-        try:
-            yield layout.from_json(obj)
-        except OutputError as e:
-            raise OutputError("%s:%d: %s" % (path, lineno, e)) from None
+def _rows(f, path):
+    """(line number, the Layout's reader, row) of each row of a census CSV
+    (rows of text) or JSON-lines file (objects)."""
+    if f.read(1) == "{":
+        f.seek(0)
+        for lineno, line in enumerate(f, 1):
+            try:
+                obj = json.loads(line)
+            except ValueError:
+                obj = None
+            if not isinstance(obj, dict):
+                raise OutputError("%s:%d: not a JSON object: %r" % (path, lineno, line[:60]))
+            yield lineno, (Layout.of_names(obj) or Layout()).from_json, obj
+        return
+    f.seek(0)
+    reader = csv.DictReader(f)
+    layout = Layout.of_names(reader.fieldnames)
+    if layout is None:
+        raise OutputError("%s:1: not a census CSV: header %r"
+                          % (path, ",".join(reader.fieldnames or [])))
+    for row in reader:
+        yield reader.line_num, layout.from_csv, row
