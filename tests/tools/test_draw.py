@@ -622,7 +622,9 @@ class Errors(unittest.TestCase):
         cases = [(["--batch", "x.csv"], "--batch CSV and --dir DIR go together"),
                  (["--batch", "x.csv", "--dir", "d", "-g", "Bw"],
                   "--batch CSV --dir DIR takes the graphs and answers from the CSV alone"),
-                 (["-g", "Bw"], "-o OUT is required")]
+                 (["-g", "Bw"], "-o OUT is required"),
+                 (["-g", "Bw", "-o", "x.svg", "--force"],
+                  "--force is for --batch: -o OUT is always overwritten")]
         for args, message in cases:
             with self.subTest(args=args):
                 p = run([DRAW] + args)
