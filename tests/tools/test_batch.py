@@ -271,6 +271,20 @@ class Failures(BatchCase):
                                    "(use --bin DIR or --yices PATH)\n" % self.bin)
 
 
+    def test_a_timeout_that_is_no_number_of_seconds_is_refused(self):
+        out = os.path.join(self.dir, "out.csv")
+        for value, shown in (("nan", "nan"), ("-1", "-1.0"), ("inf", "inf"), ("-0.5", "-0.5")):
+            with self.subTest(value=value):
+                p = self.batch(["Bg"], "--timeout", value, "-o", out)
+                self.assertEqual((p.returncode, p.stdout, p.stderr), (2, "", (
+                    "wordrep-batch: --timeout takes the seconds each program may run, 0 or more "
+                    "(0: no limit), not %s\n" % shown)))
+                self.assertFalse(os.path.exists(out) or os.path.exists(out + ".journal"))
+        self.assertEqual(self.log_lines(), [])
+        p = self.batch(["Bg"], "--timeout", "0")
+        self.assertEqual((p.returncode, p.stdout), (0, HEADER + stub_row("Bg")), p.stderr)
+
+
 class Resume(BatchCase):
     def start(self, graphs, *args):
         path = os.path.join(self.dir, "in.g6")

@@ -391,8 +391,8 @@ class PassedOn(CensusCase):
         cases = [
             (["--format", "jsonl"], ["--no-summary", "--format", "jsonl"], "{"),
             (["--shortcut-length", "4"], ["--no-summary", "--shortcut-length", "4"], "graph6,"),
-            (["--format", "csv", "--shortcut-length", "3"],
-             ["--no-summary", "--shortcut-length", "3", "--format", "csv"], "graph6,"),
+            (["--format", "csv", "--shortcut-length", "3"],          # the default left out
+             ["--no-summary", "--shortcut-length", "3"], "graph6,"),
             (["--format", "jsonl", "--shortcut-length", "5"],
              ["--no-summary", "--shortcut-length", "5", "--format", "jsonl"], "{"),
         ]
@@ -476,6 +476,14 @@ class CommandLine(CensusCase):
             (["--geng", "-c 65"], "--geng: graphs on 65 vertices; wordrep-census accepts at most 64"),
             (["--geng", "-c -d2 70 0:90", "--parts", "3"],
              "--geng: graphs on 70 vertices; wordrep-census accepts at most 64"),
+            ([g6, "-o", self.out, "-j", "0"], "-j 0 would start as many jobs as GNU parallel "
+                                              "can; give a number, or leave -j out for one per core"),
+            ([g6, "-o", self.out, "-j", "0%"], "-j 0% would start as many jobs as GNU parallel "
+                                               "can; give a number, or leave -j out for one per core"),
+            ([g6, "-o", self.out, "-j", "abc"],
+             "-j takes a number of jobs per machine (N, +N, -N or N%), not 'abc'"),
+            ([g6, "-o", self.out, "--sshloginfile", os.path.join(self.dir, "missing")],
+             "cannot read the --sshloginfile %s/missing: No such file or directory" % self.dir),
             ([g6, "--format", "xml"], None),
             ([g6, "--programs", "--format", "jsonl"], "--format is for the census, not --programs"),
             ([g6, "--programs", "--shortcut-length", "3"],

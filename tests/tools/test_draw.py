@@ -239,14 +239,26 @@ class WithCensus(Drawings):
         self.check(out, rows[0])
 
     def test_graphs_up_to_the_census_limit_of_64_vertices(self):
-        cycle = to_graph6(64, [(v, v + 1) for v in range(1, 64)] + [(1, 64)])
-        row = next(csv.DictReader(io.StringIO(subprocess.run(
-            [CENSUS, "--no-summary"], input=cycle + "\n", capture_output=True, text=True,
-            check=True).stdout)))
-        out = os.path.join(self.dir, "c64.svg")
-        p = run([DRAW, "-g", cycle, "-o", out], env=self.env)
-        self.assertEqual((p.returncode, p.stderr), (0, ""))
-        self.check(out, row)
+        wheel = [(1, k) for k in range(2, 7)] + [(k, k + 1) for k in range(2, 6)] + [(2, 6)]
+        # (name, n, edges): a sparse graph, and dense ones that Graphviz's own
+        # layouts take minutes on
+        cases = [
+            ("C64", 64, [(v, v + 1) for v in range(1, 64)] + [(1, 64)]),
+            ("K64", 64, [(a, b) for a in range(1, 65) for b in range(a + 1, 65)]),
+            ("K32,32", 64, [(a, b) for a in range(1, 33) for b in range(33, 65)]),
+            ("W5 beside K58", 64, wheel + [(a, b) for a in range(7, 65) for b in range(a + 1, 65)]),
+        ]
+        for name, n, edges in cases:
+            with self.subTest(graph=name):
+                g6 = to_graph6(n, edges)
+                row = next(csv.DictReader(io.StringIO(subprocess.run(
+                    [CENSUS, "--no-summary"], input=g6 + "\n", capture_output=True, text=True,
+                    check=True).stdout)))
+                out = os.path.join(self.dir, "big.svg")
+                # (the time limit only ends a hung test: dot took over 400 s on K64)
+                p = run([DRAW, "-g", g6, "-o", out], env=self.env, timeout=600)
+                self.assertEqual((p.returncode, p.stderr), (0, ""))
+                self.check(out, row)
 
 
 PROGRAMS = {p: os.environ.get("WORDREP_" + p.upper()) for p in ("alterword", "orientcheck", "yices")}
@@ -478,6 +490,52 @@ class Outputs(unittest.TestCase):
         self.assertTrue(os.path.islink(os.path.join(self.dir, "link.svg")))
         self.assertEqual(read_svg(target)[2][0], "semi-transitive; representation number 2")
 
+    def test_an_output_that_is_an_input_or_an_earlier_drawing_is_refused(self):
+        graph = os.path.join(self.dir, "g.graph")
+        with open(graph, "w") as f:
+            f.write("3\n1 2\n2 3\n0 0\n")
+        os.symlink("g.graph", os.path.join(self.dir, "link.svg"))
+        os.mkdir(os.path.join(self.dir, "old"))
+        with open(os.path.join(self.dir, "old", "2.svg"), "w") as f:
+            f.write("an earlier drawing\n")
+        os.mkdir(os.path.join(self.dir, "in"))
+        os.link(self.csv, os.path.join(self.dir, "in", "1.svg"))
+        same = "the input %s and the output %s are the same file; name different files"
+        in_the_way = ("old/2.svg exists (an earlier run's?): add --force to overwrite it, or "
+                      "name another --dir")
+        # (arguments, exit status, message)
+        cases = [
+            (["g.graph", "--csv", self.csv, "-o", "g.graph", "-T", "svg"], 2,
+             same % ("g.graph", "g.graph")),
+            (["g.graph", "--csv", self.csv, "-o", "link.svg"], 2, same % ("g.graph", "link.svg")),
+            (["-g", "Bg", "--csv", self.csv, "-o", "./rows.csv", "-T", "svg"], 2,
+             same % (self.csv, "./rows.csv")),
+            (["--batch", self.csv, "--dir", "in", "--force"], 2, same % (self.csv, "in/1.svg")),
+            (["--batch", self.csv, "--dir", "old"], 2, in_the_way),
+            (["-g", "Bg", "--csv", self.csv, "-o", "./"], 1, "./ is a folder: name the "
+                                                          "drawing's file"),
+            (["-g", "Bg", "--csv", self.csv, "-o", "drawing"], 1,
+             "drawing has no extension to tell the format: name it .svg, .pdf or .png, or give "
+             "the format"),
+        ]
+        def state():          # each file's inode, size and time of change
+            return {n: (st.st_ino, st.st_size, st.st_mtime_ns) for n, st in
+                    ((n, os.lstat(os.path.join(self.dir, n))) for n in os.listdir(self.dir))}
+        before = state()
+        for args, status, message in cases:
+            with self.subTest(args=args):
+                p = self.draw(args)
+                self.assertEqual((p.returncode, p.stderr.decode()),
+                                 (status, "wordrep-draw: %s\n" % message))
+                self.assertEqual(state(), before)
+                self.assertEqual(sorted(os.listdir(os.path.join(self.dir, "old"))), ["2.svg"])
+                with open(graph) as f:
+                    self.assertEqual(f.read(), "3\n1 2\n2 3\n0 0\n")
+        p = self.draw(["--batch", self.csv, "--dir", "old", "--force"])
+        self.assertEqual((p.returncode, p.stderr), (0, b""))
+        self.assertEqual(read_svg(os.path.join(self.dir, "old", "2.svg"))[2][0],
+                         "semi-transitive; representation number 2")
+
     def test_a_batch_that_does_not_fit_leaves_no_part_of_a_drawing(self):
         out = os.path.join(self.dir, "out")
         p = self.draw(["--batch", self.csv, "--dir", out], preexec_fn=file_size_limit(1024))
@@ -564,7 +622,9 @@ class Errors(unittest.TestCase):
         cases = [(["--batch", "x.csv"], "--batch CSV and --dir DIR go together"),
                  (["--batch", "x.csv", "--dir", "d", "-g", "Bw"],
                   "--batch CSV --dir DIR takes the graphs and answers from the CSV alone"),
-                 (["-g", "Bw"], "-o OUT is required")]
+                 (["-g", "Bw"], "-o OUT is required"),
+                 (["-g", "Bw", "-o", "x.svg", "--force"],
+                  "--force is for --batch: -o OUT is always overwritten")]
         for args, message in cases:
             with self.subTest(args=args):
                 p = run([DRAW] + args)

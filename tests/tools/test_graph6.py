@@ -144,6 +144,42 @@ class ConvertCommand(unittest.TestCase):
             back = run([CONVERT, "to-graph6"] + [os.path.join(d, f) for f in files])
             self.assertEqual(back.stdout.split(), lines)
 
+    def test_dir_never_writes_over_its_input_nor_without_force_an_earlier_file(self):
+        with tempfile.TemporaryDirectory() as d:
+            listing = os.path.join(d, "1.graph")           # the list, named as a graph file
+            with open(listing, "w") as f:
+                f.write("Bg\nBW\n")
+            os.mkdir(os.path.join(d, "old"))
+            with open(os.path.join(d, "old", "2.graph"), "w") as f:
+                f.write("an earlier run's\n")
+            os.symlink(listing, os.path.join(d, "linked"))
+            same = "the input %s and the output %s are the same file; name different files"
+            # (arguments, refusal)
+            cases = [
+                (["--dir", d, listing], same % (listing, listing)),
+                (["--dir", d, "--force", listing], same % (listing, listing)),
+                (["--dir", d, os.path.join(d, "linked")],
+                 same % (os.path.join(d, "linked"), listing)),
+                (["--dir", os.path.join(d, "old"), listing],
+                 "%s/old/2.graph exists (an earlier run's?): add --force to overwrite it, or "
+                 "name another --dir" % d),
+                ([listing, "--force"], "--force is for --dir: standard output is never in "
+                                       "the way"),
+            ]
+            for args, message in cases:
+                with self.subTest(args=args):
+                    p = run([CONVERT, "to-input"] + args)
+                    self.assertEqual((p.returncode, p.stdout, p.stderr),
+                                     (2, "", "graph6-convert: %s\n" % message))
+                    self.assertEqual(sorted(os.listdir(d)), ["1.graph", "linked", "old"])
+                    self.assertEqual(os.listdir(os.path.join(d, "old")), ["2.graph"])
+                    with open(listing) as f:
+                        self.assertEqual(f.read(), "Bg\nBW\n")
+            p = run([CONVERT, "to-input", "--dir", os.path.join(d, "old"), "--force", listing])
+            self.assertEqual((p.returncode, p.stderr), (0, ""))
+            with open(os.path.join(d, "old", "2.graph")) as f:
+                self.assertEqual(f.read(), "3\n1 3\n2 3\n0 0\n")
+
     def test_bad_input_file_is_named(self):
         with tempfile.NamedTemporaryFile("w", suffix=".graph") as f:
             f.write("3\n1 21\n0 0\n")

@@ -220,7 +220,7 @@ class Batch:
             raise WriteFailure(part.path, e)
         if ok and self.feed_error is None:
             rows, counts, problem = self.runner.finish(part.index, part.path)
-            units, problem2 = self.source.finished_part(part.index, counts.graphs)
+            units, problem2 = self.source.finished_part(part.index, counts.graphs, reason)
             reason = problem or problem2
             if reason is None:
                 if rows != part.path:

@@ -34,7 +34,11 @@ interruption, the same command with --resume runs only the parts that had
 not finished.  The journal is removed once the batch is complete.  The
 input, the output, the journal and its parts folder must be four different
 files, and a --journal path holding anything but a journal of the batch is
-refused: the batch never truncates or removes a file it did not make.
+refused: the batch never truncates or removes a file it did not make.  The
+output is locked for the whole run: a second batch writing to it is
+refused.  Each --geng part's rows are counted against nauty-geng's own
+count; a part whose census dropped or repeated a row fails.  -j 0 (GNU
+parallel's "as many as possible") is refused.
 
 --programs runs orientcheck and, on a semi-transitive graph, alterword on
 each graph instead (for checking another ./yices), with the CSV of old (no
@@ -48,7 +52,9 @@ line, input or journal, 3 the output, the journal or a part could not be
 written (full disk; resumable), 4 some parts did not complete (resumable),
 130 interrupted."""
 
+import math
 import os
+import re
 import shlex
 import sys
 
@@ -127,16 +133,40 @@ def check_options(args):
         raise Fatal("--parts is for --geng; a list is split with --chunk")
     if args.geng is not None and args.chunk is not None:
         raise Fatal("--chunk is for a list; a --geng family is split with --parts")
+    check_parallel_options(args)
+    if args.timeout is not None and not (math.isfinite(args.timeout) and args.timeout >= 0):
+        raise Fatal("--timeout takes the seconds each program may run, 0 or more (0: no "
+                    "limit), not %s" % args.timeout)
+
+
+def check_parallel_options(args):
+    """What the batch passes to GNU parallel: a number of jobs it reads as
+    such, never 0 (as many as possible: thousands of sleeping jobs), and an
+    --sshloginfile that can be read (parallel's "." and ".." are its own)."""
+    jobs = re.fullmatch(r"([+-]?)([0-9]+)(%?)", args.jobs)
+    if not jobs:
+        raise Fatal("-j takes a number of jobs per machine (N, +N, -N or N%%), not %r" % args.jobs)
+    if not jobs.group(1) and int(jobs.group(2)) == 0:
+        raise Fatal("-j %s would start as many jobs as GNU parallel can; give a number, "
+                    "or leave -j out for one per core" % args.jobs)
+    if args.sshloginfile is not None and args.sshloginfile not in (".", ".."):
+        try:
+            with open(args.sshloginfile, "rb"):
+                pass
+        except OSError as e:
+            raise Fatal("cannot read the --sshloginfile %s: %s" % (args.sshloginfile, e.strerror))
 
 
 def census_options(args):
-    """The options the census is given in every part."""
+    """The options the census is given in every part; a default spelled
+    out is left out, so that the journal of a batch run with it is the
+    journal of the same batch run without it."""
     options = []
     if args.shortcut_length is not None:
         options += ["--shortcut-length", str(args.shortcut_length)]
-    if args.format is not None:
+    if args.format not in (None, "csv"):
         options += ["--format", args.format]
-    if args.orientation_format is not None:
+    if args.orientation_format not in (None, "arcs"):
         options += ["--orientation-format", args.orientation_format]
     return options
 

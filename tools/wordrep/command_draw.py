@@ -13,8 +13,9 @@
       --census PATH   the census program (default $WORDREP_BIN/wordrep-census, then
                       beside the package: build/bin of the checkout or PREFIX/bin
                       of the installation, then PATH)
-  wordrep-draw --batch CSV --dir DIR [--format svg]
-                      every row of a census CSV -> DIR/1.svg, DIR/2.svg, ... (data rows)
+  wordrep-draw --batch CSV --dir DIR [--format svg] [--force]
+                      every row of a census CSV -> DIR/1.svg, DIR/2.svg, ... (data rows);
+                      refused when one of them exists, unless --force
 
 The census CSV's orientation column may hold arcs "i>j" or digraph6 (the
 census's --orientation-format digraph6).
@@ -27,16 +28,23 @@ comes from -T/--format or OUT's extension; "-o -" writes to standard output
 (svg unless -T says otherwise); a name that begins with "-" is written
 -o=-x.svg or --output=-x.svg.  A drawing is written whole or not at all: to
 a temporary file in OUT's folder, renamed to OUT once complete, so that a
-full disk leaves no cut-off file.  Errors are one line ("FILE:LINE:COL:
+full disk leaves no cut-off file.  An output that is one of the inputs
+(the same file by device and inode: links count) is refused, and so is,
+without --force, a --batch drawing that exists; nothing is written then.
+A dense graph (over 200 edges) is drawn with its vertices on a circle and
+straight edges, which Graphviz's own layouts would take minutes on.
+Errors are one line ("FILE:LINE:COL:
 message" where there is a position).  Exit status: 0 done, 1 a graph could
 not be drawn or written (message on stderr; --batch goes on with the other
-rows), 2 bad usage."""
+rows), 2 bad usage (an output that is an input, a drawing in the way)."""
 
 import csv
 import os
 import sys
 
 from . import cli, interface
+from .errors import Fatal
+from .partstore import check_distinct
 from .drawing import FORMATS, DrawError, draw
 from .formats import OutputError
 from .graph import (CENSUS_MAX_VERTICES, GraphError, from_graph6,
@@ -49,6 +57,31 @@ PROG = "wordrep-draw"
 
 class Failure(Exception):
     pass
+
+
+class Refusal(Exception):
+    """A command line that would overwrite an input or an earlier drawing (status 2)."""
+
+
+def check_not_input(output, inputs):
+    """Refusal when the output is one of the inputs (same device and inode:
+    links and other spellings count); "-" is a standard stream."""
+    out = ("the output", None if output == "-" else output, 1 if output == "-" else None)
+    for path in inputs:
+        if path is not None:
+            try:
+                check_distinct([("the input", None if path == "-" else path,
+                                 0 if path == "-" else None), out])
+            except Fatal as e:
+                raise Refusal(e)
+
+
+def check_fresh(paths, force):
+    """Refusal when a drawing would replace a file of an earlier run and force is off."""
+    old = next((p for p in paths if os.path.lexists(p)), None)
+    if old is not None and not force:
+        raise Refusal("%s exists (an earlier run's?): add --force to overwrite it, or name "
+                      "another --dir" % old)
 
 
 def row_result(row):
@@ -101,6 +134,7 @@ def one(args):
         raise Failure("standard input (\"-\") can be read for one input only")
     if args.csv and (args.alterword or args.orientcheck):
         raise Failure("take the answer from --csv or from the programs' output, not both")
+    check_not_input(args.output, [args.file, args.csv, args.alterword, args.orientcheck])
     if args.graph6 is not None:
         n, edges = from_graph6(args.graph6, CENSUS_MAX_VERTICES)
     else:
@@ -120,12 +154,17 @@ def one(args):
 
 
 def batch(args):
-    os.makedirs(args.dir, exist_ok=True)
     fmt = args.format or "svg"
+    rows = list(census_rows(args.batch))
+    paths = [os.path.join(args.dir, "%d.%s" % (k, fmt)) for k in range(1, len(rows) + 1)]
+    for path in paths:
+        check_not_input(path, [args.batch])
+    check_fresh(paths, args.force)
+    os.makedirs(args.dir, exist_ok=True)
     bad = 0
-    for k, row in enumerate(census_rows(args.batch), 1):
+    for k, (row, path) in enumerate(zip(rows, paths), 1):
         try:
-            draw(row_result(row), os.path.join(args.dir, "%d.%s" % (k, fmt)), fmt)
+            draw(row_result(row), path, fmt)
         except (Failure, GraphError, DrawError) as e:
             print("%s: row %d: %s" % (PROG, k, e), file=sys.stderr)
             bad += 1
@@ -148,6 +187,8 @@ def main():
     ap.add_argument("-T", "--format", choices=FORMATS, help="svg, pdf or png")
     ap.add_argument("--batch", metavar="CSV", help="draw every row of this census CSV")
     ap.add_argument("--dir", help="where --batch puts its drawings")
+    ap.add_argument("--force", action="store_true",
+                    help="let --batch overwrite drawings of an earlier run in DIR")
     args = ap.parse_args()
     if args.batch and not args.dir or args.dir and not args.batch:
         ap.error("--batch CSV and --dir DIR go together")
@@ -156,8 +197,13 @@ def main():
         ap.error("--batch CSV --dir DIR takes the graphs and answers from the CSV alone")
     if not args.batch and not args.output:
         ap.error("-o OUT is required")
+    if args.force and not args.batch:
+        ap.error("--force is for --batch: -o OUT is always overwritten")
     try:
         return batch(args) if args.batch else one(args)
+    except Refusal as e:
+        print("%s: %s" % (PROG, e), file=sys.stderr)
+        return 2
     except OSError as e:
         print("%s: %s" % (PROG, cli.os_error(e)), file=sys.stderr)
         return 1

@@ -2,8 +2,9 @@
 and orientcheck.
 
   graph6-convert to-input [FILE]          one graph6 line -> input format on stdout
-  graph6-convert to-input --dir DIR [FILE]
+  graph6-convert to-input --dir DIR [--force] [FILE]
                                           every graph6 line -> DIR/1.graph, DIR/2.graph, ...
+                                          (refused when one exists, unless --force)
   graph6-convert to-graph6 [FILE...]      input-format files (or stdin) -> one graph6 line each
   graph6-convert to-digraph6 [CSV]        a census CSV -> the orientation of every
                                           semi-transitive row as one digraph6 line
@@ -24,15 +25,22 @@ loop, or an edge given both directions).  Graphs with more than 20
 vertices are refused when converting to the input format (the limit of
 alterword and orientcheck), census rows of more than 64 (the census's).
 
+--dir never writes over its input (the same file by device and inode:
+links count), and without --force over a file that exists; nothing is
+written then.
+
 Errors are one line: "FILE:LINE: message" (FILE:LINE:COL for the input
 format).  Exit status: 0 done, 1 bad input, or standard output or a file
-that cannot be written (message on stderr), 2 bad usage."""
+that cannot be written (message on stderr), 2 bad usage (also a --dir
+file that is the input or, without --force, exists)."""
 
 import csv
 import os
 import sys
 
 from . import cli, digraph6
+from .errors import Fatal
+from .partstore import check_distinct
 from .formats import OutputError, format_orientation, parse_orientation_field
 from .graph import (CENSUS_MAX_VERTICES, GraphError, format_input,
                            from_graph6, graph6_text, parse_input, to_graph6)
@@ -43,6 +51,26 @@ PROG = "graph6-convert"
 
 class Failure(Exception):
     """Ends the conversion with exit status 1 and this message."""
+
+
+class Refusal(Exception):
+    """A command line that would overwrite its input or an earlier run's
+    files: exit status 2, nothing written."""
+
+
+def check_targets(paths, source, force):
+    """Refusal when a file to write is the input (device and inode: links
+    count) or, without force, exists."""
+    for path in paths:
+        try:
+            check_distinct([("the input", None if source in (None, "-") else source,
+                             0 if source in (None, "-") else None), ("the output", path, None)])
+        except Fatal as e:
+            raise Refusal(e)
+    old = next((p for p in paths if os.path.lexists(p)), None)
+    if old is not None and not force:
+        raise Refusal("%s exists (an earlier run's?): add --force to overwrite it, or name "
+                      "another --dir" % old)
 
 
 def graph6_lines(path):
@@ -63,11 +91,15 @@ def to_input(args):
         except GraphError as e:
             raise Failure("%s:%d: %s" % (name, lineno, e))
     if args.dir:
+        paths = [os.path.join(args.dir, "%d.graph" % k) for k in range(1, len(graphs) + 1)]
+        check_targets(paths, args.file, args.force)
         os.makedirs(args.dir, exist_ok=True)
-        for k, (n, edges) in enumerate(graphs, 1):
-            with open(os.path.join(args.dir, "%d.graph" % k), "w") as out:
+        for path, (n, edges) in zip(paths, graphs):
+            with open(path, "w") as out:
                 out.write(format_input(n, edges))
         return 0
+    if args.force:
+        raise Refusal("--force is for --dir: standard output is never in the way")
     if len(graphs) != 1:
         raise Failure("%s: %d graphs on input; write them to files with --dir DIR"
                       % (name, len(graphs)))
@@ -158,7 +190,9 @@ def main():
     cli.version_option(ap)
     sub = ap.add_subparsers(dest="cmd", required=True)
     a = sub.add_parser("to-input", help="graph6 -> input format")
-    a.add_argument("--dir", help="write each graph to DIR/<line number>.graph")
+    a.add_argument("--dir", help="write each graph to DIR/<number>.graph")
+    a.add_argument("--force", action="store_true",
+                   help="let --dir overwrite the files of an earlier run")
     a.add_argument("file", nargs="?")
     b = sub.add_parser("to-graph6", help="input format -> graph6")
     b.add_argument("files", nargs="*")
@@ -174,6 +208,9 @@ def main():
     except Failure as e:
         status = 1
         print("%s: %s" % (PROG, e), file=sys.stderr)
+    except Refusal as e:
+        print("%s: %s" % (PROG, e), file=sys.stderr)
+        return 2
     except OSError as e:
         if e.filename is None:       # standard output
             cli.output_failed(PROG, e)

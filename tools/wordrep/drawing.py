@@ -9,10 +9,18 @@ no edge passes through a vertex other than its ends, its witness (a minimal non-
 induced subgraph) highlighted: those vertices filled, the edges among them
 thick and red, and the caption says so.
 
+A graph of more than DENSE edges, which dot or neato would take minutes to
+lay out, has its vertices placed here on a circle and its edges straight
+(`neato -n2`).  An orientation's vertices go down the right half of the
+circle in layers (sources first), so every arc still points down; a graph
+that is not word-representable gets the whole circle, wide enough that no
+edge comes within a vertex's circle but at its ends.
+
 In the SVG, vertex k is the group with id "vK" and class "node" (plus
 "witness" when marked), arc i -> j the group "aI_J" and edge i j (i < j)
 "eI_J", class "edge" (plus "witness")."""
 
+import math
 import os
 import subprocess
 import sys
@@ -23,6 +31,12 @@ from .cli import silence_stdout
 from .formats import format_word
 
 WRAP = 60                       # caption characters per line
+DENSE = 200                     # more edges: fixed places, straight lines (dot takes 3 s on
+                                # K28's 378 arcs and over 400 s on K64's, neato 12 s on 600)
+GAP = 60.0                      # points between neighbouring vertices on the circle
+RADIUS = 18.0                   # points: a vertex's circle there (half an inch across)
+SIZE = 30                       # inches: a wider drawing is scaled down (a PNG of a 127 inch
+                                # circle took 37 s and 600 MB)
 FORMATS = ("svg", "pdf", "png")
 MARK = 'style=filled fillcolor="#f6b0a8" color="#c0392b" penwidth=2'
 MARK_EDGE = 'color="#c0392b" penwidth=3'
@@ -132,14 +146,59 @@ def dot_source(result):
             + "\n}\n")
 
 
+def _layers(n, arcs):
+    """The vertices 1..n in layers: by the longest path from a source that
+    ends in each (so every arc goes to a later one), then by number;
+    vertices on a cycle, which no orientation has, last."""
+    into = {v: 0 for v in range(1, n + 1)}
+    for _, b in arcs:
+        into[b] += 1
+    rank = {v: 0 for v in range(1, n + 1)}
+    ready = [v for v in range(1, n + 1) if into[v] == 0]
+    order = []
+    while ready:
+        v = ready.pop()
+        order.append(v)
+        for a, b in arcs:
+            if a == v:
+                rank[b] = max(rank[b], rank[v] + 1)
+                into[b] -= 1
+                if into[b] == 0:
+                    ready.append(b)
+    placed = set(order)
+    return sorted(order, key=lambda v: (rank[v], v)) + [v for v in rank if v not in placed]
+
+
+def _placed(source, result):
+    """The DOT text with every vertex at a fixed place on a circle and
+    straight edges (for `neato -n2`; see DENSE)."""
+    result = result.numbered()
+    n = result.n
+    if result.semi_transitive:        # the right half, top to bottom
+        order, step = _layers(n, result.arcs), math.pi / (n - 1)
+    else:
+        order, step = list(range(1, n + 1)), 2 * math.pi / n
+    radius = GAP / 2 / math.sin(step / 2)
+    if not result.semi_transitive:    # the chord of a vertex's neighbours clears its circle
+        radius = max(radius, (RADIUS + 4) / (1 - math.cos(step)))
+    angles = [math.pi / 2 - k * step for k in range(n)]
+    places = ['  %d [pos="%.2f,%.2f!" fixedsize=shape width=%g height=%g];'
+              % (v, radius * math.cos(t), radius * math.sin(t), RADIUS / 36, RADIUS / 36)
+              for v, t in zip(order, angles)]
+    return (source[:source.rindex("}")] + '  splines=false;\n  size="%d,%d";\n' % (SIZE, SIZE)
+            + "\n".join(places) + "\n}\n")
+
+
 def render(result, fmt):
     """The bytes of the drawing of the result in fmt (svg, pdf, png)."""
     if fmt not in FORMATS:
         raise DrawError("unknown format %r: use one of %s" % (fmt, ", ".join(FORMATS)))
     layout = "dot" if result.semi_transitive else "neato"
+    source, command = dot_source(result), [layout]
+    if len(result.edges) > DENSE:
+        source, command = _placed(source, result), ["neato", "-n2"]
     try:
-        p = subprocess.run([layout, "-T" + fmt], input=dot_source(result).encode(),
-                           capture_output=True)
+        p = subprocess.run(command + ["-T" + fmt], input=source.encode(), capture_output=True)
     except OSError as e:
         raise DrawError("cannot run Graphviz %s (Debian package graphviz): %s" % (layout, e))
     if p.returncode != 0:
@@ -230,7 +289,12 @@ def draw(result, path, fmt=None):
     ...     print(e)
     unknown format 'gif': use one of svg, pdf, png
     """
+    if path != "-" and os.path.isdir(path):
+        raise DrawError("%s is a folder: name the drawing's file" % path)
     fmt = fmt or ("svg" if path == "-" else os.path.splitext(path)[1].lstrip(".").lower())
+    if not fmt:
+        raise DrawError("%s has no extension to tell the format: name it .svg, .pdf or .png, "
+                        "or give the format" % path)
     data = render(result, fmt)
     try:
         if path == "-":

@@ -259,6 +259,39 @@ def remove_parts(path):
         pass
 
 
+def open_locked(output, fresh, journal):
+    """The output file, locked for the whole run when it is a regular file
+    (a second batch writing to it is refused before it changes a byte);
+    fresh: made, or emptied once locked; else opened to be continued.
+    Fatal when it cannot be opened, is in use, or (not fresh) is gone."""
+    try:
+        fd = os.open(output, (os.O_WRONLY | os.O_CREAT if fresh else os.O_RDWR) | os.O_CLOEXEC,
+                     0o666)
+    except FileNotFoundError:
+        if fresh:
+            raise Fatal("cannot open %s: No such file or directory" % output)
+        raise Fatal("%s is gone, and with it the parts the journal %s records as put out: "
+                    "restore the file and run the same command with --resume, or remove the "
+                    "journal to start again" % (output, journal.path))
+    except OSError as e:
+        raise Fatal("cannot open %s: %s" % (output, e.strerror))
+    out = os.fdopen(fd, "wb" if fresh else "r+b")
+    if stat.S_ISREG(os.fstat(fd).st_mode):
+        try:
+            fcntl.flock(fd, fcntl.LOCK_EX | fcntl.LOCK_NB)
+        except OSError:
+            out.close()
+            raise Fatal("%s is the output of another batch that is still running; name "
+                        "another -o" % output)
+        if fresh:
+            try:
+                out.truncate(0)
+            except OSError as e:
+                out.close()
+                raise WriteFailure(output, e)
+    return out
+
+
 class Store:
     """Part files, the output and (with a journal) the record of both.
 
@@ -336,14 +369,10 @@ class Store:
             self.out = sys.stdout.buffer
             self._write_header()
             return
-        try:
-            if self.out_size is None:
-                self.out = open(output, "wb")
-                self._write_header()
-                return
-            self.out = open(output, "r+b")
-        except OSError as e:
-            raise Fatal("cannot open %s: %s" % (output, e.strerror))
+        self.out = open_locked(output, self.out_size is None, self.journal)
+        if self.out_size is None:
+            self._write_header()
+            return
         size = os.fstat(self.out.fileno()).st_size
         if size < self.out_size:
             raise Fatal("%s has %d bytes but the journal %s records %d: it was changed since; "

@@ -1,7 +1,8 @@
 """The parts a census batch splits its work into.
 
 GengSource: a family that nauty-geng generates, split by geng's own
-res/mod option into PARTS parts (part i is "nauty-geng -q ARGS i/PARTS").
+res/mod option into PARTS parts (part i is "nauty-geng ARGS i/PARTS"; a part
+whose rows are not as many as the graphs geng says it wrote fails).
 ListSource: graph6 lines from a file or standard input, in parts of CHUNK
 lines, read as the parts are handed out (never the whole list at once, and
 never more of a line than wordrep-census reads: a longer line is passed on
@@ -79,8 +80,15 @@ class GengSource:
             else:
                 sink.write(b"%d\n" % i)
 
-    def finished_part(self, i, rows):
-        """The units the part stands for, or a problem with its rows."""
+    def finished_part(self, i, rows, generated):
+        """The units the part stands for, and a problem with its rows or
+        None; generated: what the part said after "ok", nauty-geng's count
+        of the graphs it wrote."""
+        if not generated.isdigit():
+            return 1, "the part did not say how many graphs nauty-geng wrote"
+        if rows != int(generated):
+            return 1, "wordrep-census wrote %d rows for the %s graphs nauty-geng wrote" % (
+                rows, generated)
         return 1, None
 
     def part_extra(self, i):
@@ -169,7 +177,7 @@ class ListSource:
             raise Fatal("the journal belongs to a different input (it has more parts); remove it "
                         "or use the input it was made from")
 
-    def finished_part(self, i, rows):
+    def finished_part(self, i, rows, note=""):
         with self.lock:
             lines, used, _ = self.pending.get(i, (None, 0, None))
         if lines is None:
