@@ -6,13 +6,9 @@
 #include "census/graph.h"
 
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace census {
-
-// An arc from .first to .second (0-based vertices).
-using Arc = std::pair<int, int>;
 
 // The word (0-based letters) is K-uniform over the vertices, and two distinct
 // vertices alternate in it exactly when they are adjacent.

@@ -7,7 +7,7 @@
 //  - every graph of an order, with a literal per pair for "u v is an edge",
 //    each clause about an arc guarded by that pair's literal and each
 //    condition "x, y not adjacent" written as the literal itself
-//    (OrientationFamily, family.h).
+//    (OrientationFamily, orientation_family.h).
 //
 // Usage, once the variables are made:
 //

@@ -1,4 +1,4 @@
-#include "census/family.h"
+#include "census/orientation_family.h"
 
 #include "census/error.h"
 
