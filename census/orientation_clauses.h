@@ -17,7 +17,7 @@
 
 #include "census/graph.h"
 
-#include "solver/sat.h"
+#include "sat/sat.h"
 
 #include <vector>
 
@@ -45,23 +45,24 @@ struct OrientationGuards {
   const std::vector<smt::Lit> *select = nullptr; // with a graph: per vertex
 };
 
-// The bound the encodings use: 0 (any length) when k is 0 or no path on n
-// vertices is longer than k arcs, else k.
-inline int effective_bound(int k, int n) {
-  return k > 0 && k < n - 1 ? k : 0;
+// The shortcut length the encodings use: 0 (any length) when shortcut_length
+// is 0 or no path on n vertices is longer than shortcut_length arcs, else
+// shortcut_length.
+inline int effective_length(int shortcut_length, int n) {
+  return shortcut_length > 0 && shortcut_length < n - 1 ? shortcut_length : 0;
 }
 
 // A fresh variable per ordered pair of distinct vertices, at index u * n + v (0 elsewhere).
 std::vector<smt::Lit> new_pair_vars(smt::SatSolver &sat, int n);
 
-// With a bound k >= 3: fresh near and via variables in vars (none for k = 0).
-void new_bound_vars(smt::SatSolver &sat, OrientationVars &vars, int k);
+// With a shortcut length >= 3: fresh near and via variables in vars (none for 0).
+void new_bound_vars(smt::SatSolver &sat, OrientationVars &vars, int shortcut_length);
 
 // Adds to sat the clauses of an acyclic orientation without shortcuts
-// (max_shortcut 0) or without shortcuts of max_shortcut arcs or fewer
-// (max_shortcut as effective_bound() gives it).  vars holds through without
+// (shortcut_length 0) or without shortcuts of shortcut_length arcs or fewer
+// (shortcut_length as effective_length() gives it).  vars holds through without
 // a bound, near and via with one.
 void encode_orientation(smt::SatSolver &sat, const OrientationVars &vars,
-                        const OrientationGuards &guards, int max_shortcut);
+                        const OrientationGuards &guards, int shortcut_length);
 
 } // namespace census

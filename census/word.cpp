@@ -3,7 +3,7 @@
 #include "census/error.h"
 #include "census/symmetry.h"
 
-#include "solver/sat.h"
+#include "sat/sat.h"
 
 #include <algorithm>
 

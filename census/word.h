@@ -4,7 +4,7 @@
 #include "census/graph.h"
 #include "census/symmetry.h"
 
-#include "solver/sat.h"
+#include "sat/sat.h"
 
 #include <optional>
 #include <vector>

@@ -2,7 +2,7 @@
 
 #include "census/word.h"
 
-#include "solver/sat.h"
+#include "sat/sat.h"
 
 namespace census {
 

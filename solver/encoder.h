@@ -9,8 +9,8 @@
 // uses the order encoding (one literal per "t >= v") over its interval.
 #pragma once
 
+#include "sat/sat.h"
 #include "solver/analysis.h"
-#include "solver/sat.h"
 
 #include <cstdint>
 #include <initializer_list>

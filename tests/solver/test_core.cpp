@@ -6,7 +6,7 @@
 #include "solver/lexer.h"
 #include "solver/model.h"
 #include "solver/parser.h"
-#include "solver/sat.h"
+#include "sat/sat.h"
 #include "solver/symmetry.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "solver/sat.h"
+#include "sat/sat.h"
 
 #include <cadical.hpp>
 
