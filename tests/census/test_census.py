@@ -187,7 +187,7 @@ class Shortcuts(unittest.TestCase):
         # orientation always comes from its own search.
         graphs = ["?", "@"] + [g for n in range(2, 9) for g in geng("-c", n)]
         answers = []
-        for args in ([], ["--no-shortcuts"]):
+        for args in ([], ["--no-speedups"]):
             status, rows, _, err = census(graphs, "--no-summary", *args)
             self.assertEqual(status, 0, err)
             answers.append([(r["graph6"], r["semi_transitive"], r["representation_number"],
@@ -248,8 +248,8 @@ class Lines(unittest.TestCase):
                 ([good, missing], "", 2,
                  "wordrep-census: cannot open %s: No such file or directory\n" % missing),
                 (["--frobnicate"], "", 2, "wordrep-census: unknown option '--frobnicate'; usage: "
-                 "wordrep-census [--no-words] [--no-shortcuts] [--no-symmetry] [--no-lower-bounds] "
-                 "[--no-summary] [--orientation-format arcs|digraph6] [--format csv|jsonl] "
+                 "wordrep-census [--no-words] [--no-speedups] [--no-shortcuts] [--no-symmetry] "
+                 "[--no-lower-bounds] [--no-summary] [--orientation-format arcs|digraph6] [--format csv|jsonl] "
                  "[--shortcut-length K] [--engine family|fresh] [--help] [--version] "
                  "[--] [FILE...]\n"),
                 ([d], HEADER, 2, "wordrep-census: cannot read %s: Is a directory\n" % d),

@@ -85,7 +85,7 @@ class HelpAndVersion(unittest.TestCase):
             # Every option of the usage line has its line under Options:.
             _, _, usage = census(["--frobnicate"])
             options = re.findall(r"\[(-[^] ]+)", usage)
-            self.assertLessEqual({"--no-words", "--no-shortcuts", "--no-summary",
+            self.assertLessEqual({"--no-words", "--no-speedups", "--no-shortcuts", "--no-summary",
                                   "--orientation-format", "--format", "--version"}, set(options))
             listed = lines[lines.index("Options:") + 1:]
             # The range --shortcut-length takes, as test_bad_values finds it.
