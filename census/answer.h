@@ -45,6 +45,7 @@ struct Answer {
   std::string graph6;              // the line's graph6 text, shown safely (census.h's printable)
   std::optional<int64_t> vertices; // the order the header announces
   std::optional<int64_t> edges;    // the edges of the body, when it decodes
+  std::optional<Graph> graph;      // the graph, when the line decodes
   Verdict verdict = Verdict::kUnknown;
   std::optional<NumberBounds> number;   // the representation number (with words, for kYes)
   std::optional<std::vector<int>> word; // a representing word, 0-based letters

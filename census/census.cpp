@@ -132,7 +132,8 @@ Answer Census::answer(std::string_view line) {
     answer.failure = Failure{Step::kGraph, decoded.error};
     return answer;
   }
-  const Graph &g = decoded.graph;
+  answer.graph = decoded.graph;
+  const Graph &g = *answer.graph;
   std::optional<Orientation> orientation =
       attempt(answer, Step::kOrientation, [&] { return orient(g); });
   if (!orientation) return answer;
