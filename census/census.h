@@ -8,7 +8,7 @@
 // is reported; a certificate that fails makes the row a failure.  With a
 // shortcut length K the question is K-semi-transitive orientations instead,
 // without words.  The orientation and word instances live across the graphs
-// of a run (see family.h, word_family.h), so a word, orientation or witness
+// of a run (see orientation_family.h, word_family.h), so a word, orientation or witness
 // may depend on the graphs answered before; the verdicts, the numbers and
 // whether a graph is its own minimal witness do not.  Usage:
 //
