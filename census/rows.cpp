@@ -24,7 +24,7 @@ bool word_step(Step s) {
   return s == Step::kWord;
 }
 
-// The number, or "" when it is not known.
+// The representation number, when it is exact.
 std::optional<int> exact_number(const Answer &a) {
   if (a.number && a.number->exact()) return a.number->lower;
   return std::nullopt;
