@@ -4,7 +4,7 @@
 
 namespace census {
 
-using smt::Lit;
+using sat::Lit;
 
 int64_t search_clauses(const Graph &g, int shortcut_length) {
   const int64_t n = g.n, m = g.edges(), k = effective_length(shortcut_length, g.n);

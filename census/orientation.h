@@ -58,8 +58,8 @@ public:
 
 private:
   const Graph &g_;
-  smt::SatSolver sat_;
-  std::vector<smt::Lit> select_; // per vertex
+  sat::SatSolver sat_;
+  std::vector<sat::Lit> select_; // per vertex
   OrientationVars vars_;         // arc only for the edges
   std::vector<Arc> last_arcs_;
   Mask core_ = 0;

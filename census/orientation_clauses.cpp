@@ -2,9 +2,9 @@
 
 namespace census {
 
-using smt::Lit;
+using sat::Lit;
 
-std::vector<Lit> new_pair_vars(smt::SatSolver &sat, int n) {
+std::vector<Lit> new_pair_vars(sat::SatSolver &sat, int n) {
   std::vector<Lit> vars(n * n, 0);
   for (int u = 0; u < n; ++u)
     for (int v = 0; v < n; ++v)
@@ -12,7 +12,7 @@ std::vector<Lit> new_pair_vars(smt::SatSolver &sat, int n) {
   return vars;
 }
 
-void new_bound_vars(smt::SatSolver &sat, OrientationVars &vars, int shortcut_length) {
+void new_bound_vars(sat::SatSolver &sat, OrientationVars &vars, int shortcut_length) {
   if (!shortcut_length) return;
   vars.near.assign(shortcut_length, {});
   vars.via.assign(shortcut_length + 1, {});
@@ -25,7 +25,7 @@ namespace {
 // Writes the clauses under one kind of guard.
 class ClauseWriter {
 public:
-  ClauseWriter(smt::SatSolver &sat, const OrientationVars &vars, const OrientationGuards &guards)
+  ClauseWriter(sat::SatSolver &sat, const OrientationVars &vars, const OrientationGuards &guards)
       : sat_(sat), x_(vars), guards_(guards), n_(vars.n) {}
 
   void acyclic();
@@ -49,7 +49,7 @@ private:
   void for_non_edge(int x, int y, std::initializer_list<Lit> lits, Mask others = 0);
   Lit edge(int u, int v) const { return (*guards_.edge)[u * n_ + v]; }
 
-  smt::SatSolver &sat_;
+  sat::SatSolver &sat_;
   const OrientationVars &x_;
   const OrientationGuards &guards_;
   const int n_;
@@ -158,7 +158,7 @@ void ClauseWriter::bounded(int shortcut_length) {
 
 } // namespace
 
-void encode_orientation(smt::SatSolver &sat, const OrientationVars &vars,
+void encode_orientation(sat::SatSolver &sat, const OrientationVars &vars,
                         const OrientationGuards &guards, int shortcut_length) {
   ClauseWriter writer(sat, vars, guards);
   writer.acyclic();

@@ -4,12 +4,12 @@
 
 namespace census {
 
-using smt::Lit;
+using sat::Lit;
 
 // Learned clauses from other graphs are mostly dead weight for the next one:
 // reducing them often (every 10 conflicts, 95 % of them) measured about 1.4x
 // faster on a sample of the 10-vertex graphs than CaDiCaL's default.
-static const smt::SatSolver::Options kFamilyOptions = {{"reduceint", 10}, {"reducetarget", 95}};
+static const sat::SatSolver::Options kFamilyOptions = {{"reduceint", 10}, {"reducetarget", 95}};
 
 OrientationFamily::OrientationFamily(int n, int shortcut_length) : n_(n), sat_(kFamilyOptions) {
   edge_.assign(n * n, 0);

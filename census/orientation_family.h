@@ -42,10 +42,10 @@ public:
 private:
   const int n_;
   const Graph *g_ = nullptr;
-  smt::SatSolver sat_;
-  std::vector<smt::Lit> edge_;   // per ordered pair, symmetric: "u v is an edge"
+  sat::SatSolver sat_;
+  std::vector<sat::Lit> edge_;   // per ordered pair, symmetric: "u v is an edge"
   OrientationVars vars_;         // arc for every pair
-  std::vector<smt::Lit> assume_; // scratch
+  std::vector<sat::Lit> assume_; // scratch
   std::vector<Arc> last_arcs_;
   Mask core_ = 0;
 };

@@ -6,7 +6,7 @@
 
 namespace census {
 
-using smt::Lit;
+using sat::Lit;
 
 // One instance for every graph on n vertices and K: the order of the copies
 // (word.h), letter 0's first copy before all others (a cyclic shift of a
@@ -26,7 +26,7 @@ private:
   void pair_clauses(int a, int b);
 
   int n_, k_, size_;
-  smt::SatSolver sat_;
+  sat::SatSolver sat_;
   std::vector<Lit> before_, edge_; // edge_[a * n + b] for a < b
 };
 

@@ -19,6 +19,10 @@
 
 namespace smt {
 
+// The SAT wrapper's literals and engine (sat/sat.h), as the solver names them.
+using sat::Lit;
+using sat::SatSolver;
+
 class Encoder {
 public:
   // The most literals the encoding may hold, in its clauses and its tables
