@@ -90,7 +90,7 @@ static std::string bounded_shortcut(const Graph &g, const Mask *out, int k) {
   return "";
 }
 
-std::string check_orientation(const Graph &g, const std::vector<Arc> &arcs, int max_shortcut) {
+std::string check_orientation(const Graph &g, const std::vector<Arc> &arcs, int shortcut_length) {
   Mask out[kMaxVertices] = {};
   std::string error = out_masks(g, arcs, out);
   if (!error.empty()) return error;
@@ -110,7 +110,7 @@ std::string check_orientation(const Graph &g, const std::vector<Arc> &arcs, int 
   for (int v = 0; v < g.n; ++v)
     if ((reach[v] >> v) & 1u)
       return "vertex " + std::to_string(v + 1) + " lies on a directed cycle";
-  if (max_shortcut > 0) return bounded_shortcut(g, out, max_shortcut);
+  if (shortcut_length > 0) return bounded_shortcut(g, out, shortcut_length);
   for (int a = 0; a < g.n; ++a)
     for (int b = 0; b < g.n; ++b) {
       if (!((out[a] >> b) & 1u)) continue;

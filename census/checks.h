@@ -6,13 +6,9 @@
 #include "census/graph.h"
 
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace census {
-
-// An arc from .first to .second (0-based vertices).
-using Arc = std::pair<int, int>;
 
 // The word (0-based letters) is K-uniform over the vertices, and two distinct
 // vertices alternate in it exactly when they are adjacent.
@@ -21,8 +17,9 @@ std::string check_word(const Graph &g, int k, const std::vector<int> &word);
 // The arcs orient every edge exactly once and nothing else, have no directed
 // cycle, and have no shortcut: for every arc a -> b, any two vertices x, y on
 // a directed path from a to b, with y reachable from x, are adjacent.  With
-// max_shortcut k >= 3 only shortcuts of length k or less count (a path of at
+// shortcut_length k >= 3 only shortcuts of length k or less count (a path of at
 // most k arcs from a to b); 0 means any length.
-std::string check_orientation(const Graph &g, const std::vector<Arc> &arcs, int max_shortcut = 0);
+std::string check_orientation(const Graph &g, const std::vector<Arc> &arcs,
+                              int shortcut_length = 0);
 
 } // namespace census

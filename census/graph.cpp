@@ -44,14 +44,4 @@ Graph Graph::induced(Mask mask) const {
   return h;
 }
 
-std::string format_vertices(Mask mask) {
-  std::string out;
-  for (int v = 0; v < kMaxVertices; ++v) {
-    if (!((mask >> v) & 1u)) continue;
-    if (!out.empty()) out += ' ';
-    out += std::to_string(v + 1);
-  }
-  return out;
-}
-
 } // namespace census

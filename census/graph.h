@@ -4,7 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <utility>
 
 namespace census {
 
@@ -32,6 +32,9 @@ inline int index_in(Mask set, int v) {
   return popcount(set & (bit(v) - 1));
 }
 
+// An arc from .first to .second (0-based vertices).
+using Arc = std::pair<int, int>;
+
 // A simple undirected graph.  adj[v] has bit u set when u and v are adjacent.
 struct Graph {
   int n = 0;
@@ -55,8 +58,5 @@ struct Graph {
 inline Mask all_vertices(int n) {
   return n >= 64 ? ~Mask{0} : bit(n) - 1;
 }
-
-// The vertices of mask, 1-based and ascending, separated by single spaces.
-std::string format_vertices(Mask mask);
 
 } // namespace census

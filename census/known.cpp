@@ -72,7 +72,7 @@ bool KnownWitnesses::embed(const Pattern &p, const Graph &g, Mask within, std::v
 }
 
 void KnownWitnesses::check_copy(const Pattern &p, const Graph &g, const std::vector<int> &image,
-                                int max_shortcut) {
+                                int shortcut_length) {
   const int k = p.graph.n;
   Mask w = 0;
   for (int v = 0; v < k; ++v) w |= bit(image[v]);
@@ -85,18 +85,18 @@ void KnownWitnesses::check_copy(const Pattern &p, const Graph &g, const std::vec
     std::vector<Arc> local;
     for (const Arc &a : p.without[i])
       local.emplace_back(index_in(rest, image[a.first]), index_in(rest, image[a.second]));
-    std::string error = check_orientation(g.induced(rest), local, max_shortcut);
+    std::string error = check_orientation(g.induced(rest), local, shortcut_length);
     if (!error.empty())
       throw Error("orientation without vertex " + std::to_string(image[i] + 1) +
                   " of a known witness fails its check: " + error);
   }
 }
 
-std::optional<Mask> KnownWitnesses::find(const Graph &g, Mask within, int max_shortcut) {
+std::optional<Mask> KnownWitnesses::find(const Graph &g, Mask within, int shortcut_length) {
   std::vector<int> image;
   for (auto it = patterns_.begin(); it != patterns_.end(); ++it) {
     if (!embed(*it, g, within, image)) continue;
-    check_copy(*it, g, image, max_shortcut);
+    check_copy(*it, g, image, shortcut_length);
     patterns_.splice(patterns_.begin(), patterns_, it);
     Mask w = 0;
     for (int v : image) w |= bit(v);

@@ -32,7 +32,7 @@ public:
   // A known witness induced in g among the vertices of within, its deletions'
   // orientations checked with the shortcut bound; none when none is there.
   // Throws Error when a carried orientation fails its check.
-  std::optional<Mask> find(const Graph &g, Mask within, int max_shortcut);
+  std::optional<Mask> find(const Graph &g, Mask within, int shortcut_length);
 
 private:
   struct Pattern {
@@ -43,7 +43,7 @@ private:
   // An embedding of p into g among within as induced subgraph: image[v] for vertex v of p.
   static bool embed(const Pattern &p, const Graph &g, Mask within, std::vector<int> &image);
   static void check_copy(const Pattern &p, const Graph &g, const std::vector<int> &image,
-                         int max_shortcut);
+                         int shortcut_length);
 
   std::list<Pattern> patterns_; // most recently found or used first
 };

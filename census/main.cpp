@@ -2,7 +2,7 @@
 #include "census/census.h"
 #include "census/error.h"
 #include "census/io.h"
-#include "census/jsonl.h"
+#include "census/rows.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -48,8 +48,12 @@ struct OptionRow {
 static const OptionRow kOptions[] = {
     {"--no-words", nullptr, "no representation numbers or words (orientations and witnesses only)",
      [](Options &o, const std::string &) { o.settings.words = false; }},
-    {"--no-shortcuts", nullptr, "every answer by the full searches, no shortcuts",
-     [](Options &o, const std::string &) { o.settings.shortcuts = false; }},
+    {"--no-speedups", nullptr,
+     "every answer by the full searches: no W5 check, no first letter, no known witnesses, no "
+     "shared word instances",
+     [](Options &o, const std::string &) { o.settings.speedups = false; }},
+    {"--no-shortcuts", nullptr, "the same as --no-speedups (its former name)",
+     [](Options &o, const std::string &) { o.settings.speedups = false; }},
     {"--no-symmetry", nullptr, "no symmetry breaking in the word search of a single graph",
      [](Options &o, const std::string &) { o.settings.symmetry = false; }},
     {"--no-lower-bounds", nullptr,
@@ -222,25 +226,23 @@ static void print_summary(const Counts &c, const Settings &settings) {
 // Rows for every graph of the inputs, in order.
 static void answer_all(const Options &o, const std::vector<int> &fds, Output &out, Counts &counts) {
   Census census(o.settings);
-  const std::array<std::string, kColumns> names = header(o.settings);
   std::string line;
   bool cut = false;
   for (size_t i = 0; i < fds.size(); ++i) {
     LineReader in(fds[i], o.files[i] == "-" ? "standard input" : o.files[i]);
     while (in.next(line, cut)) {
-      Row row;
+      Answer answer;
       if (cut) {
-        row.fields[kGraph6] = printable(line.substr(0, 64)) + "...";
-        row.fields[kSemiTransitive] =
-            "failed: line longer than " + std::to_string(LineReader::kMaxLine) + " bytes";
-        row.failed = true;
+        answer.graph6 = printable(line.substr(0, 64)) + "...";
+        answer.failure = Failure{Step::kGraph, "line longer than " +
+                                                   std::to_string(LineReader::kMaxLine) + " bytes"};
       } else if (graph6_blank(line)) {
         continue;
       } else {
-        row = census.answer(line);
+        answer = census.answer(line);
       }
-      counts.add(row);
-      out.write(o.jsonl ? format_jsonl(names, row.fields) : format_csv(row.fields));
+      counts.add(answer);
+      out.write(o.jsonl ? format_jsonl(answer, o.settings) : format_csv(answer, o.settings));
     }
     if (fds[i] != 0) ::close(fds[i]);
   }
@@ -259,7 +261,7 @@ static int run(const Options &o) {
   std::vector<int> fds = open_inputs(o.files);
   Counts counts;
   Output out(1);
-  if (!o.jsonl) out.write(format_csv(header(o.settings)));
+  if (!o.jsonl) out.write(csv_header(o.settings));
   try {
     answer_all(o, fds, out, counts);
   } catch (const Error &e) { // an input that fails midway: keep the rows answered

@@ -36,7 +36,7 @@ Mask find_wheel5(const Graph &g) {
   return 0;
 }
 
-void certify_wheel5(int max_shortcut) {
+void certify_wheel5(int shortcut_length) {
   Graph w;
   w.n = 6;
   for (int v = 1; v <= 5; ++v) {
@@ -44,9 +44,9 @@ void certify_wheel5(int max_shortcut) {
     w.add_edge(v, v % 5 + 1);
   }
   const Mask all = all_vertices(6);
-  OrientationSearch search(w, max_shortcut);
+  OrientationSearch search(w, shortcut_length);
   if (find_wheel5(w) != all || search.solve(all) ||
-      minimal_witness(search, w, all, max_shortcut) != all)
+      minimal_witness(search, w, all, shortcut_length) != all)
     throw Error("internal: the wheel on six vertices is not a minimal obstruction here");
 }
 

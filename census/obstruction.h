@@ -19,9 +19,9 @@ namespace census {
 Mask find_wheel5(const Graph &g);
 
 // Establish the facts above with the census's own orientation search (the
-// deletions' orientations checked), with the shortcut bound max_shortcut (0:
+// deletions' orientations checked), with the shortcut length shortcut_length (0:
 // any length; a wheel without a k-semi-transitive orientation for k = 3 has
 // none for larger k either); throws Error when they do not hold.
-void certify_wheel5(int max_shortcut);
+void certify_wheel5(int shortcut_length);
 
 } // namespace census

@@ -4,16 +4,16 @@
 
 namespace census {
 
-using smt::Lit;
+using sat::Lit;
 
-int64_t search_clauses(const Graph &g, int max_shortcut) {
-  const int64_t n = g.n, m = g.edges(), k = effective_bound(max_shortcut, g.n);
+int64_t search_clauses(const Graph &g, int shortcut_length) {
+  const int64_t n = g.n, m = g.edges(), k = effective_length(shortcut_length, g.n);
   return 2 * m * n + (k ? k * n * n + 6 * (k - 2) * m * n : n * n * n + 2 * m * n);
 }
 
-OrientationSearch::OrientationSearch(const Graph &g, int max_shortcut) : g_(g) {
+OrientationSearch::OrientationSearch(const Graph &g, int shortcut_length) : g_(g) {
   const int n = g.n;
-  if (int64_t clauses = search_clauses(g, max_shortcut); clauses > kMaxClauses)
+  if (int64_t clauses = search_clauses(g, shortcut_length); clauses > kMaxClauses)
     throw Error("the orientation search would need about " + std::to_string(clauses) +
                 " clauses, more than " + std::to_string(kMaxClauses) +
                 " (a smaller --shortcut-length keeps it smaller)");
@@ -30,9 +30,9 @@ OrientationSearch::OrientationSearch(const Graph &g, int max_shortcut) : g_(g) {
     for (int v = 0; v < n; ++v)
       if (u != v)
         vars_.reach[u * n + v] = sat_.new_var(), vars_.through[u * n + v] = sat_.new_var();
-  const int k = effective_bound(max_shortcut, n);
-  new_bound_vars(sat_, vars_, k);
-  encode_orientation(sat_, vars_, OrientationGuards{&g, nullptr, &select_}, k);
+  shortcut_length = effective_length(shortcut_length, n);
+  new_bound_vars(sat_, vars_, shortcut_length);
+  encode_orientation(sat_, vars_, OrientationGuards{&g, nullptr, &select_}, shortcut_length);
 }
 
 bool OrientationSearch::solve(Mask mask) {
@@ -65,7 +65,7 @@ static std::vector<Arc> restrict_arcs(const std::vector<Arc> &arcs, Mask mask) {
 // removal leaves a graph without semi-transitive orientation goes; one whose
 // removal leaves an orientable graph stays, and since induced subgraphs of an
 // orientable graph are orientable, it must stay in every smaller set too.
-Mask minimal_witness(OrientationSolver &search, const Graph &g, Mask mask, int max_shortcut,
+Mask minimal_witness(OrientationSolver &search, const Graph &g, Mask mask, int shortcut_length,
                      std::vector<std::vector<Arc>> *deletions) {
   if (search.solve(mask)) throw Error("the graph has a semi-transitive orientation after all");
   Mask w = search.core();
@@ -86,7 +86,7 @@ Mask minimal_witness(OrientationSolver &search, const Graph &g, Mask mask, int m
     std::vector<Arc> local;
     for (const Arc &a : restrict_arcs(arcs, rest))
       local.emplace_back(index_in(rest, a.first), index_in(rest, a.second));
-    std::string error = check_orientation(g.induced(rest), local, max_shortcut);
+    std::string error = check_orientation(g.induced(rest), local, shortcut_length);
     if (!error.empty())
       throw Error("orientation without vertex " + std::to_string(v + 1) +
                   " fails its check: " + error);

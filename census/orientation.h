@@ -17,7 +17,7 @@
 #include "census/graph.h"
 #include "census/orientation_clauses.h"
 
-#include "solver/sat.h"
+#include "sat/sat.h"
 
 #include <cstdint>
 #include <vector>
@@ -38,19 +38,19 @@ public:
 };
 
 // Precondition: search.solve(mask) is false, search answering for g with the
-// shortcut bound max_shortcut (0: any length).  A set W inside mask whose
+// shortcut bound shortcut_length (0: any length).  A set W inside mask whose
 // induced subgraph has no such orientation while W minus any one vertex has
 // one; each of those orientations is checked before W is returned (and put
 // in deletions when given: [i] for W minus its i-th vertex, ascending, arcs in
 // g's numbering).  Throws Error when a check fails.
-Mask minimal_witness(OrientationSolver &search, const Graph &g, Mask mask, int max_shortcut,
+Mask minimal_witness(OrientationSolver &search, const Graph &g, Mask mask, int shortcut_length,
                      std::vector<std::vector<Arc>> *deletions = nullptr);
 
 // The search over one graph, in an instance of its own.
 class OrientationSearch : public OrientationSolver {
 public:
-  // max_shortcut: 0 for semi-transitive, k >= 3 for k-semi-transitive.
-  explicit OrientationSearch(const Graph &g, int max_shortcut = 0);
+  // shortcut_length: 0 for semi-transitive, k >= 3 for k-semi-transitive.
+  explicit OrientationSearch(const Graph &g, int shortcut_length = 0);
 
   bool solve(Mask mask) override;
   const std::vector<Arc> &arcs() const override { return last_arcs_; }
@@ -58,8 +58,8 @@ public:
 
 private:
   const Graph &g_;
-  smt::SatSolver sat_;
-  std::vector<smt::Lit> select_; // per vertex
+  sat::SatSolver sat_;
+  std::vector<sat::Lit> select_; // per vertex
   OrientationVars vars_;         // arc only for the edges
   std::vector<Arc> last_arcs_;
   Mask core_ = 0;
@@ -70,6 +70,6 @@ private:
 constexpr int64_t kMaxClauses = 1400000;
 
 // About how many clauses OrientationSearch builds for g with the shortcut bound.
-int64_t search_clauses(const Graph &g, int max_shortcut);
+int64_t search_clauses(const Graph &g, int shortcut_length);
 
 } // namespace census

@@ -2,9 +2,9 @@
 
 namespace census {
 
-using smt::Lit;
+using sat::Lit;
 
-std::vector<Lit> new_pair_vars(smt::SatSolver &sat, int n) {
+std::vector<Lit> new_pair_vars(sat::SatSolver &sat, int n) {
   std::vector<Lit> vars(n * n, 0);
   for (int u = 0; u < n; ++u)
     for (int v = 0; v < n; ++v)
@@ -12,12 +12,12 @@ std::vector<Lit> new_pair_vars(smt::SatSolver &sat, int n) {
   return vars;
 }
 
-void new_bound_vars(smt::SatSolver &sat, OrientationVars &vars, int k) {
-  if (!k) return;
-  vars.near.assign(k, {});
-  vars.via.assign(k + 1, {});
-  for (int l = 1; l < k; ++l) vars.near[l] = new_pair_vars(sat, vars.n);
-  for (int j = 2; j <= k; ++j) vars.via[j] = new_pair_vars(sat, vars.n);
+void new_bound_vars(sat::SatSolver &sat, OrientationVars &vars, int shortcut_length) {
+  if (!shortcut_length) return;
+  vars.near.assign(shortcut_length, {});
+  vars.via.assign(shortcut_length + 1, {});
+  for (int l = 1; l < shortcut_length; ++l) vars.near[l] = new_pair_vars(sat, vars.n);
+  for (int j = 2; j <= shortcut_length; ++j) vars.via[j] = new_pair_vars(sat, vars.n);
 }
 
 namespace {
@@ -25,12 +25,12 @@ namespace {
 // Writes the clauses under one kind of guard.
 class ClauseWriter {
 public:
-  ClauseWriter(smt::SatSolver &sat, const OrientationVars &vars, const OrientationGuards &guards)
+  ClauseWriter(sat::SatSolver &sat, const OrientationVars &vars, const OrientationGuards &guards)
       : sat_(sat), x_(vars), guards_(guards), n_(vars.n) {}
 
   void acyclic();
   void shortcuts();
-  void bounded(int k);
+  void bounded(int shortcut_length);
 
 private:
   Lit reach(int u, int v) const { return x_.reach[u * n_ + v]; }
@@ -49,7 +49,7 @@ private:
   void for_non_edge(int x, int y, std::initializer_list<Lit> lits, Mask others = 0);
   Lit edge(int u, int v) const { return (*guards_.edge)[u * n_ + v]; }
 
-  smt::SatSolver &sat_;
+  sat::SatSolver &sat_;
   const OrientationVars &x_;
   const OrientationGuards &guards_;
   const int n_;
@@ -120,20 +120,20 @@ void ClauseWriter::shortcuts() {
     }
 }
 
-// A shortcut of at most k arcs: an arc a -> b, and non-adjacent x, y with a
-// path a ... x (maybe x = a), x ... y, y ... b (maybe y = b) of at most k
-// arcs in all.  near(l, u, v) over-approximates "a path of at most l arcs
-// from u to v", via(j, a, y) "a path of at most j arcs from a to y through
-// some x not adjacent to y" (x ... y given by near, a ... x arc by arc), so
-// forbidding their patterns forbids every short shortcut, while the exact
-// values of a k-semi-transitive orientation satisfy every clause (see
-// shortcuts()).  About 3 k n^3 clauses.
-void ClauseWriter::bounded(int k) {
+// A shortcut of at most shortcut_length arcs (k below): an arc a -> b, and
+// non-adjacent x, y with a path a ... x (maybe x = a), x ... y, y ... b (maybe
+// y = b) of at most k arcs in all.  near(l, u, v) over-approximates "a path
+// of at most l arcs from u to v", via(j, a, y) "a path of at most j arcs from
+// a to y through some x not adjacent to y" (x ... y given by near, a ... x
+// arc by arc), so forbidding their patterns forbids every short shortcut,
+// while the exact values of a k-semi-transitive orientation satisfy every
+// clause (see shortcuts()).  About 3 k n^3 clauses.
+void ClauseWriter::bounded(int shortcut_length) {
   for (int u = 0; u < n_; ++u)
     for (int v = 0; v < n_; ++v) {
       if (u == v) continue;
       if (may_be_edge(u, v)) for_arc(u, v, {near(1, u, v)});
-      for (int l = 2; l < k; ++l) {
+      for (int l = 2; l < shortcut_length; ++l) {
         add(0, {-near(l - 1, u, v), near(l, u, v)}, bit(u) | bit(v));
         if (may_be_non_edge(u, v)) for_non_edge(u, v, {-near(l, u, v), via(l, u, v)});
         if (!may_be_edge(u, v)) continue;
@@ -144,12 +144,13 @@ void ClauseWriter::bounded(int k) {
   for (int a = 0; a < n_; ++a)
     for (int b = 0; b < n_; ++b) {
       if (a == b || !may_be_edge(a, b)) continue;
-      for (int j = 2; j <= k; ++j) {
+      for (int j = 2; j <= shortcut_length; ++j) {
         for_arc(a, b, {-via(j, a, b)});
         for (int y = 0; y < n_; ++y) {
           if (y == a || y == b) continue;
           if (j > 2) for_arc(a, b, {-via(j - 1, b, y), via(j, a, y)}, bit(y));
-          if (j < k) for_arc(a, b, {-via(j, a, y), -near(k - j, y, b)}, bit(y));
+          if (j < shortcut_length)
+            for_arc(a, b, {-via(j, a, y), -near(shortcut_length - j, y, b)}, bit(y));
         }
       }
     }
@@ -157,12 +158,12 @@ void ClauseWriter::bounded(int k) {
 
 } // namespace
 
-void encode_orientation(smt::SatSolver &sat, const OrientationVars &vars,
-                        const OrientationGuards &guards, int max_shortcut) {
+void encode_orientation(sat::SatSolver &sat, const OrientationVars &vars,
+                        const OrientationGuards &guards, int shortcut_length) {
   ClauseWriter writer(sat, vars, guards);
   writer.acyclic();
-  if (max_shortcut)
-    writer.bounded(max_shortcut);
+  if (shortcut_length)
+    writer.bounded(shortcut_length);
   else
     writer.shortcuts();
 }

@@ -7,7 +7,7 @@
 //  - every graph of an order, with a literal per pair for "u v is an edge",
 //    each clause about an arc guarded by that pair's literal and each
 //    condition "x, y not adjacent" written as the literal itself
-//    (OrientationFamily, family.h).
+//    (OrientationFamily, orientation_family.h).
 //
 // Usage, once the variables are made:
 //
@@ -17,7 +17,7 @@
 
 #include "census/graph.h"
 
-#include "solver/sat.h"
+#include "sat/sat.h"
 
 #include <vector>
 
@@ -27,41 +27,42 @@ namespace census {
 // at index u * n + v.
 struct OrientationVars {
   int n = 0;
-  std::vector<smt::Lit> arc;     // per pair u < v: "u -> v" (0 for a pair that is no edge)
-  std::vector<smt::Lit> reach;   // per ordered pair: "v is reachable from u"
-  std::vector<smt::Lit> through; // per ordered pair, without a bound: see encode_orientation()
-  std::vector<std::vector<smt::Lit>> near; // [l] per ordered pair, l = 1..k-1, with a bound k
-  std::vector<std::vector<smt::Lit>> via;  // [j] per ordered pair, j = 2..k, with a bound k
+  std::vector<sat::Lit> arc;     // per pair u < v: "u -> v" (0 for a pair that is no edge)
+  std::vector<sat::Lit> reach;   // per ordered pair: "v is reachable from u"
+  std::vector<sat::Lit> through; // per ordered pair, without a bound: see encode_orientation()
+  std::vector<std::vector<sat::Lit>> near; // [l] per ordered pair, l = 1..k-1, with a bound k
+  std::vector<std::vector<sat::Lit>> via;  // [j] per ordered pair, j = 2..k, with a bound k
 
   // "u -> v", given that u v is an edge.
-  smt::Lit arc_of(int u, int v) const { return u < v ? arc[u * n + v] : -arc[v * n + u]; }
+  sat::Lit arc_of(int u, int v) const { return u < v ? arc[u * n + v] : -arc[v * n + u]; }
 };
 
 // What guards the clauses: a graph with per-vertex selectors, or, for every
 // graph of the order, per-pair edge literals.
 struct OrientationGuards {
   const Graph *graph = nullptr;                // the one graph; null: any pair may be an edge
-  const std::vector<smt::Lit> *edge = nullptr; // without a graph: "u v is an edge" per ordered pair
-  const std::vector<smt::Lit> *select = nullptr; // with a graph: per vertex
+  const std::vector<sat::Lit> *edge = nullptr; // without a graph: "u v is an edge" per ordered pair
+  const std::vector<sat::Lit> *select = nullptr; // with a graph: per vertex
 };
 
-// The bound the encodings use: 0 (any length) when k is 0 or no path on n
-// vertices is longer than k arcs, else k.
-inline int effective_bound(int k, int n) {
-  return k > 0 && k < n - 1 ? k : 0;
+// The shortcut length the encodings use: 0 (any length) when shortcut_length
+// is 0 or no path on n vertices is longer than shortcut_length arcs, else
+// shortcut_length.
+inline int effective_length(int shortcut_length, int n) {
+  return shortcut_length > 0 && shortcut_length < n - 1 ? shortcut_length : 0;
 }
 
 // A fresh variable per ordered pair of distinct vertices, at index u * n + v (0 elsewhere).
-std::vector<smt::Lit> new_pair_vars(smt::SatSolver &sat, int n);
+std::vector<sat::Lit> new_pair_vars(sat::SatSolver &sat, int n);
 
-// With a bound k >= 3: fresh near and via variables in vars (none for k = 0).
-void new_bound_vars(smt::SatSolver &sat, OrientationVars &vars, int k);
+// With a shortcut length >= 3: fresh near and via variables in vars (none for 0).
+void new_bound_vars(sat::SatSolver &sat, OrientationVars &vars, int shortcut_length);
 
 // Adds to sat the clauses of an acyclic orientation without shortcuts
-// (max_shortcut 0) or without shortcuts of max_shortcut arcs or fewer
-// (max_shortcut as effective_bound() gives it).  vars holds through without
+// (shortcut_length 0) or without shortcuts of shortcut_length arcs or fewer
+// (shortcut_length as effective_length() gives it).  vars holds through without
 // a bound, near and via with one.
-void encode_orientation(smt::SatSolver &sat, const OrientationVars &vars,
-                        const OrientationGuards &guards, int max_shortcut);
+void encode_orientation(sat::SatSolver &sat, const OrientationVars &vars,
+                        const OrientationGuards &guards, int shortcut_length);
 
 } // namespace census

@@ -3,13 +3,13 @@
 #include "census/error.h"
 #include "census/symmetry.h"
 
-#include "solver/sat.h"
+#include "sat/sat.h"
 
 #include <algorithm>
 
 namespace census {
 
-using smt::Lit;
+using sat::Lit;
 
 namespace {
 
@@ -45,7 +45,7 @@ private:
   const Graph &g_;
   int k_, size_;
   const LetterOrder &order_;
-  smt::SatSolver sat_;
+  sat::SatSolver sat_;
   std::vector<Lit> before_;
 };
 
@@ -138,7 +138,7 @@ std::optional<std::vector<int>> WordOrder::solve() {
 
 } // namespace
 
-void add_not_alternating(smt::SatSolver &sat, const std::vector<Lit> &before, int size, int k,
+void add_not_alternating(sat::SatSolver &sat, const std::vector<Lit> &before, int size, int k,
                          int a, int b, Lit guard) {
   auto copies = [&](int i, int j) { return before[(a * k + i) * size + b * k + j]; };
   std::vector<Lit> a_first, b_first;
@@ -155,7 +155,7 @@ void add_not_alternating(smt::SatSolver &sat, const std::vector<Lit> &before, in
   sat.add_clause(b_first);
 }
 
-void add_transitivity(smt::SatSolver &sat, const std::vector<Lit> &before, int size) {
+void add_transitivity(sat::SatSolver &sat, const std::vector<Lit> &before, int size) {
   for (int x = 0; x < size; ++x)
     for (int y = x + 1; y < size; ++y)
       for (int z = y + 1; z < size; ++z) {
@@ -165,7 +165,7 @@ void add_transitivity(smt::SatSolver &sat, const std::vector<Lit> &before, int s
       }
 }
 
-std::vector<int> word_of_model(const smt::SatSolver &sat, const std::vector<Lit> &before, int size,
+std::vector<int> word_of_model(const sat::SatSolver &sat, const std::vector<Lit> &before, int size,
                                int k) {
   // Each copy's position is the number of copies before it.
   std::vector<int> word(size, -1);

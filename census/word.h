@@ -4,7 +4,7 @@
 #include "census/graph.h"
 #include "census/symmetry.h"
 
-#include "solver/sat.h"
+#include "sat/sat.h"
 
 #include <optional>
 #include <vector>
@@ -22,12 +22,12 @@ std::optional<std::vector<int>> find_word(const Graph &g, int k, const LetterOrd
 
 // Clauses that the copies of letters a and b do not alternate (neither
 // a1 b1 a2 b2 ... nor b1 a1 b2 a2 ...), each with guard added (0: none).
-void add_not_alternating(smt::SatSolver &sat, const std::vector<smt::Lit> &before, int size, int k,
-                         int a, int b, smt::Lit guard = 0);
+void add_not_alternating(sat::SatSolver &sat, const std::vector<sat::Lit> &before, int size, int k,
+                         int a, int b, sat::Lit guard = 0);
 // Clauses against every cycle x < y < z < x of three copies.
-void add_transitivity(smt::SatSolver &sat, const std::vector<smt::Lit> &before, int size);
+void add_transitivity(sat::SatSolver &sat, const std::vector<sat::Lit> &before, int size);
 // The word of a model of the order (Error when the model orders nothing).
-std::vector<int> word_of_model(const smt::SatSolver &sat, const std::vector<smt::Lit> &before,
+std::vector<int> word_of_model(const sat::SatSolver &sat, const std::vector<sat::Lit> &before,
                                int size, int k);
 
 } // namespace census

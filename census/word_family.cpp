@@ -2,11 +2,11 @@
 
 #include "census/word.h"
 
-#include "solver/sat.h"
+#include "sat/sat.h"
 
 namespace census {
 
-using smt::Lit;
+using sat::Lit;
 
 // One instance for every graph on n vertices and K: the order of the copies
 // (word.h), letter 0's first copy before all others (a cyclic shift of a
@@ -26,7 +26,7 @@ private:
   void pair_clauses(int a, int b);
 
   int n_, k_, size_;
-  smt::SatSolver sat_;
+  sat::SatSolver sat_;
   std::vector<Lit> before_, edge_; // edge_[a * n + b] for a < b
 };
 
@@ -81,7 +81,7 @@ void WordEngine::begin(const Graph &g) {
 
 const LetterOrder &WordEngine::order() {
   if (!order_) {
-    if (!settings_.shortcuts)
+    if (!settings_.speedups)
       order_ = no_order();
     else
       order_ = settings_.symmetry ? symmetric_order(*graph_) : plain_order();
@@ -91,7 +91,7 @@ const LetterOrder &WordEngine::order() {
 
 std::optional<std::vector<int>> WordEngine::find(int k) {
   const Graph &g = *graph_;
-  const bool shared = settings_.shortcuts && !settings_.fresh && g.n >= 2 &&
+  const bool shared = settings_.speedups && !settings_.fresh && g.n >= 2 &&
                       g.n <= kSharedMaxVertices && g.n * k <= kSharedMaxLetters;
   if (!shared) return find_word(g, k, order());
   if (g.n != shared_n_) shared_.clear(), shared_n_ = g.n; // instances of one order at a time

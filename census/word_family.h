@@ -19,9 +19,9 @@ namespace census {
 
 // How the engine searches.
 struct WordSettings {
-  bool shortcuts = true; // words begin with a chosen letter (else any word is searched)
-  bool symmetry = true;  // fresh instances break the graph's automorphisms
-  bool fresh = false;    // every graph in instances of its own (no shared instance)
+  bool speedups = true; // words begin with a chosen letter (else any word is searched)
+  bool symmetry = true; // fresh instances break the graph's automorphisms
+  bool fresh = false;   // every graph in instances of its own (no shared instance)
 };
 
 class WordEngine {

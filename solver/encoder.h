@@ -9,8 +9,8 @@
 // uses the order encoding (one literal per "t >= v") over its interval.
 #pragma once
 
+#include "sat/sat.h"
 #include "solver/analysis.h"
-#include "solver/sat.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -18,6 +18,10 @@
 #include <vector>
 
 namespace smt {
+
+// The SAT wrapper's literals and engine (sat/sat.h), as the solver names them.
+using sat::Lit;
+using sat::SatSolver;
 
 class Encoder {
 public:

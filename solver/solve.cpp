@@ -1,9 +1,9 @@
 #include "solver/solve.h"
 
+#include "sat/sat.h"
 #include "solver/analysis.h"
 #include "solver/encoder.h"
 #include "solver/error.h"
-#include "solver/sat.h"
 #include "solver/symmetry.h"
 
 #include <chrono>

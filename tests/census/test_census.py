@@ -13,7 +13,7 @@
   (A290814: 1, 25, 929 on 6, 7, 8 vertices), minimal ones (A319491: 1, 10,
   47), representation number 2 and 3 on 7 vertices (A319489: 788, plus K7
   for which the census reports 2 like alterword; A319490: 39);
-* the shortcuts: the same answers without them on every connected graph up
+* the speedups: the same answers without them on every connected graph up
   to 8 vertices;
 * unusable lines, more than 20 vertices, repeated graphs, blank lines: a row
   each and the run goes on; exit statuses and error lines; memory bounded on
@@ -181,13 +181,13 @@ class SameAsPrograms(Certificates):
 
 
 @unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
-class Shortcuts(unittest.TestCase):
-    def test_same_answers_without_shortcuts_up_to_8_vertices(self):
+class Speedups(unittest.TestCase):
+    def test_same_answers_without_speedups_up_to_8_vertices(self):
         # Without them every word may begin with any letter and the
         # orientation always comes from its own search.
         graphs = ["?", "@"] + [g for n in range(2, 9) for g in geng("-c", n)]
         answers = []
-        for args in ([], ["--no-shortcuts"]):
+        for args in ([], ["--no-speedups"]):
             status, rows, _, err = census(graphs, "--no-summary", *args)
             self.assertEqual(status, 0, err)
             answers.append([(r["graph6"], r["semi_transitive"], r["representation_number"],
@@ -248,8 +248,8 @@ class Lines(unittest.TestCase):
                 ([good, missing], "", 2,
                  "wordrep-census: cannot open %s: No such file or directory\n" % missing),
                 (["--frobnicate"], "", 2, "wordrep-census: unknown option '--frobnicate'; usage: "
-                 "wordrep-census [--no-words] [--no-shortcuts] [--no-symmetry] [--no-lower-bounds] "
-                 "[--no-summary] [--orientation-format arcs|digraph6] [--format csv|jsonl] "
+                 "wordrep-census [--no-words] [--no-speedups] [--no-shortcuts] [--no-symmetry] "
+                 "[--no-lower-bounds] [--no-summary] [--orientation-format arcs|digraph6] [--format csv|jsonl] "
                  "[--shortcut-length K] [--engine family|fresh] [--help] [--version] "
                  "[--] [FILE...]\n"),
                 ([d], HEADER, 2, "wordrep-census: cannot read %s: Is a directory\n" % d),

@@ -81,7 +81,7 @@ TEST(CensusCheckers, Orientations) {
 struct BoundedCase {
   const char *g6;
   std::vector<Arc> arcs; // 1-based
-  int max_shortcut;      // 0: any length
+  int shortcut_length;   // 0: any length
   const char *error;
 };
 
@@ -113,8 +113,8 @@ TEST(CensusCheckers, ShortcutLengthBound) {
   for (const BoundedCase &c : cases) {
     std::vector<Arc> arcs;
     for (const Arc &a : c.arcs) arcs.emplace_back(a.first - 1, a.second - 1);
-    EXPECT_EQ(census::check_orientation(graph(c.g6), arcs, c.max_shortcut), c.error)
-        << c.g6 << " k=" << c.max_shortcut;
+    EXPECT_EQ(census::check_orientation(graph(c.g6), arcs, c.shortcut_length), c.error)
+        << c.g6 << " k=" << c.shortcut_length;
   }
 }
 

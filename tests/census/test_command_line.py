@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """wordrep-census's command line: --help and --version (byte-exact where
-help2man reads them), `--` ending the options, and --format jsonl, whose rows
+help2man reads them), --no-shortcuts as an alias of --no-speedups, `--`
+ending the options, and --format jsonl, whose rows
 are read with json and compared field by field with the CSV rows of the same
 input: every example graph, both orientation formats, and the failure rows of
 test_census.Lines.
@@ -85,7 +86,7 @@ class HelpAndVersion(unittest.TestCase):
             # Every option of the usage line has its line under Options:.
             _, _, usage = census(["--frobnicate"])
             options = re.findall(r"\[(-[^] ]+)", usage)
-            self.assertLessEqual({"--no-words", "--no-shortcuts", "--no-summary",
+            self.assertLessEqual({"--no-words", "--no-speedups", "--no-shortcuts", "--no-summary",
                                   "--orientation-format", "--format", "--version"}, set(options))
             listed = lines[lines.index("Options:") + 1:]
             # The range --shortcut-length takes, as test_bad_values finds it.
@@ -113,6 +114,20 @@ class HelpAndVersion(unittest.TestCase):
 
 
 @unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
+class SpeedupsAlias(unittest.TestCase):
+    def test_no_shortcuts_is_no_speedups(self):
+        # Graphs whose words differ with and without the speedups (the first
+        # letter), so that an alias that set nothing would show.
+        graphs = "FCxv?\nDV{\nIqGOGCAcG\n"
+        out = {}
+        for option in ("", "--no-speedups", "--no-shortcuts"):
+            status, out[option], err = census(["--no-summary"] + [option] * bool(option),
+                                              graphs)
+            self.assertEqual((status, err), (0, ""), option)
+        self.assertEqual(out["--no-shortcuts"], out["--no-speedups"])
+        self.assertNotEqual(out["--no-speedups"], out[""])
+
+
 class EndOfOptions(unittest.TestCase):
     def test_double_dash_ends_the_options(self):
         with tempfile.TemporaryDirectory() as d:

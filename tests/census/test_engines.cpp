@@ -5,9 +5,10 @@
 // orientation of it, one of every one-vertex deletion).
 #include "census/checks.h"
 #include "census/error.h"
-#include "census/family.h"
 #include "census/graph6.h"
 #include "census/orientation.h"
+#include "census/orientation_family.h"
+#include "census/rows.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,7 @@ using census::Graph;
 using census::Mask;
 
 // Whether some orientation of g passes check_orientation with the bound.
-bool orientable_by_enumeration(const Graph &g, int max_shortcut) {
+bool orientable_by_enumeration(const Graph &g, int shortcut_length) {
   std::vector<Arc> edges;
   for (int u = 0; u < g.n; ++u)
     for (int v = u + 1; v < g.n; ++v)
@@ -33,7 +34,7 @@ bool orientable_by_enumeration(const Graph &g, int max_shortcut) {
     std::vector<Arc> arcs = edges;
     for (size_t i = 0; i < arcs.size(); ++i)
       if ((flips >> i) & 1u) std::swap(arcs[i].first, arcs[i].second);
-    if (census::check_orientation(g, arcs, max_shortcut).empty()) return true;
+    if (census::check_orientation(g, arcs, shortcut_length).empty()) return true;
   }
   return false;
 }

@@ -1,7 +1,7 @@
 // graph6, digraph6 and the word notation of the census against the shared test vectors
 // (tests/vectors/formats.tsv), which the Python tests read as well.
-#include "census/census.h"
 #include "census/graph6.h"
+#include "census/rows.h"
 
 #include <gtest/gtest.h>
 

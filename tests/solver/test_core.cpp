@@ -1,12 +1,12 @@
 // Unit tests of the solver library: lexer, term store, parser, analysis,
 // encoder and model, each checked against hand-derived expectations.
+#include "sat/sat.h"
 #include "solver/analysis.h"
 #include "solver/encoder.h"
 #include "solver/error.h"
 #include "solver/lexer.h"
 #include "solver/model.h"
 #include "solver/parser.h"
-#include "solver/sat.h"
 #include "solver/symmetry.h"
 
 #include <gtest/gtest.h>

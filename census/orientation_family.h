@@ -17,7 +17,7 @@
 #include "census/known.h"
 #include "census/orientation.h"
 
-#include "solver/sat.h"
+#include "sat/sat.h"
 
 #include <map>
 #include <memory>
@@ -27,8 +27,8 @@ namespace census {
 
 class OrientationFamily : public OrientationSolver {
 public:
-  // max_shortcut: 0 for semi-transitive, k >= 3 for k-semi-transitive.
-  OrientationFamily(int n, int max_shortcut);
+  // shortcut_length: 0 for semi-transitive, k >= 3 for k-semi-transitive.
+  OrientationFamily(int n, int shortcut_length);
 
   // The order this instance answers.
   int order() const { return n_; }
@@ -42,10 +42,10 @@ public:
 private:
   const int n_;
   const Graph *g_ = nullptr;
-  smt::SatSolver sat_;
-  std::vector<smt::Lit> edge_;   // per ordered pair, symmetric: "u v is an edge"
+  sat::SatSolver sat_;
+  std::vector<sat::Lit> edge_;   // per ordered pair, symmetric: "u v is an edge"
   OrientationVars vars_;         // arc for every pair
-  std::vector<smt::Lit> assume_; // scratch
+  std::vector<sat::Lit> assume_; // scratch
   std::vector<Arc> last_arcs_;
   Mask core_ = 0;
 };
@@ -59,7 +59,7 @@ constexpr int kFamilyMaxOrder = 24;
 // Whether graphs on n vertices get a family instance with the shortcut bound:
 // orders up to kFamilyMaxOrder, and no more clauses than for that order
 // without a bound (which keeps all of a run's instances to some 40 MiB).
-bool family_order(int n, int max_shortcut);
+bool family_order(int n, int shortcut_length);
 
 // The orientation step of a run.  With family, a family instance per order
 // seen (as family_order() allows) answers, and with known also the witnesses
@@ -68,8 +68,8 @@ bool family_order(int n, int max_shortcut);
 // or for other orders, an instance of its own per graph.
 class OrientationEngines {
 public:
-  OrientationEngines(bool family, bool known, int max_shortcut)
-      : family_(family), known_(known), bound_(max_shortcut) {}
+  OrientationEngines(bool family, bool known, int shortcut_length)
+      : family_(family), known_(known), shortcut_length_(shortcut_length) {}
   // True with the arcs of an orientation of g, or false with a minimal
   // witness (as for minimal_witness()) in *witness.
   bool orient(const Graph &g, std::vector<Arc> *arcs, Mask *witness);
@@ -79,7 +79,7 @@ public:
 
 private:
   bool family_, known_;
-  int bound_;
+  int shortcut_length_;
   std::map<int, std::unique_ptr<OrientationFamily>> by_order_;
   KnownWitnesses witnesses_;
 };

@@ -14,7 +14,7 @@ namespace CaDiCaL {
 class Solver;
 }
 
-namespace smt {
+namespace sat {
 
 using Lit = int;
 
@@ -65,4 +65,4 @@ private:
   bool assumptions_failed_ = false;
 };
 
-} // namespace smt
+} // namespace sat

@@ -1,8 +1,8 @@
-#include "solver/sat.h"
+#include "sat/sat.h"
 
 #include <cadical.hpp>
 
-namespace smt {
+namespace sat {
 
 SatSolver::SatSolver(const Options &options) : engine_(new CaDiCaL::Solver) {
   engine_->set("quiet", 1); // the engine must never write to standard output
@@ -82,4 +82,4 @@ bool SatSolver::value(Lit lit) const {
   return engine_->val(lit) > 0;
 }
 
-} // namespace smt
+} // namespace sat
