@@ -66,7 +66,7 @@ std::pair<int, std::vector<int>> Census::represent(const Graph &g, Orientation &
 // fails, the engines give a minimal witness.
 Census::Orientation Census::orient(const Graph &g) {
   Orientation out;
-  if (Mask wheel = settings_.speedups ? find_wheel5(g) : 0) {
+  if (Mask wheel = settings_.speedups ? find_wheel5(g) : Mask{}) {
     out.witness = wheel;
     return out;
   }

@@ -54,7 +54,7 @@ private:
   // and the 2-uniform word it sought on the way, if it sought one.
   struct Orientation {
     std::optional<std::vector<Arc>> arcs;
-    Mask witness = 0;
+    Mask witness;
     bool word2_sought = false;
     std::optional<std::vector<int>> word2;
   };

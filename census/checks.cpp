@@ -44,7 +44,7 @@ static std::string out_masks(const Graph &g, const std::vector<Arc> &arcs, Mask 
       return "arc " + pair_text(a.first, a.second) + " is not between vertices";
     if (!g.adjacent(a.first, a.second))
       return "arc " + pair_text(a.first, a.second) + " is not an edge";
-    if ((seen[a.first] >> a.second) & 1u)
+    if (seen[a.first].has(a.second))
       return "edge " + pair_text(std::min(a.first, a.second), std::max(a.first, a.second)) +
              " is oriented twice";
     seen[a.first] |= bit(a.second);
@@ -67,16 +67,15 @@ static std::string bounded_shortcut(const Graph &g, const Mask *out, int k) {
     dist[u * n + u] = 0;
     Mask seen = bit(u), layer = bit(u);
     for (int d = 1; layer; ++d) {
-      Mask next = 0;
-      for (Mask m = layer; m; m &= m - 1) next |= out[lowest(m)];
+      Mask next;
+      for (int v : layer) next |= out[v];
       layer = next & ~seen;
       seen |= layer;
-      for (Mask m = layer; m; m &= m - 1) dist[u * n + lowest(m)] = d;
+      for (int v : layer) dist[u * n + v] = d;
     }
   }
   for (int a = 0; a < n; ++a)
-    for (Mask bs = out[a]; bs; bs &= bs - 1) {
-      const int b = lowest(bs);
+    for (int b : out[a]) {
       for (int x = 0; x < n; ++x)
         for (int y = 0; y < n; ++y) {
           if (x == y || g.adjacent(x, y)) continue;
@@ -102,24 +101,24 @@ std::string check_orientation(const Graph &g, const std::vector<Arc> &arcs, int 
     for (int v = 0; v < g.n; ++v) {
       Mask more = reach[v];
       for (int u = 0; u < g.n; ++u)
-        if ((reach[v] >> u) & 1u) more |= reach[u];
+        if (reach[v].has(u)) more |= reach[u];
       grew = grew || more != reach[v];
       reach[v] = more;
     }
   }
   for (int v = 0; v < g.n; ++v)
-    if ((reach[v] >> v) & 1u)
+    if (reach[v].has(v))
       return "vertex " + std::to_string(v + 1) + " lies on a directed cycle";
   if (shortcut_length > 0) return bounded_shortcut(g, out, shortcut_length);
   for (int a = 0; a < g.n; ++a)
     for (int b = 0; b < g.n; ++b) {
-      if (!((out[a] >> b) & 1u)) continue;
+      if (!out[a].has(b)) continue;
       // The vertices on directed paths from a to b.
       Mask on_path = bit(a) | bit(b);
       for (int x = 0; x < g.n; ++x)
-        if (((reach[a] >> x) & 1u) && ((reach[x] >> b) & 1u)) on_path |= bit(x);
+        if (reach[a].has(x) && reach[x].has(b)) on_path |= bit(x);
       for (int x = 0; x < g.n; ++x) {
-        if (!((on_path >> x) & 1u)) continue;
+        if (!on_path.has(x)) continue;
         Mask far = reach[x] & on_path & ~g.adj[x];
         if (far)
           return "shortcut: arc " + pair_text(a, b) + " with the path through " +

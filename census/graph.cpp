@@ -16,7 +16,7 @@ int Graph::edges() const {
 // Largest clique containing the vertices chosen so far (size) and only
 // vertices of cand: plain branch and bound, ample for 20 vertices.
 static int grow_clique(const Graph &g, Mask cand, int size, int best) {
-  if (cand == 0) return size > best ? size : best;
+  if (!cand) return size > best ? size : best;
   if (size + popcount(cand) <= best) return best;
   int v = lowest(cand);
   best = grow_clique(g, cand & g.adj[v], size + 1, best);
@@ -37,10 +37,10 @@ Graph Graph::induced(Mask mask) const {
   Graph h;
   int index[kMaxVertices];
   for (int v = 0; v < n; ++v)
-    if ((mask >> v) & 1u) index[v] = h.n++;
+    if (mask.has(v)) index[v] = h.n++;
   for (int u = 0; u < n; ++u)
     for (int v = u + 1; v < n; ++v)
-      if (((mask >> u) & (mask >> v) & 1u) && adjacent(u, v)) h.add_edge(index[u], index[v]);
+      if (mask.has(u) && mask.has(v) && adjacent(u, v)) h.add_edge(index[u], index[v]);
   return h;
 }
 

@@ -1,35 +1,33 @@
-// Graphs of the census: at most 64 vertices, adjacency as bit masks.
+// Graphs of the census: at most 256 vertices, adjacency as vertex sets.
 //
 // Vertices are 0..n-1 inside the census and 1..n in everything it writes.
 #pragma once
 
-#include <cstdint>
+#include "census/mask.h"
+
 #include <utility>
 
 namespace census {
 
 // The largest graph the census answers (one bit per vertex in a Mask).
-constexpr int kMaxVertices = 64;
-
-// A set of vertices, vertex v as bit v.
-using Mask = uint64_t;
+constexpr int kMaxVertices = Mask::kBits;
 
 // The set holding only v.
 inline Mask bit(int v) {
-  return Mask{1} << v;
+  return Mask{}.add(v);
 }
 // Number of vertices in m.
-inline int popcount(Mask m) {
-  return __builtin_popcountll(m);
+inline int popcount(const Mask &m) {
+  return m.count();
 }
 // The smallest vertex of a nonempty m.
-inline int lowest(Mask m) {
-  return __builtin_ctzll(m);
+inline int lowest(const Mask &m) {
+  return m.first();
 }
 
 // v's number among the vertices of set, as Graph::induced() renumbers them.
-inline int index_in(Mask set, int v) {
-  return popcount(set & (bit(v) - 1));
+inline int index_in(const Mask &set, int v) {
+  return popcount(set & Mask::below(v));
 }
 
 // An arc from .first to .second (0-based vertices).
@@ -41,7 +39,7 @@ struct Graph {
   Mask adj[kMaxVertices] = {};
 
   // Whether u and v are adjacent.
-  bool adjacent(int u, int v) const { return (adj[u] >> v) & 1u; }
+  bool adjacent(int u, int v) const { return adj[u].has(v); }
   // Join u and v (u != v).
   void add_edge(int u, int v);
   // Number of edges.
@@ -56,7 +54,7 @@ struct Graph {
 
 // The mask of all n vertices.
 inline Mask all_vertices(int n) {
-  return n >= 64 ? ~Mask{0} : bit(n) - 1;
+  return Mask::below(n);
 }
 
 } // namespace census

@@ -16,11 +16,11 @@ void KnownWitnesses::add(const Graph &g, Mask w, const std::vector<std::vector<A
   if (static_cast<int>(p.without.size()) != k) throw Error("internal: a witness without deletions");
   // Each next vertex with the most neighbours among those before it, so that
   // the embedding search prunes early; the first of largest degree.
-  Mask chosen = 0;
+  Mask chosen;
   for (int d = 0; d < k; ++d) {
     int best = -1;
     for (int v = 0; v < k; ++v) {
-      if ((chosen >> v) & 1u) continue;
+      if (chosen.has(v)) continue;
       auto key = [&](int u) {
         return 64 * popcount(p.graph.adj[u] & chosen) + popcount(p.graph.adj[u]);
       };
@@ -37,8 +37,8 @@ bool KnownWitnesses::embed(const Pattern &p, const Graph &g, Mask within, std::v
   const int k = p.graph.n;
   if (popcount(within) < k) return false;
   image.assign(k, -1);
-  std::vector<Mask> candidates(k, 0);
-  Mask used = 0;
+  std::vector<Mask> candidates(k);
+  Mask used;
   // The vertices of g that may stand for the pattern's d-th vertex.
   auto candidates_at = [&](int d) {
     const int v = p.order[d];
@@ -48,8 +48,8 @@ bool KnownWitnesses::embed(const Pattern &p, const Graph &g, Mask within, std::v
       m &= p.graph.adjacent(v, u) ? g.adj[image[u]] : ~g.adj[image[u]];
     }
     const int degree = popcount(p.graph.adj[v]);
-    for (Mask c = m; c; c &= c - 1)
-      if (popcount(g.adj[lowest(c)] & within) < degree) m &= ~bit(lowest(c));
+    for (int c : Mask(m))
+      if (popcount(g.adj[c] & within) < degree) m.remove(c);
     return m;
   };
   int d = 0;
@@ -63,7 +63,7 @@ bool KnownWitnesses::embed(const Pattern &p, const Graph &g, Mask within, std::v
       continue;
     }
     image[v] = lowest(candidates[d]);
-    candidates[d] &= candidates[d] - 1;
+    candidates[d].drop_first();
     used |= bit(image[v]);
     if (d + 1 == k) return true;
     ++d;
@@ -74,7 +74,7 @@ bool KnownWitnesses::embed(const Pattern &p, const Graph &g, Mask within, std::v
 void KnownWitnesses::check_copy(const Pattern &p, const Graph &g, const std::vector<int> &image,
                                 int shortcut_length) {
   const int k = p.graph.n;
-  Mask w = 0;
+  Mask w;
   for (int v = 0; v < k; ++v) w |= bit(image[v]);
   for (int u = 0; u < k; ++u)
     for (int v = u + 1; v < k; ++v)
@@ -98,7 +98,7 @@ std::optional<Mask> KnownWitnesses::find(const Graph &g, Mask within, int shortc
     if (!embed(*it, g, within, image)) continue;
     check_copy(*it, g, image, shortcut_length);
     patterns_.splice(patterns_.begin(), patterns_, it);
-    Mask w = 0;
+    Mask w;
     for (int v : image) w |= bit(v);
     return w;
   }

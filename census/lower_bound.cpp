@@ -27,12 +27,10 @@ struct CrownSearch {
   void grow(int m, Mask can_a, Mask can_b, int last_a) {
     best = std::max(best, m);
     if (m + std::min(popcount(can_a), popcount(can_b)) <= best) return;
-    const Mask later = last_a < 0 ? ~Mask{0} : ~((bit(last_a) << 1) - 1); // a in increasing order
-    for (Mask as = can_a & later; as; as &= as - 1) {
-      const int a = lowest(as);
-      for (Mask bs = can_b & ~g.adj[a] & ~bit(a); bs; bs &= bs - 1) {
+    const Mask later = ~Mask::below(last_a + 1); // a in increasing order
+    for (int a : can_a & later) {
+      for (int b : can_b & ~g.adj[a] & ~bit(a)) {
         if (--budget < 0) return;
-        const int b = lowest(bs);
         const Mask out = ~(bit(a) | bit(b));
         grow(m + 1, can_a & ~g.adj[a] & g.adj[b] & out, can_b & ~g.adj[b] & g.adj[a] & out, a);
       }

@@ -9,31 +9,31 @@ namespace census {
 // vertex with exactly two neighbours inside means a 5-cycle (the only other
 // 2-regular graph, two disjoint cycles, needs six vertices).
 static bool five_cycle(const Graph &g, Mask s) {
-  for (Mask m = s; m; m &= m - 1)
-    if (popcount(g.adj[lowest(m)] & s) != 2) return false;
+  for (int v : s)
+    if (popcount(g.adj[v] & s) != 2) return false;
   return true;
 }
 
 // Five-element subsets of the vertices in pool, chosen from index i on.
 static Mask search(const Graph &g, const int *pool, int size, int i, Mask chosen, int count) {
-  if (count == 5) return five_cycle(g, chosen) ? chosen : 0;
+  if (count == 5) return five_cycle(g, chosen) ? chosen : Mask{};
   for (int j = i; j <= size - (5 - count); ++j) {
     Mask with = chosen | bit(pool[j]);
     // A chosen vertex may not have three chosen neighbours already.
     if (popcount(g.adj[pool[j]] & chosen) > 2) continue;
     if (Mask found = search(g, pool, size, j + 1, with, count + 1)) return found;
   }
-  return 0;
+  return {};
 }
 
 Mask find_wheel5(const Graph &g) {
   for (int hub = 0; hub < g.n; ++hub) {
     int pool[kMaxVertices], size = 0;
-    for (Mask m = g.adj[hub]; m; m &= m - 1) pool[size++] = lowest(m);
+    for (int v : g.adj[hub]) pool[size++] = v;
     if (size < 5) continue;
-    if (Mask rim = search(g, pool, size, 0, 0, 0)) return rim | bit(hub);
+    if (Mask rim = search(g, pool, size, 0, Mask{}, 0)) return rim | bit(hub);
   }
-  return 0;
+  return {};
 }
 
 void certify_wheel5(int shortcut_length) {

@@ -8,7 +8,9 @@ using sat::Lit;
 
 int64_t search_clauses(const Graph &g, int shortcut_length) {
   const int64_t n = g.n, m = g.edges(), k = effective_length(shortcut_length, g.n);
-  return 2 * m * n + (k ? k * n * n + 6 * (k - 2) * m * n : n * n * n + 2 * m * n);
+  return 2 * m * n +
+         (k ? k * n * n + 6 * (k - 2) * m * n
+            : through_clauses(n, m, through_by_arcs(n, m)) + 2 * m * n);
 }
 
 OrientationSearch::OrientationSearch(const Graph &g, int shortcut_length) : g_(g) {
@@ -38,17 +40,17 @@ OrientationSearch::OrientationSearch(const Graph &g, int shortcut_length) : g_(g
 bool OrientationSearch::solve(Mask mask) {
   std::vector<Lit> assume;
   for (int v = 0; v < g_.n; ++v)
-    if ((mask >> v) & 1u) assume.push_back(select_[v]);
+    if (mask.has(v)) assume.push_back(select_[v]);
   last_arcs_.clear();
-  core_ = 0;
+  core_ = Mask{};
   if (!sat_.solve(assume)) {
     for (int v = 0; v < g_.n; ++v)
-      if (((mask >> v) & 1u) && sat_.failed(select_[v])) core_ |= bit(v);
+      if (mask.has(v) && sat_.failed(select_[v])) core_ |= bit(v);
     return false;
   }
   for (int u = 0; u < g_.n; ++u)
     for (int v = 0; v < g_.n; ++v)
-      if (((mask >> u) & (mask >> v) & 1u) && g_.adjacent(u, v) && sat_.value(vars_.arc_of(u, v)))
+      if (mask.has(u) && mask.has(v) && g_.adjacent(u, v) && sat_.value(vars_.arc_of(u, v)))
         last_arcs_.emplace_back(u, v);
   return true;
 }
@@ -57,7 +59,7 @@ bool OrientationSearch::solve(Mask mask) {
 static std::vector<Arc> restrict_arcs(const std::vector<Arc> &arcs, Mask mask) {
   std::vector<Arc> out;
   for (const Arc &a : arcs)
-    if ((mask >> a.first) & (mask >> a.second) & 1u) out.push_back(a);
+    if (mask.has(a.first) && mask.has(a.second)) out.push_back(a);
   return out;
 }
 
@@ -71,16 +73,16 @@ Mask minimal_witness(OrientationSolver &search, const Graph &g, Mask mask, int s
   Mask w = search.core();
   std::vector<std::pair<int, std::vector<Arc>>> kept; // vertex, orientation without it
   for (int v = 0; v < g.n; ++v) {
-    if (!((w >> v) & 1u)) continue;
+    if (!w.has(v)) continue;
     if (search.solve(w & ~bit(v)))
       kept.emplace_back(v, search.arcs());
     else
       w = search.core();
   }
   if (search.solve(w)) throw Error("the witness has a semi-transitive orientation");
-  Mask checked = 0;
+  Mask checked;
   for (const auto &[v, arcs] : kept) {
-    if (!((w >> v) & 1u)) continue;
+    if (!w.has(v)) continue;
     Mask rest = w & ~bit(v);
     // The arcs among rest, renumbered as the induced subgraph's vertices.
     std::vector<Arc> local;

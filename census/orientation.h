@@ -62,7 +62,7 @@ private:
   std::vector<sat::Lit> select_; // per vertex
   OrientationVars vars_;         // arc only for the edges
   std::vector<Arc> last_arcs_;
-  Mask core_ = 0;
+  Mask core_;
 };
 
 // The most clauses a search instance may have (about 165 MiB in the SAT

@@ -20,6 +20,15 @@ void new_bound_vars(sat::SatSolver &sat, OrientationVars &vars, int shortcut_len
   for (int j = 2; j <= shortcut_length; ++j) vars.via[j] = new_pair_vars(sat, vars.n);
 }
 
+int64_t through_clauses(int64_t n, int64_t m, bool by_arcs) {
+  const int64_t non_edges = n * (n - 1) - 2 * m; // ordered pairs
+  return by_arcs ? non_edges + 2 * m * (n - 2) : non_edges * (n - 1);
+}
+
+bool through_by_arcs(int64_t n, int64_t m) {
+  return through_clauses(n, m, true) < through_clauses(n, m, false);
+}
+
 namespace {
 
 // Writes the clauses under one kind of guard.
@@ -30,6 +39,8 @@ public:
 
   void acyclic();
   void shortcuts();
+  void through_by_triples();
+  void through_along_arcs();
   void bounded(int shortcut_length);
 
 private:
@@ -44,9 +55,9 @@ private:
   // A clause on the vertices in mask: [guard] lits [negated selectors].
   void add(Lit guard, std::initializer_list<Lit> lits, Mask vertices);
   // A clause that holds for every arc a -> b (and any others in mask).
-  void for_arc(int a, int b, std::initializer_list<Lit> rest, Mask others = 0);
+  void for_arc(int a, int b, std::initializer_list<Lit> rest, Mask others = {});
   // A clause that holds whenever x and y are not adjacent.
-  void for_non_edge(int x, int y, std::initializer_list<Lit> lits, Mask others = 0);
+  void for_non_edge(int x, int y, std::initializer_list<Lit> lits, Mask others = {});
   Lit edge(int u, int v) const { return (*guards_.edge)[u * n_ + v]; }
 
   sat::SatSolver &sat_;
@@ -62,7 +73,7 @@ void ClauseWriter::add(Lit guard, std::initializer_list<Lit> lits, Mask vertices
   for (Lit l : lits)
     if (l != 0) clause_.push_back(l);
   if (guards_.select)
-    for (Mask m = vertices; m; m &= m - 1) clause_.push_back(-(*guards_.select)[lowest(m)]);
+    for (int v : vertices) clause_.push_back(-(*guards_.select)[v]);
   sat_.add_clause(clause_);
 }
 
@@ -73,8 +84,7 @@ void ClauseWriter::for_arc(int a, int b, std::initializer_list<Lit> rest, Mask o
   for (Lit l : rest)
     if (l != 0) clause_.push_back(l);
   if (guards_.select)
-    for (Mask m = bit(a) | bit(b) | others; m; m &= m - 1)
-      clause_.push_back(-(*guards_.select)[lowest(m)]);
+    for (int v : bit(a) | bit(b) | others) clause_.push_back(-(*guards_.select)[v]);
   sat_.add_clause(clause_);
 }
 
@@ -105,6 +115,20 @@ void ClauseWriter::acyclic() {
 // semi-transitive orientation satisfies every clause.  through(a, y) stands
 // for "a reaches y by a path through a vertex x (maybe a) not adjacent to y".
 void ClauseWriter::shortcuts() {
+  if (guards_.graph && through_by_arcs(n_, guards_.graph->edges()))
+    through_along_arcs();
+  else
+    through_by_triples();
+  for (int a = 0; a < n_; ++a)
+    for (int b = 0; b < n_; ++b) {
+      if (a == b || !may_be_edge(a, b)) continue;
+      for (int y = 0; y < n_; ++y)
+        if (y != a) for_arc(a, b, {-through(a, y), y != b ? -reach(y, b) : 0}, bit(y));
+    }
+}
+
+// through(a, y) from every a reaching x, x not adjacent to y, x reaching y.
+void ClauseWriter::through_by_triples() {
   for (int x = 0; x < n_; ++x)
     for (int y = 0; y < n_; ++y) {
       if (x == y || !may_be_non_edge(x, y)) continue;
@@ -112,11 +136,22 @@ void ClauseWriter::shortcuts() {
         if (a != y)
           for_non_edge(x, y, {a != x ? -reach(a, x) : 0, -reach(x, y), through(a, y)}, bit(a));
     }
+}
+
+// The same through(a, y), grown arc by arc: through(x, y) for x not adjacent
+// to y that reaches y, and through(a, y) for every arc a -> c with
+// through(c, y).  A path a -> ... -> x passes only arcs whose clauses hold, so
+// every real through(a, y) is forced as before, and the exact values satisfy
+// every clause.
+void ClauseWriter::through_along_arcs() {
+  for (int x = 0; x < n_; ++x)
+    for (int y = 0; y < n_; ++y)
+      if (x != y && may_be_non_edge(x, y)) for_non_edge(x, y, {-reach(x, y), through(x, y)});
   for (int a = 0; a < n_; ++a)
-    for (int b = 0; b < n_; ++b) {
-      if (a == b || !may_be_edge(a, b)) continue;
+    for (int c = 0; c < n_; ++c) {
+      if (a == c || !may_be_edge(a, c)) continue;
       for (int y = 0; y < n_; ++y)
-        if (y != a) for_arc(a, b, {-through(a, y), y != b ? -reach(y, b) : 0}, bit(y));
+        if (y != a && y != c) for_arc(a, c, {-through(c, y), through(a, y)}, bit(y));
     }
 }
 

@@ -58,6 +58,13 @@ std::vector<sat::Lit> new_pair_vars(sat::SatSolver &sat, int n);
 // With a shortcut length >= 3: fresh near and via variables in vars (none for 0).
 void new_bound_vars(sat::SatSolver &sat, OrientationVars &vars, int shortcut_length);
 
+// How many clauses state through() for a graph of n vertices and m edges:
+// over every triple (about n^3), or arc by arc (about n^2 + 2 m n, fewer for a
+// sparse graph); the fewer is taken for one graph.
+int64_t through_clauses(int64_t n, int64_t m, bool by_arcs);
+// Whether one graph of n vertices and m edges gets through() arc by arc.
+bool through_by_arcs(int64_t n, int64_t m);
+
 // Adds to sat the clauses of an acyclic orientation without shortcuts
 // (shortcut_length 0) or without shortcuts of shortcut_length arcs or fewer
 // (shortcut_length as effective_length() gives it).  vars holds through without

@@ -34,7 +34,7 @@ bool OrientationFamily::solve(Mask mask) {
   int first = -1; // the first edge in mask, as u * n + v
   for (int u = 0; u < n_; ++u)
     for (int v = u + 1; v < n_; ++v) {
-      const bool in = ((mask >> u) & (mask >> v) & 1u) && g.adjacent(u, v);
+      const bool in = (mask.has(u) && mask.has(v)) && g.adjacent(u, v);
       assume_.push_back(in ? edge_[u * n_ + v] : -edge_[u * n_ + v]);
       if (in && first < 0) first = u * n_ + v;
     }
@@ -42,14 +42,14 @@ bool OrientationFamily::solve(Mask mask) {
   // first edge may as well point forwards.
   if (first >= 0) assume_.push_back(vars_.arc[first]);
   last_arcs_.clear();
-  core_ = 0;
+  core_ = Mask{};
   if (!sat_.solve(assume_)) {
     // The ends of the edges the refutation used.  Every assumption it used
     // keeps its value when the other vertices are left out (a pair with an end
     // left out is a non-edge), so they alone have no orientation either.
     for (int u = 0; u < n_; ++u)
       for (int v = u + 1; v < n_; ++v)
-        if (((mask >> u) & (mask >> v) & 1u) && g.adjacent(u, v) && sat_.failed(edge_[u * n_ + v]))
+        if (mask.has(u) && mask.has(v) && g.adjacent(u, v) && sat_.failed(edge_[u * n_ + v]))
           core_ |= bit(u) | bit(v);
     // The first edge's ends kept, its direction fixed loses no orientation.
     if (first >= 0 && sat_.failed(vars_.arc[first])) core_ |= bit(first / n_) | bit(first % n_);
@@ -57,7 +57,7 @@ bool OrientationFamily::solve(Mask mask) {
   }
   for (int u = 0; u < n_; ++u)
     for (int v = 0; v < n_; ++v)
-      if (((mask >> u) & (mask >> v) & 1u) && g.adjacent(u, v) && sat_.value(vars_.arc_of(u, v)))
+      if (mask.has(u) && mask.has(v) && g.adjacent(u, v) && sat_.value(vars_.arc_of(u, v)))
         last_arcs_.emplace_back(u, v);
   return true;
 }

@@ -47,7 +47,7 @@ private:
   OrientationVars vars_;         // arc for every pair
   std::vector<sat::Lit> assume_; // scratch
   std::vector<Arc> last_arcs_;
-  Mask core_ = 0;
+  Mask core_;
 };
 
 // The largest order answered by a family instance; larger graphs get an

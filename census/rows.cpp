@@ -83,7 +83,7 @@ std::string joined(const std::vector<T> &items, const char *sep, F item) {
 // The vertices of mask, 1-based and ascending.
 std::vector<int> numbered(Mask mask) {
   std::vector<int> out;
-  for (Mask m = mask; m; m &= m - 1) out.push_back(lowest(m) + 1);
+  for (int v : mask) out.push_back(v + 1);
   return out;
 }
 

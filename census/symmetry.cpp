@@ -18,8 +18,9 @@
 // applied to first occurrences, with the cyclic shift spent on the start.
 #include "census/symmetry.h"
 
+// nauty's build for 64-bit set words and any number of vertices (libnautyL0).
 #define WORDSIZE 64
-#define MAXN WORDSIZE
+#define MAXN 0
 #include <nauty.h>
 
 #include <algorithm>
@@ -31,14 +32,13 @@ namespace {
 // Orbits of the automorphisms of g fixing every vertex of fixed (in order):
 // orbit[v] is the least vertex of v's orbit.
 std::vector<int> stabiliser_orbits(const census::Graph &g, const std::vector<int> &fixed) {
-  const int n = g.n;
-  graph ng[MAXN];
-  EMPTYGRAPH(ng, 1, n);
+  const int n = g.n, m = SETWORDSNEEDED(n);
+  std::vector<graph> ng(static_cast<size_t>(m) * n, 0);
   for (int v = 0; v < n; ++v)
     for (int u = 0; u < n; ++u)
-      if (g.adjacent(v, u)) ADDELEMENT(GRAPHROW(ng, v, 1), u);
+      if (g.adjacent(v, u)) ADDELEMENT(GRAPHROW(ng.data(), v, m), u);
   // One cell per fixed vertex, then one cell of the others.
-  int lab[MAXN], ptn[MAXN], orbits[MAXN];
+  std::vector<int> lab(n), ptn(n), orbits(n);
   int i = 0;
   for (int v : fixed) lab[i] = v, ptn[i++] = 0;
   for (int v = 0; v < n; ++v)
@@ -47,8 +47,8 @@ std::vector<int> stabiliser_orbits(const census::Graph &g, const std::vector<int
   DEFAULTOPTIONS_GRAPH(options);
   options.defaultptn = FALSE;
   statsblk stats;
-  densenauty(ng, lab, ptn, orbits, &options, &stats, 1, n, nullptr);
-  return std::vector<int>(orbits, orbits + n);
+  densenauty(ng.data(), lab.data(), ptn.data(), orbits.data(), &options, &stats, m, n, nullptr);
+  return orbits;
 }
 
 } // namespace

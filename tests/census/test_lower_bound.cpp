@@ -30,17 +30,15 @@ int exhaustive_crown(const Graph &g) {
   int best = 0, splits = 1;
   for (int v = 0; v < g.n; ++v) splits *= 3;
   for (int code = 0; code < splits; ++code) {
-    census::Mask side[2] = {0, 0};
+    census::Mask side[2];
     for (int v = 0, c = code; v < g.n; ++v, c /= 3)
       if (c % 3 < 2) side[c % 3] |= census::bit(v);
     int m = census::popcount(side[0]);
     if (m != census::popcount(side[1]) || m <= best) continue;
     bool ok = true;
     for (int s = 0; s < 2 && ok; ++s)
-      for (census::Mask vs = side[s]; vs && ok; vs &= vs - 1) {
-        int v = census::lowest(vs);
-        ok = !(g.adj[v] & side[s]) && census::popcount(side[1 - s] & ~g.adj[v]) == 1;
-      }
+      for (int v : side[s])
+        ok = ok && !(g.adj[v] & side[s]) && census::popcount(side[1 - s] & ~g.adj[v]) == 1;
     if (ok) best = m;
   }
   return best;
