@@ -12,7 +12,7 @@ import sys
 
 from . import cli
 from .formats import OutputError
-from .graph import GraphError, ProgramInput, from_graph6, read_program_input
+from .graph import CENSUS_MAX_VERTICES, GraphError, ProgramInput, from_graph6, read_program_input
 
 EXIT_OUTPUT = 4   # the verdict could not be written
 
@@ -30,9 +30,10 @@ class Stop(Exception):
 
 
 def read_graph(path, graph6):
-    """The ProgramInput of a graph file or a graph6 string (which has no loops)."""
+    """The ProgramInput of a graph file or a graph6 string (which has no loops;
+    up to the census's limit, so that every row of it can be checked)."""
     if graph6 is not None:
-        n, edges = from_graph6(graph6)
+        n, edges = from_graph6(graph6, CENSUS_MAX_VERTICES)
         return ProgramInput(n, tuple((a, b, 0, 0) for a, b in edges))
     with open(path, "rb") as f:
         data = f.read()

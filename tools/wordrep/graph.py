@@ -12,7 +12,7 @@ read exactly as the programs read it (see read_program_input)."""
 from dataclasses import dataclass
 
 MAX_VERTICES = 20          # the largest graph alterword and orientcheck accept
-CENSUS_MAX_VERTICES = 64   # the largest graph wordrep-census answers
+CENSUS_MAX_VERTICES = 256  # the largest graph wordrep-census answers
 
 # Who has each vertex limit, as messages name it.
 _LIMIT_HOLDER = {MAX_VERTICES: "alterword and orientcheck accept",
