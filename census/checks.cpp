@@ -107,8 +107,7 @@ std::string check_orientation(const Graph &g, const std::vector<Arc> &arcs, int 
     }
   }
   for (int v = 0; v < g.n; ++v)
-    if (reach[v].has(v))
-      return "vertex " + std::to_string(v + 1) + " lies on a directed cycle";
+    if (reach[v].has(v)) return "vertex " + std::to_string(v + 1) + " lies on a directed cycle";
   if (shortcut_length > 0) return bounded_shortcut(g, out, shortcut_length);
   for (int a = 0; a < g.n; ++a)
     for (int b = 0; b < g.n; ++b) {

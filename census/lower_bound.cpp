@@ -28,7 +28,7 @@ struct CrownSearch {
     best = std::max(best, m);
     if (m + std::min(popcount(can_a), popcount(can_b)) <= best) return;
     const Mask later = ~Mask::below(last_a + 1); // a in increasing order
-    for (int a : can_a & later) {
+    for (int a : can_a &later) {
       for (int b : can_b & ~g.adj[a] & ~bit(a)) {
         if (--budget < 0) return;
         const Mask out = ~(bit(a) | bit(b));

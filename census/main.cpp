@@ -70,7 +70,7 @@ static const OptionRow kOptions[] = {
        o.jsonl = choice("--format", v, {"csv", "jsonl"});
      }},
     {"--shortcut-length", "K",
-     "k-semi-transitive orientations (no shortcut of length K or less, 3 <= K <= 64) instead; no "
+     "k-semi-transitive orientations (no shortcut of length K or less, 3 <= K <= 256) instead; no "
      "words",
      [](Options &o, const std::string &v) { o.settings.shortcut_length = parse_length(v); }},
     {"--engine", "family|fresh",

@@ -8,9 +8,8 @@ using sat::Lit;
 
 int64_t search_clauses(const Graph &g, int shortcut_length) {
   const int64_t n = g.n, m = g.edges(), k = effective_length(shortcut_length, g.n);
-  return 2 * m * n +
-         (k ? k * n * n + 6 * (k - 2) * m * n
-            : through_clauses(n, m, through_by_arcs(n, m)) + 2 * m * n);
+  return 2 * m * n + (k ? k * n * n + 6 * (k - 2) * m * n
+                        : through_clauses(n, m, through_by_arcs(n, m)) + 2 * m * n);
 }
 
 OrientationSearch::OrientationSearch(const Graph &g, int shortcut_length) : g_(g) {

@@ -15,6 +15,8 @@
   for which the census reports 2 like alterword; A319490: 39);
 * the speedups: the same answers without them on every connected graph up
   to 8 vertices;
+* graphs of 256 vertices, the census's limit: orientations checked,
+  memory under 1 GiB;
 * unusable lines, more than 20 vertices, repeated graphs, blank lines: a row
   each and the run goes on; exit statuses and error lines; memory bounded on
   a huge line.
@@ -27,6 +29,7 @@ import concurrent.futures
 import csv
 import io
 import os
+import random
 import subprocess
 import sys
 import tempfile
@@ -196,7 +199,7 @@ class Speedups(unittest.TestCase):
         self.assertEqual(answers[0], answers[1])
 
 
-T65 = "~?@@" + "?" * 347  # the empty graph on 65 vertices
+T257 = "~?C@" + "?" * 5483  # the empty graph on 257 vertices
 
 
 @unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
@@ -215,7 +218,7 @@ class Lines(unittest.TestCase):
         (":Fa@x^", ":Fa@x^,,,failed: sparse6 is not supported (only graph6),,,,"),
         ("&B?", "&B?,,,failed: digraph6 is not supported (only graph6),,,,"),
         ("~?", "~?,,,failed: truncated graph6 header,,,,"),
-        (T65, T65 + ",65,0,failed: graph has 65 vertices; wordrep-census accepts at most 64,,,,"),
+        (T257, T257 + ",257,0,failed: graph has 257 vertices; wordrep-census accepts at most 256,,,,"),
         ("C,", '"C,",,,"failed: invalid character \',\' in graph6 string",,,,'),
         ("B\x00\x7f\u00e9",
          "B\\x00\\x7f\\xc3\\xa9,,,failed: invalid character \'\\x00\' in graph6 string,,,,"),
@@ -294,6 +297,65 @@ class Lines(unittest.TestCase):
         self.assertEqual(p.returncode, 1)
         self.assertLess(usage.ru_maxrss, 64 * 1024)   # KiB
 
+
+
+def grid(rows, columns):
+    """The rows x columns grid as (n, edges), row by row."""
+    at = lambda r, c: r * columns + c + 1  # noqa: E731
+    return rows * columns, ([(at(r, c), at(r, c + 1)) for r in range(rows) for c in range(columns - 1)]
+                            + [(at(r, c), at(r + 1, c)) for r in range(rows - 1) for c in range(columns)])
+
+
+def random_cubic(n, seed):
+    """A random simple cubic graph on n vertices (pairings redrawn until simple)."""
+    rng = random.Random(seed)
+    while True:
+        ends = [v for v in range(1, n + 1) for _ in range(3)]
+        rng.shuffle(ends)
+        edges = {(min(a, b), max(a, b)) for a, b in zip(ends[::2], ends[1::2])}
+        if len(edges) == 3 * n // 2 and all(a != b for a, b in edges):
+            return n, sorted(edges)
+
+
+@unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
+class Large(unittest.TestCase):
+    def test_graphs_of_256_vertices_get_checked_orientations(self):
+        # Triangle-free graphs: their orientations, checked by check-orientation
+        # (graph6 of 256 vertices) and the checkers' module; W5 with a path
+        # through the other 250 vertices: the wheel is the witness.
+        wheel = ([(1, v) for v in range(2, 7)] + [(v, v + 1) for v in range(2, 6)] + [(2, 6)]
+                 + [(v, v + 1) for v in range(6, 256)])
+        cases = [("grid 16 x 16", grid(16, 16), "yes", ""),
+                 ("random cubic", random_cubic(256, 20), "yes", ""),
+                 ("wheel and path", (256, wheel), "no", "1 2 3 4 5 6")]
+        for name, (n, edges), verdict, witness in cases:
+            with self.subTest(name):
+                g6 = to_graph6(n, edges)
+                with tempfile.TemporaryFile() as out:
+                    p = subprocess.Popen([CENSUS, "--no-words", "--no-summary"],
+                                         stdin=subprocess.PIPE, stdout=out)
+                    p.stdin.write((g6 + "\n").encode())
+                    p.stdin.close()
+                    _, status, usage = os.wait4(p.pid, 0)
+                    out.seek(0)
+                    rows = list(csv.DictReader(io.StringIO(out.read().decode())))
+                self.assertEqual(os.waitstatus_to_exitcode(status), 0)
+                self.assertLess(usage.ru_maxrss, 1 << 20)   # KiB: under 1 GiB
+                [row] = rows
+                self.assertEqual([row[k] for k in ("graph6", "vertices", "edges", "semi_transitive",
+                                                   "witness")],
+                                 [g6, "256", str(len(edges)), verdict, witness])
+                if verdict == "no":
+                    continue
+                arcs = parse_orientation_field(row["orientation"])
+                self.assertEqual(check_orientation(n, edges, arcs), [])
+                checker = subprocess.run([sys.executable, os.path.join(ROOT, "tools",
+                                                                        "check-orientation"),
+                                          "-g", g6, row["orientation"]],
+                                         capture_output=True, text=True)
+                self.assertEqual((checker.returncode, checker.stdout, checker.stderr),
+                                 (0, "valid semi-transitive orientation of 256 vertices, %d edges\n"
+                                  % len(edges), ""))
 
 
 def connected(n, edges):

@@ -91,7 +91,7 @@ class HelpAndVersion(unittest.TestCase):
             listed = lines[lines.index("Options:") + 1:]
             # The range --shortcut-length takes, as test_bad_values finds it.
             self.assertTrue([l for l in listed if l.startswith("  --shortcut-length K ")
-                             and "3 <= K <= 64" in l], listed)
+                             and "3 <= K <= 256" in l], listed)
             for option in options:
                 self.assertTrue([l for l in listed if re.match(r"  (-h, )?%s\b.*  \S" % option, l)],
                                 option)
@@ -103,8 +103,8 @@ class HelpAndVersion(unittest.TestCase):
             (["--orientation-format=dot"], "--orientation-format takes arcs or digraph6"),
             (["--no-words=1"], "option '--no-words' takes no value"),
             (["-x"], "unknown option '-x'"),
-            (["--shortcut-length", "2"], "--shortcut-length takes an integer from 3 to 64"),
-            (["--shortcut-length=65"], "--shortcut-length takes an integer from 3 to 64"),
+            (["--shortcut-length", "2"], "--shortcut-length takes an integer from 3 to 256"),
+            (["--shortcut-length=257"], "--shortcut-length takes an integer from 3 to 256"),
         ]:
             with self.subTest(args=args):
                 code, out, err = census(args, "Bw\n")

@@ -119,8 +119,7 @@ TEST(OrientationEngines, RunAnswersStayRightWhenInstancesAreFreed) {
       }
       EXPECT_FALSE(orientable_by_enumeration(g.induced(w), 0)) << what;
       for (int v : w)
-        EXPECT_TRUE(orientable_by_enumeration(g.induced(w & ~census::bit(v)), 0))
-            << what;
+        EXPECT_TRUE(orientable_by_enumeration(g.induced(w & ~census::bit(v)), 0)) << what;
     }
 }
 

@@ -592,8 +592,8 @@ class Outputs(unittest.TestCase):
 
 class Errors(unittest.TestCase):
     CASES = [
-        (["-g", "~?@@" + "?" * 347, "-o", "x.svg"],
-         "wordrep-draw: graph has 65 vertices; wordrep-census accepts at most 64\n"),
+        (["-g", "~?C@" + "?" * 5483, "-o", "x.svg"],
+         "wordrep-draw: graph has 257 vertices; wordrep-census accepts at most 256\n"),
         (["-g", "Bw", "-o", "x.gif", "--census", "/nonexistent/census"],
          "wordrep-draw: census program /nonexistent/census not found or not executable "
          "(build it, pass program=PATH or set WORDREP_BIN)\n"),
