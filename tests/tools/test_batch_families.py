@@ -34,7 +34,7 @@ from wordrep.schema import CENSUS_FIELDS, Layout
 
 BATCH = tool("wordrep-batch")
 CENSUS = os.environ.get("WORDREP_CENSUS")
-T65 = "~?@@" + "?" * 347      # the empty graph on 65 vertices, one over the census's limit
+T257 = "~?C@" + "?" * 5483  # the empty graph on 257 vertices, one over the census's limit
 
 
 def census_has(option):
@@ -150,27 +150,27 @@ class Families(unittest.TestCase):
                                  self.one_run(parts))
 
     def test_failing_lines_are_reported_and_the_batch_goes_on(self):
-        p = self.batch("--chunk", "2", stdin="Bg\n%s\nBx\nEUZw\n" % T65)
+        p = self.batch("--chunk", "2", stdin="Bg\n%s\nBx\nEUZw\n" % T257)
         self.assertEqual(p.returncode, 1, p.stderr)
         rows = list(csv.DictReader(io.StringIO(p.stdout)))
-        self.assertEqual([r["graph6"] for r in rows], ["Bg", T65, "Bx", "EUZw"])
+        self.assertEqual([r["graph6"] for r in rows], ["Bg", T257, "Bx", "EUZw"])
         for row in (rows[0], rows[3]):
             self.check_row(row)
-        for row, vertices in ((rows[1], "65"), (rows[2], "3")):
+        for row, vertices in ((rows[1], "257"), (rows[2], "3")):
             self.assertTrue(row["semi_transitive"].startswith("failed: "), row)
             self.assertEqual(row["vertices"], vertices)
             self.assertEqual([row[f] for f in CENSUS_FIELDS[4:]], ["", "", "", ""])
         self.assertIn("  failures: 2\n", p.stderr)
 
-    def test_graphs_up_to_the_census_limit_of_64_vertices(self):
+    def test_graphs_up_to_the_census_limit_of_256_vertices(self):
         # The 8 x 8 grid (grids have representation number 3), W5 on 1..6 with
-        # a path through the other 58 vertices (W5 is the witness), then one
+        # a path through the other 250 vertices (W5 is the witness), then one
         # vertex over the census's limit, named in its row.
         grid = [(8 * r + c + 1, 8 * r + c + 1 + d) for r in range(8) for c in range(8)
                 for d in (1, 8) if (c < 7 if d == 1 else r < 7)]
         wheel = ([(1, v) for v in range(2, 7)] + [(v, v + 1) for v in range(2, 6)] + [(2, 6)]
-                 + [(v, v + 1) for v in range(7, 64)])
-        lines = [to_graph6(64, grid), to_graph6(64, wheel), T65]
+                 + [(v, v + 1) for v in range(7, 256)])
+        lines = [to_graph6(64, grid), to_graph6(256, wheel), T257]
         for args in ([], ["--format", "jsonl", "--chunk", "1"]):
             with self.subTest(args=args):
                 p = self.batch(*args, stdin="".join(g + "\n" for g in lines))
@@ -182,9 +182,9 @@ class Families(unittest.TestCase):
                 self.assertEqual([r["graph6"] for r in rows], lines)
                 self.assertEqual([(r["vertices"], r["semi_transitive"], r["representation_number"],
                                    r["witness"]) for r in rows],
-                                 [("64", "yes", "3", ""), ("64", "no", "", "1 2 3 4 5 6"),
-                                  ("65", "failed: graph has 65 vertices; wordrep-census accepts at "
-                                   "most 64", "", "")])
+                                 [("64", "yes", "3", ""), ("256", "no", "", "1 2 3 4 5 6"),
+                                  ("257", "failed: graph has 257 vertices; wordrep-census accepts "
+                                   "at most 256", "", "")])
                 self.assertIn("  failures: 1\n", p.stderr)
 
     def test_rows_line_up_with_the_census_on_odd_lines(self):

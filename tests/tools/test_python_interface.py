@@ -288,7 +288,7 @@ class Labels(unittest.TestCase):
 
 @unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
 class LargeGraphs(unittest.TestCase):
-    """Up to the census's 64 vertices: 63 and 64 need graph6's four-byte size."""
+    """Up to the census's 256 vertices: from 63 on graph6 has a four-byte size."""
 
     def test_graphs_of_62_to_64_vertices(self):
         for n in (62, 63, 64):
@@ -327,8 +327,19 @@ class LargeGraphs(unittest.TestCase):
         self.assertEqual(r.witness, set(range(6)))
 
     @unittest.skipUnless(networkx, "networkx not installed")
-    def test_graph6_of_63_and_64_vertices_is_networkx_s(self):
-        for n in (63, 64):
+    def test_a_networkx_graph_on_256_vertices_in_its_own_labels(self):
+        # W5 with an edge to each of 250 more vertices: W5 is the witness.
+        wheel = networkx.wheel_graph(6)
+        wheel.add_edges_from(((v % 5 + 1, "x%d" % v) for v in range(250)))
+        self.assertEqual(wheel.number_of_nodes(), 256)
+        r = wordrep.analyse(wheel, program=CENSUS)
+        self.assertEqual((r.n, r.semi_transitive, r.representation_number), (256, False, None))
+        Labels.check_answer(self, wheel, r)
+        self.assertEqual(r.witness, set(range(6)))
+
+    @unittest.skipUnless(networkx, "networkx not installed")
+    def test_graph6_of_63_to_256_vertices_is_networkx_s(self):
+        for n in (63, 64, 255, 256):
             g = networkx.gnp_random_graph(n, 0.1, seed=n)
             want = networkx.to_graph6_bytes(g, header=False).decode().strip()
             self.assertEqual(to_graph6(n, [(a + 1, b + 1) for a, b in g.edges()]), want)
