@@ -18,7 +18,7 @@ witness, for a graph that is not word-representable, the vertices of a
 minimal induced subgraph that is not (all of them when the graph itself is
 minimal).  A step that fails holds "failed: " and the reason, the fields
 after it are empty: a line longer than 65536 bytes, or a graph on more
-than 64 vertices (the census's limit; a --geng family over it is refused
+than 256 vertices (the census's limit; a --geng family over it is refused
 before it starts).  --format jsonl writes the census's JSON lines instead
 of the CSV, --shortcut-length K is passed on to the census (which then
 answers for K-semi-transitive orientations: semi_transitive_K for

@@ -1,6 +1,6 @@
 """Draw a graph with its answer through Graphviz (SVG, PDF or PNG).
 
-  wordrep-draw -g GRAPH6 -o OUT.svg           a graph6 string (up to 64 vertices)
+  wordrep-draw -g GRAPH6 -o OUT.svg           a graph6 string (up to 256 vertices)
   wordrep-draw FILE -o OUT.svg                a file in the programs' input format ("-": stdin),
                                               read as alterword and orientcheck read it
       --csv CSV       take the answer from the census CSV row of this graph

@@ -23,7 +23,7 @@ stderr with its line number and the rest goes on (exit 1).  from-digraph6
 does the same with lines that are not digraph6 or not an orientation (a
 loop, or an edge given both directions).  Graphs with more than 20
 vertices are refused when converting to the input format (the limit of
-alterword and orientcheck), census rows of more than 64 (the census's).
+alterword and orientcheck), census rows of more than 256 (the census's).
 
 --dir never writes over its input (the same file by device and inode:
 links count), and without --force over a file that exists; nothing is

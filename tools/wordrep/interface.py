@@ -12,7 +12,7 @@ process, or `jobs` processes fed round-robin, their rows merged back in
 order).  A graph is a graph6 string, anything with a graph6_string() method
 (SageMath), a networkx graph (any hashable labels; vertex k of the census is
 the k-th node of G.nodes()) or a pair (n, edges) with vertices 1..n, on 1 to
-64 vertices (wordrep-census's limit).  The census writes its rows in
+256 vertices (wordrep-census's limit).  The census writes its rows in
 blocks, so results come in bursts and all of them once the input ends.
 Anything that stops a graph from being answered raises CensusError naming
 the graph (its position in the input, counted from 1, and its graph6 text or
@@ -215,7 +215,7 @@ def census(graphs, jobs=1, program=None, shortcut_length=None):
     graphs : iterable
         Graph6 strings (str or bytes), networkx graphs (any hashable node
         labels), objects with ``graph6_string()`` (SageMath graphs) or pairs
-        ``(n, edges)`` with integer vertices 1..n; 1 to 64 vertices each.
+        ``(n, edges)`` with integer vertices 1..n; 1 to 256 vertices each.
         Read as the results are taken.
     jobs : int, optional
         Census processes fed round-robin (default 1); the results still come
@@ -266,7 +266,7 @@ def analyse(graph, program=None, shortcut_length=None):
     ----------
     graph : graph
         A networkx graph (any hashable node labels), a graph6 string, an
-        object with ``graph6_string()`` or a pair ``(n, edges)``; 1 to 64
+        object with ``graph6_string()`` or a pair ``(n, edges)``; 1 to 256
         vertices.
     program : str, optional
         The census program (default: found by find_program).
@@ -299,10 +299,10 @@ def analyse(graph, program=None, shortcut_length=None):
     >>> r.semi_transitive, sorted(r.witness), r.orientation
     (False, ['a', 'b', 'c', 'h', 'p', 'u'], None)
     >>> try:
-    ...     wordrep.analyse(nx.complete_graph(65))
+    ...     wordrep.analyse(nx.complete_graph(257))
     ... except wordrep.CensusError as e:
     ...     print(e.reason)
-    graph has 65 vertices; wordrep-census accepts at most 64
+    graph has 257 vertices; wordrep-census accepts at most 256
     """
     results = census([graph], program=program, shortcut_length=shortcut_length)
     try:
