@@ -473,9 +473,10 @@ class CommandLine(CensusCase):
             ([g6, "--resume"], "--resume needs -o FILE"),
             ([g6, "--journal", os.path.join(self.dir, "j")],
              "--journal needs -o FILE (the output is put together in that file)"),
-            (["--geng", "-c 65"], "--geng: graphs on 65 vertices; wordrep-census accepts at most 64"),
-            (["--geng", "-c -d2 70 0:90", "--parts", "3"],
-             "--geng: graphs on 70 vertices; wordrep-census accepts at most 64"),
+            (["--geng", "-c 257"],
+             "--geng: graphs on 257 vertices; wordrep-census accepts at most 256"),
+            (["--geng", "-c -d2 300 0:90", "--parts", "3"],
+             "--geng: graphs on 300 vertices; wordrep-census accepts at most 256"),
             ([g6, "-o", self.out, "-j", "0"], "-j 0 would start as many jobs as GNU parallel "
                                               "can; give a number, or leave -j out for one per core"),
             ([g6, "-o", self.out, "-j", "0%"], "-j 0% would start as many jobs as GNU parallel "

@@ -132,10 +132,10 @@ class Records(unittest.TestCase):
         for r, g in zip(results, inputs):
             self.assertEqual(r.labels, tuple(g.nodes()))
         with self.assertRaises(wordrep.CensusError) as cm:
-            list(wordrep.census([networkx.complete_graph(65)], program=CENSUS))
-        self.assertEqual(str(cm.exception), "graph 1 (Graph with 65 nodes and 2080 edges): "
-                                            "graph has 65 vertices; wordrep-census accepts at "
-                                            "most 64")
+            list(wordrep.census([networkx.complete_graph(257)], program=CENSUS))
+        self.assertEqual(str(cm.exception), "graph 1 (Graph with 257 nodes and 32896 edges): "
+                                            "graph has 257 vertices; wordrep-census accepts at "
+                                            "most 256")
 
     def test_program_found_through_wordrep_bin(self):
         env = dict(os.environ, WORDREP_BIN=os.path.dirname(CENSUS))
@@ -365,7 +365,7 @@ class InputErrors(unittest.TestCase):
         ((3, [(1, 1)]), "edge 1 1: loops are not allowed"),
         ((3, [(0, 1)]), "edge 0 1: vertices must be in 1..3"),
         ((0, []), "graph has no vertices"),
-        ((65, []), "graph has 65 vertices; wordrep-census accepts at most 64"),
+        ((257, []), "graph has 257 vertices; wordrep-census accepts at most 256"),
         ((1, 2, 3), "not a graph: expected a graph6 string, a graph with graph6_string(), "
                     "a networkx graph or a pair (n, edges)"),
     ]
