@@ -71,6 +71,16 @@ def blocks(text):
     return out
 
 
+def man_example(text):
+    """The EXAMPLE section of a man page (roff) as a transcript Block: the
+    lines between its .nf and .fi, roff's escapes undone."""
+    lines = text.split("\n")
+    start = lines.index(".SH EXAMPLE")
+    first = lines.index(".nf", start) + 1
+    body = lines[first:lines.index(".fi", first)]
+    return Block("", first + 1, [t.replace("\\-", "-").replace("\\e", "\\") for t in body])
+
+
 def transcript(block):
     """[(line, command, expected output)] of a block of "$ " lines."""
     steps = []
@@ -136,6 +146,14 @@ class Runner:
             compare = not (block.mark and block.mark[0] == "output varies")
             cwd = getattr(self, "_" + kind if kind != "bash" else "_sh")(block, cwd, report,
                                                                          compare)
+        return report
+
+    def run_man_example(self, path):
+        """Runs the EXAMPLE of a man page as a transcript; its Report."""
+        with open(path, encoding="utf-8") as f:
+            block = man_example(f.read())
+        report = Report(os.path.basename(path), ran=1)
+        self._transcript(block, self.workspace(report.page.replace(".", "_")), report, True)
         return report
 
     def importable(self, module):

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """The README and every page of docs/ run as written (docrun.py): each
 shell and Python block in order in a scratch directory, the output each
-transcript shows compared byte for byte.  And the runner itself on planted
+transcript shows compared byte for byte; so do the examples of the man
+pages of alterword and orientcheck.  And the runner itself on planted
 pages: a wrong output, a file no earlier command made, a failing Python
 block are reported by page and line; skipped and marked blocks are not
 held to their output.  The build tree comes from $WORDREP_BUILD (set by
@@ -35,6 +36,12 @@ class Pages(unittest.TestCase):
                 self.assertEqual(report.failures, [])
                 ran += report.ran
         self.assertGreater(ran, 20)
+
+    def test_the_examples_of_the_programs_man_pages(self):
+        for name in ("alterword.1", "orientcheck.1"):
+            with self.subTest(page=name):
+                report = self.runner.run_man_example(os.path.join(ROOT, "docs", "man", name))
+                self.assertEqual(report.failures, [])
 
     def write(self, name, text):
         path = os.path.join(self.tmp.name, name)
