@@ -204,13 +204,25 @@ class CheckCensus(unittest.TestCase):
                                  (1, "%d rows: %d fit their graphs, %d bad, 0 failed in the "
                                   "census\n" % (total, len(self.graphs), len(BAD_ROWS) + 1)))
 
-    def test_failed_rows_are_counted_not_checked(self):
-        path = os.path.join(self.dir, "f.csv")
-        with open(path, "w") as f:
-            f.write(HEADER + 'Bx,3,,failed: graph6 padding bits are not zero,,,,\n')
-        p = run([tool("check-census"), path])
-        self.assertEqual((p.returncode, p.stdout, p.stderr),
-                         (0, "1 rows: 0 fit their graphs, 0 bad, 1 failed in the census\n", ""))
+    def test_failed_rows_and_the_programs_csv(self):
+        # (file text, status, totals): a failed row is counted, not checked;
+        # the programs' CSV has no witness column, and its "no" needs none.
+        programs = HEADER.replace(",witness", "")
+        cases = [
+            (HEADER + 'Bx,3,,failed: graph6 padding bits are not zero,,,,\n', 0,
+             "1 rows: 0 fit their graphs, 0 bad, 1 failed in the census\n"),
+            (programs + "E|fG,6,10,no,,,\nBg,3,2,yes,2,121323,1>2 2>3\n", 0,
+             "2 rows: 2 fit their graphs, 0 bad, 0 failed in the census\n"),
+            (programs + "Bg,3,2,no,,,\n", 1,
+             "1 rows: 0 fit their graphs, 1 bad, 0 failed in the census\n"),
+        ]
+        for k, (text, status, totals) in enumerate(cases):
+            with self.subTest(text=text):
+                path = os.path.join(self.dir, "f%d.csv" % k)
+                with open(path, "w") as f:
+                    f.write(text)
+                p = run([tool("check-census"), path])
+                self.assertEqual((p.returncode, p.stdout), (status, totals), p.stderr)
 
 
 if __name__ == "__main__":

@@ -19,7 +19,9 @@ What is checked:
   vertices, has no semi-transitive orientation (the independent search of
   semitransitive.py; every graph without a K-semi-transitive orientation has
   none), and for a row without a bound each one-vertex deletion of it has one
-  (the witness is minimal).
+  (the witness is minimal).  A row without a witness field (the programs'
+  CSV of wordrep-batch --programs) has its graph searched instead, when it
+  has at most SMALL_WITNESS vertices.
 
 A row whose step failed (a field "failed: ...") is the census's own report
 of a failure, not an answer: row_failure gives its message and nothing else
@@ -114,6 +116,12 @@ def _check_no(row, n, edges, bound):
     problems = ["a %s for a graph without an orientation" % name.replace("_", " ")
                 for name in ("representation_number", "word", "orientation")
                 if row.get(name) is not None]
+    if "witness" not in row:    # the programs' CSV: the graph itself is the witness
+        arcs = find_semi_transitive(n, edges) if n <= SMALL_WITNESS else None
+        if arcs is not None:
+            problems.append("the graph has a semi-transitive orientation (%s)"
+                            % _arcs_text(arcs, list(range(1, n + 1))))
+        return problems
     witness = row.get("witness")
     if not witness:
         return problems + ["no witness"]
