@@ -195,13 +195,13 @@ class ShortcutLength(unittest.TestCase):
 
     def test_option_errors(self):
         for args in (["--shortcut-length", "2"], ["--shortcut-length", "x3"],
-                     ["--shortcut-length"], ["--shortcut-length", "65"],
+                     ["--shortcut-length"], ["--shortcut-length", "257"],
                      ["--engine", "other"]):
             with self.subTest(args=args):
                 status, rows, out, err = census(["A_"], *args)
                 self.assertEqual((status, out), (2, ""))
                 option = args[0]
-                expect = ("--shortcut-length takes an integer from 3 to 64"
+                expect = ("--shortcut-length takes an integer from 3 to 256"
                           if option == "--shortcut-length" else "--engine takes family or fresh")
                 self.assertTrue(err.startswith("wordrep-census: " + expect + "; usage: "), err)
                 self.assertEqual(err.count("\n"), 1)

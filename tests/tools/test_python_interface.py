@@ -5,7 +5,7 @@ on up to 6 vertices, every connected one on 7), the same records from every
 kind of input (networkx graphs read by networkx's own graph6 reader, objects
 with graph6_string(), (n, edges) pairs, bytes) and split over several
 processes; answers in the graph's own labels checked from the definitions;
-graphs up to the census's 64 vertices; and the errors.  The census comes
+graphs up to the census's 256 vertices; and the errors.  The census comes
 from $WORDREP_CENSUS (set by CMake); networkx is optional."""
 
 import csv
