@@ -38,7 +38,7 @@ std::string check_word(const Graph &g, int k, const std::vector<int> &word) {
 
 // The arcs as out-neighbour masks; an error when they are not the edges.
 static std::string out_masks(const Graph &g, const std::vector<Arc> &arcs, Mask *out) {
-  Mask seen[kMaxVertices] = {};
+  std::vector<Mask> seen(g.n);
   for (const Arc &a : arcs) {
     if (a.first < 0 || a.first >= g.n || a.second < 0 || a.second >= g.n)
       return "arc " + pair_text(a.first, a.second) + " is not between vertices";
@@ -90,12 +90,11 @@ static std::string bounded_shortcut(const Graph &g, const Mask *out, int k) {
 }
 
 std::string check_orientation(const Graph &g, const std::vector<Arc> &arcs, int shortcut_length) {
-  Mask out[kMaxVertices] = {};
-  std::string error = out_masks(g, arcs, out);
+  std::vector<Mask> out(g.n);
+  std::string error = out_masks(g, arcs, out.data());
   if (!error.empty()) return error;
   // reach[v]: the vertices reachable from v by a directed path of length >= 1.
-  Mask reach[kMaxVertices];
-  for (int v = 0; v < g.n; ++v) reach[v] = out[v];
+  std::vector<Mask> reach = out;
   for (bool grew = true; grew;) {
     grew = false;
     for (int v = 0; v < g.n; ++v) {
@@ -108,7 +107,7 @@ std::string check_orientation(const Graph &g, const std::vector<Arc> &arcs, int 
   }
   for (int v = 0; v < g.n; ++v)
     if (reach[v].has(v)) return "vertex " + std::to_string(v + 1) + " lies on a directed cycle";
-  if (shortcut_length > 0) return bounded_shortcut(g, out, shortcut_length);
+  if (shortcut_length > 0) return bounded_shortcut(g, out.data(), shortcut_length);
   for (int a = 0; a < g.n; ++a)
     for (int b = 0; b < g.n; ++b) {
       if (!out[a].has(b)) continue;

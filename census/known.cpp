@@ -33,38 +33,70 @@ void KnownWitnesses::add(const Graph &g, Mask w, const std::vector<std::vector<A
   if (patterns_.size() > kCapacity) patterns_.pop_back();
 }
 
-bool KnownWitnesses::embed(const Pattern &p, const Graph &g, Mask within, std::vector<int> &image) {
+namespace {
+
+// What embed() does with a set, for a Mask and for one word.
+int ones(uint64_t s) {
+  return __builtin_popcountll(s);
+}
+int ones(const Mask &s) {
+  return s.count();
+}
+int first(uint64_t s) {
+  return __builtin_ctzll(s);
+}
+int first(const Mask &s) {
+  return s.first();
+}
+void drop_first(uint64_t &s) {
+  s &= s - 1;
+}
+void drop_first(Mask &s) {
+  s.drop_first();
+}
+template <typename Set> Set single(int v);
+template <> Mask single<Mask>(int v) {
+  return bit(v);
+}
+template <> uint64_t single<uint64_t>(int v) {
+  return uint64_t{1} << v;
+}
+
+} // namespace
+
+template <typename Set>
+bool KnownWitnesses::embed(const Pattern &p, const Set *adj, Set within, std::vector<int> &image) {
   const int k = p.graph.n;
-  if (popcount(within) < k) return false;
+  if (ones(within) < k) return false;
   image.assign(k, -1);
-  std::vector<Mask> candidates(k);
-  Mask used;
+  std::vector<Set> candidates(k);
+  Set used{};
   // The vertices of g that may stand for the pattern's d-th vertex.
   auto candidates_at = [&](int d) {
     const int v = p.order[d];
-    Mask m = within & ~used;
+    Set m = within & ~used;
     for (int e = 0; e < d; ++e) {
       const int u = p.order[e];
-      m &= p.graph.adjacent(v, u) ? g.adj[image[u]] : ~g.adj[image[u]];
+      m &= p.graph.adjacent(v, u) ? adj[image[u]] : ~adj[image[u]];
     }
     const int degree = popcount(p.graph.adj[v]);
-    for (int c : Mask(m))
-      if (popcount(g.adj[c] & within) < degree) m.remove(c);
+    for (Set c = m; c; drop_first(c))
+      if (ones(adj[first(c)] & within) < degree) m &= ~single<Set>(first(c));
     return m;
   };
   int d = 0;
   candidates[0] = candidates_at(0);
   for (;;) {
     const int v = p.order[d];
-    if (image[v] >= 0) used &= ~bit(image[v]), image[v] = -1;
+    if (image[v] >= 0) used &= ~single<Set>(image[v]), image[v] = -1;
     if (!candidates[d]) {
       if (d == 0) return false;
       --d;
       continue;
     }
-    image[v] = lowest(candidates[d]);
-    candidates[d].drop_first();
-    used |= bit(image[v]);
+    image[v] = first(candidates[d]);
+    drop_first(candidates[d]);
+    used |= single<Set>(image[v]);
     if (d + 1 == k) return true;
     ++d;
     candidates[d] = candidates_at(d);
@@ -94,8 +126,14 @@ void KnownWitnesses::check_copy(const Pattern &p, const Graph &g, const std::vec
 
 std::optional<Mask> KnownWitnesses::find(const Graph &g, Mask within, int shortcut_length) {
   std::vector<int> image;
+  // A graph of at most 64 vertices in one word a set.
+  const bool narrow = g.n <= 64;
+  uint64_t adj64[64];
+  if (narrow)
+    for (int v = 0; v < g.n; ++v) adj64[v] = g.adj[v].word(0);
   for (auto it = patterns_.begin(); it != patterns_.end(); ++it) {
-    if (!embed(*it, g, within, image)) continue;
+    if (!(narrow ? embed(*it, adj64, within.word(0), image) : embed(*it, g.adj, within, image)))
+      continue;
     check_copy(*it, g, image, shortcut_length);
     patterns_.splice(patterns_.begin(), patterns_, it);
     Mask w;

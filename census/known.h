@@ -40,8 +40,11 @@ private:
     std::vector<int> order;                // the matching order, neighbours early
     std::vector<std::vector<Arc>> without; // [i]: orientation of graph minus vertex i
   };
-  // An embedding of p into g among within as induced subgraph: image[v] for vertex v of p.
-  static bool embed(const Pattern &p, const Graph &g, Mask within, std::vector<int> &image);
+  // An embedding of p into g among within as induced subgraph: image[v] for
+  // vertex v of p.  Set is Mask, or one 64-bit word for a graph that fits
+  // (faster on the small graphs of a family); adj[v] is v's neighbours in g.
+  template <typename Set>
+  static bool embed(const Pattern &p, const Set *adj, Set within, std::vector<int> &image);
   static void check_copy(const Pattern &p, const Graph &g, const std::vector<int> &image,
                          int shortcut_length);
 
