@@ -116,7 +116,9 @@ std::optional<std::vector<int>> WordEngine::find(int k) {
   const bool shared = settings_.shortcuts && !settings_.fresh && g.n >= 2 &&
                       g.n <= kSharedMaxVertices && g.n * k <= kSharedMaxLetters;
   if (!shared) {
-    if (settings_.shortcuts && k >= 3 && g.n * k >= kOrientedMinLetters && !arcs().empty())
+    const bool sparse = 2 * g.edges() <= kOrientedMaxDegree * g.n;
+    if (settings_.shortcuts && sparse && k >= 3 && g.n * k >= kOrientedMinLetters &&
+        !arcs().empty())
       if (auto word = find_oriented_word(g, k, arcs())) return word;
     return find_word(g, k, order());
   }

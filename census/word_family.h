@@ -38,8 +38,11 @@ public:
   static constexpr int kSharedMaxVertices = 12;
   static constexpr int kSharedMaxLetters = 48;
   // From this many letters on (where find_word() orders its copies lazily),
-  // a word is first sought along one semi-transitive orientation of the graph.
+  // on graphs of average degree at most kOrientedMaxDegree, a word is first
+  // sought along one semi-transitive orientation of the graph.  (On denser
+  // graphs, such as crowns, that try mostly fails and costs more than it saves.)
   static constexpr int kOrientedMinLetters = 151;
+  static constexpr int kOrientedMaxDegree = 8;
 
 private:
   class Shared;
