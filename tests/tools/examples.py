@@ -7,7 +7,7 @@ triangular prism 3, paths and edgeless graphs 2, complete graphs 1 (the word
 12...n); alterword starts its search at 2, so it gives K20 2 (ALTERWORD).  The wheel
 on 6 vertices is the smallest graph that is not word-representable; the
 Shrikhande and Clebsch graphs are not either (no semi-transitive
-orientation: the exhaustive search of tests/tools/semitransitive.py and
+orientation: the exhaustive search of wordrep/semitransitive.py and
 orientcheck agree).  On those three alterword would search forever."""
 
 import os
