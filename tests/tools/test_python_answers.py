@@ -21,6 +21,7 @@ import sys
 import tempfile
 import types
 import unittest
+import xml.etree.ElementTree as ElementTree
 
 from helpers import STUB_CENSUS, TOOLS, geng
 import wordrep
@@ -297,6 +298,51 @@ class CutFiles(unittest.TestCase):
         with tempfile.TemporaryDirectory() as d:
             with self.assertRaises(FileNotFoundError):
                 wordrep.read_csv(os.path.join(d, "none.csv"))           # not iterated
+
+
+@unittest.skipUnless(CENSUS and networkx, "WORDREP_CENSUS not set or networkx missing")
+class Display(unittest.TestCase):
+    """Notebook display and drawings to memory: the SVG and the HTML parse,
+    and say what the Result says."""
+
+    def test_svg_and_html(self):
+        wheel = networkx.relabel_nodes(networkx.wheel_graph(6), dict(enumerate("<hub>")))
+        for g, marked in ((networkx.path_graph(["a", "b", "c"]), 0), (wheel, 6)):
+            with self.subTest(nodes=list(g.nodes())):
+                r = wordrep.analyse(g, program=CENSUS)
+                svg = ElementTree.fromstring(r._repr_svg_())
+                nodes = [e for e in svg.iter() if "node" in e.get("class", "").split()]
+                self.assertEqual(sorted(e.get("id") for e in nodes),
+                                 sorted("v%d" % k for k in range(1, r.n + 1)))
+                self.assertEqual(sum("witness" in e.get("class") for e in nodes), marked)
+                table = ElementTree.fromstring(r._repr_html_())
+                fields = {tr.find("th").text: tr.find("td").text for tr in table}
+                self.assertEqual(fields["vertices"], str(r.n))
+                self.assertEqual(fields["semi-transitive"], "yes" if r.semi_transitive else "no")
+                if r.witness is not None:
+                    self.assertEqual(sorted(fields["witness"].split()), sorted(map(str, g)))
+                else:
+                    self.assertEqual(fields["word"].split(), list(r.word))
+        failed = next(wordrep.census(["Bx"], program=CENSUS, errors="result"))
+        self.assertIsNone(failed._repr_svg_())
+        self.assertEqual(ElementTree.fromstring(failed._repr_html_())[1][1].text,
+                         "graph6 padding bits are not zero")
+
+    def test_draw_to_memory_and_to_file_like_objects(self):
+        r = wordrep.analyse("E|fG", program=CENSUS)
+        with tempfile.TemporaryDirectory() as d:
+            path = os.path.join(d, "w5.svg")
+            wordrep.draw(r, path)
+            with open(path, "rb") as f:
+                on_disk = f.read()
+        self.assertEqual(wordrep.draw(r), on_disk)
+        binary, text = io.BytesIO(), io.StringIO()
+        self.assertIsNone(wordrep.draw(r, binary))
+        self.assertIsNone(wordrep.draw(r, text))
+        self.assertEqual((binary.getvalue(), text.getvalue()), (on_disk, on_disk.decode()))
+        self.assertEqual(wordrep.draw(r, fmt="png")[:8], b"\x89PNG\r\n\x1a\n")
+        with self.assertRaises(wordrep.DrawError):
+            wordrep.draw(r, io.StringIO(), fmt="pdf")
 
 
 class Module(unittest.TestCase):

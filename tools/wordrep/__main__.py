@@ -8,7 +8,7 @@ standard input (lines holding no graph are skipped), through wordrep-census,
 and writes one JSON object per graph, in order:
 
   {"graph6": "Bw", "vertices": 3, "edges": 3, "semi_transitive": true,
-   "representation_number": 2, "word": "123123", "orientation": [[1, 2], [1, 3], [2, 3]],
+   "representation_number": 1, "word": "123", "orientation": [[1, 2], [1, 3], [2, 3]],
    "witness": null}
 
 numbers as numbers, the word as a string in the census's notation (letters

@@ -342,7 +342,7 @@ def census(graphs, jobs=1, program=None, shortcut_length=None, errors="raise"):
     >>> import networkx as nx, wordrep
     >>> graphs = ["Bw", (4, [(1, 2), (2, 3), (3, 4)]), nx.petersen_graph(), nx.wheel_graph(6)]
     >>> [r.representation_number for r in wordrep.census(graphs, jobs=2)]
-    [2, 2, 3, None]
+    [1, 2, 3, None]
     >>> try:
     ...     for r in wordrep.census(["Bw", (3, [(1.5, 2)])]):
     ...         print(r.graph6, r.representation_number)

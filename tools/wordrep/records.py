@@ -3,6 +3,7 @@ in the caller's labels, and read_csv(), the rows of a census CSV (or JSON
 lines) as typed records, the same records record() makes of a Result."""
 
 import csv
+import html
 import itertools
 import json
 from dataclasses import dataclass, replace
@@ -112,6 +113,57 @@ class Result:
         d.add_nodes_from(self.labels)
         d.add_edges_from(self.arcs)
         return d
+
+    def _repr_svg_(self):
+        """The drawing (wordrep.draw) as SVG text, for notebooks; None when
+        there is none to show (Graphviz missing, no answer).
+
+        Examples
+        --------
+        >>> import wordrep
+        >>> wordrep.analyse("Bg")._repr_svg_().count('class="node"')
+        3
+        """
+        from .drawing import DrawError, render   # the drawing only when shown
+        try:
+            return render(self, "svg").decode()
+        except DrawError:
+            return None
+
+    def _repr_html_(self):
+        """A small HTML table of the answer, for notebooks.
+
+        Examples
+        --------
+        >>> import wordrep
+        >>> print(wordrep.analyse("Bg")._repr_html_())
+        <table class="wordrep-result">
+        <tr><th>graph6</th><td>Bg</td></tr>
+        <tr><th>vertices</th><td>3</td></tr>
+        <tr><th>edges</th><td>2</td></tr>
+        <tr><th>semi-transitive</th><td>yes</td></tr>
+        <tr><th>representation number</th><td>2</td></tr>
+        <tr><th>word</th><td>1 2 1 3 2 3</td></tr>
+        <tr><th>orientation</th><td>1→2, 2→3</td></tr>
+        </table>
+        """
+        if self.failure is not None:
+            rows = [("graph6", self.graph6), ("failure", self.failure)]
+        else:
+            k = self.shortcut_length
+            rows = [("graph6", self.graph6), ("vertices", self.n), ("edges", len(self.edges)),
+                    ("semi-transitive" if k is None else "%d-semi-transitive" % k,
+                     "yes" if self.semi_transitive else "no")]
+            if self.representation_number is not None:
+                rows += [("representation number", self.representation_number),
+                         ("word", " ".join(map(str, self.word)))]
+            if self.arcs is not None:
+                rows.append(("orientation", ", ".join("%s→%s" % a for a in self.arcs)))
+            if self.witness is not None:
+                rows.append(("witness", " ".join(sorted(map(str, self.witness)))))
+        cells = ["<tr><th>%s</th><td>%s</td></tr>" % (name, html.escape(str(value)))
+                 for name, value in rows]
+        return "\n".join(['<table class="wordrep-result">'] + cells + ["</table>"])
 
     def numbered(self):
         """The same Result with the census's numbers 1..n as labels.
