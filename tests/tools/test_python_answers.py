@@ -23,7 +23,7 @@ import types
 import unittest
 import xml.etree.ElementTree as ElementTree
 
-from helpers import STUB_CENSUS, TOOLS, geng
+from helpers import STUB_CENSUS, TOOLS, geng, stub_control
 import wordrep
 from wordrep.checks import check_orientation, check_word
 from wordrep.formats import OutputError
@@ -49,17 +49,6 @@ def module(args, env=None, **kw):
     env = dict(os.environ, PYTHONPATH=TOOLS, **(env or {}))
     return subprocess.Popen([sys.executable, "-m", "wordrep"] + args, stdin=subprocess.PIPE,
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env, **kw)
-
-
-def stub(test, control):
-    """Points the stand-in census at a control file for the rest of the test."""
-    f = tempfile.NamedTemporaryFile("w", suffix=".json", delete=False)
-    json.dump(control, f)
-    f.close()
-    test.addCleanup(os.unlink, f.name)
-    os.environ["STUB_CONTROL"] = f.name
-    test.addCleanup(os.environ.pop, "STUB_CONTROL", None)
-    return f.name
 
 
 @unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
@@ -197,7 +186,7 @@ class WrongAnswers(unittest.TestCase):
     def test_a_wrong_certificate_raises_census_error(self):
         for change, reason in self.CASES:
             with self.subTest(change=change):
-                stub(self, {"rows": {"Bw": dict(self.TRIANGLE, **change)}})
+                stub_control(self, {"rows": {"Bw": dict(self.TRIANGLE, **change)}})
                 for errors in ("raise", "result"):
                     got = []
                     with self.assertRaises(wordrep.CensusError) as cm:
@@ -206,11 +195,11 @@ class WrongAnswers(unittest.TestCase):
                             got.append(r.graph6)
                     self.assertEqual(got, ["A_"])
                     self.assertEqual(str(cm.exception), "graph 2 ('Bw'): " + reason)
-        stub(self, {"rows": {"Bw": self.TRIANGLE}})
+        stub_control(self, {"rows": {"Bw": self.TRIANGLE}})
         self.assertEqual(wordrep.analyse("Bw", program=STUB_CENSUS).word, (1, 2, 3))
 
     def test_a_failed_row_is_a_result_with_errors_result(self):
-        stub(self, {"rows": {"Bg": {"semi_transitive": "failed: out of memory"}}})
+        stub_control(self, {"rows": {"Bg": {"semi_transitive": "failed: out of memory"}}})
         results = list(wordrep.census(["A_", "Bg", "A_"], program=STUB_CENSUS, errors="result"))
         self.assertEqual([(r.graph6, r.n, r.failure) for r in results],
                          [("A_", 2, None), ("Bg", 3, "failed: out of memory"), ("A_", 2, None)])
@@ -366,7 +355,7 @@ class Module(unittest.TestCase):
             with self.subTest(signal=sig.name, stdin=by_stdin), \
                     tempfile.TemporaryDirectory() as d:
                 # the stand-in writes out A_ and B?, then waits before Bg for ever
-                stub(self, {"wait": {"Bg": os.path.join(d, "never")}})
+                stub_control(self, {"wait": {"Bg": os.path.join(d, "never")}})
                 p = module(["--census", STUB_CENSUS] + ([] if by_stdin else graphs))
                 if by_stdin:       # stdin stays open: the feeder waits for more
                     p.stdin.write("".join(g + "\n" for g in graphs).encode())

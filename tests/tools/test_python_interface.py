@@ -11,14 +11,13 @@ from $WORDREP_CENSUS (set by CMake); networkx is optional."""
 import csv
 import dataclasses
 import io
-import json
 import os
 import subprocess
 import sys
 import tempfile
 import unittest
 
-from helpers import STUB_CENSUS, TOOLS, geng
+from helpers import STUB_CENSUS, TOOLS, geng, stub_control
 import wordrep
 from wordrep.checks import check_orientation, check_word
 from wordrep.formats import parse_orientation_field, parse_word
@@ -478,12 +477,7 @@ class ProgramErrors(unittest.TestCase):
                                      "it, pass program=PATH or set WORDREP_BIN)" % path)
 
     def stub(self, control):
-        f = tempfile.NamedTemporaryFile("w", suffix=".json", delete=False)
-        json.dump(control, f)
-        f.close()
-        self.addCleanup(os.unlink, f.name)
-        os.environ["STUB_CONTROL"] = f.name
-        self.addCleanup(os.environ.pop, "STUB_CONTROL", None)
+        stub_control(self, control)
 
     def test_a_failed_row_is_an_error_naming_the_graph(self):
         self.stub({"rows": {"Bg": {"semi_transitive": "failed: out of memory"}}})
