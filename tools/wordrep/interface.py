@@ -268,12 +268,19 @@ def checked(result):
     return result
 
 
-def make_result(rec, n, edges, labels, shortcut_length=None):
+def make_result(rec, n, edges, labels, shortcut_length=None, check=False):
     """The Result of a census record (see schema) for the graph (n, edges),
-    in labels (None: 1..n), its word and orientation checked; ValueError for
-    a row that is no answer, _WrongAnswer for a certificate that fails."""
-    result = checked(record_result(rec, n, edges, shortcut_length))
+    in labels (None: 1..n); ValueError for a row that is no answer; with
+    check, _WrongAnswer for a word or orientation that fails its check."""
+    result = record_result(rec, n, edges, shortcut_length)
+    if check:
+        checked(result)
     return result if labels is None else result.relabelled(labels)
+
+
+def checked_result(rec, n, edges, labels, shortcut_length=None):
+    """make_result with its word and orientation checked: what census() yields."""
+    return make_result(rec, n, edges, labels, shortcut_length, check=True)
 
 
 # The shortcut lengths wordrep-census takes (--shortcut-length).
@@ -437,10 +444,10 @@ class _Stream:
     cannot be answered is yielded as its CensusError and the others go on
     (a census that dies still ends the stream).  The census writes JSON
     lines; answer(record, n, edges, labels, shortcut_length) makes what is
-    yielded of each (make_result: a Result)."""
+    yielded of each (checked_result: a checked Result)."""
 
     def __init__(self, program, jobs, shortcut_length=None, keep_going=False,
-                 answer=make_result):
+                 answer=checked_result):
         self.program = program
         self.jobs = jobs
         self.shortcut_length = shortcut_length
