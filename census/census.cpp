@@ -14,11 +14,11 @@ namespace census {
 // The representation number of a word-representable graph that is not
 // complete is at most 2(n - w), w its clique number (Halldorsson, Kitaev,
 // Pyatkin, "Semi-transitive orientations and word-representable graphs",
-// Discrete Appl. Math. 201 (2016)); complete graphs are answered with 2, the
-// least K searched.  The bound only ends the search: a graph that reaches it
+// Discrete Appl. Math. 201 (2016)); complete graphs never search (see
+// represent).  The bound only ends the search: a graph that reaches it
 // without a word is reported as a failure, never as an answer.
 static int word_bound(const Graph &g) {
-  return g.complete() ? 2 : std::max(2, 2 * (g.n - g.clique_number()));
+  return std::max(2, 2 * (g.n - g.clique_number()));
 }
 
 // Each edge oriented from the letter whose first occurrence comes first: for
@@ -35,7 +35,9 @@ static std::vector<Arc> orientation_of_word(const Graph &g, const std::vector<in
   return arcs;
 }
 
-// The representation number of a word-representable graph with a word.  K
+// The representation number of a word-representable graph with a word.  A
+// complete graph (the null graph included) has number 1, the word of one copy
+// of each vertex (the published counts count it so).  Otherwise K
 // runs up from 2 or, when there is no 2-uniform word, from the published lower
 // bound of lower_bound.h: no K below it has a word, so the first K with one is
 // the number, without proving each K below the bound word-free again.
@@ -43,9 +45,15 @@ std::pair<int, std::vector<int>> Census::represent(const Graph &g, Orientation &
   // A graph too large for the shared word instances gets instances of its
   // own, which may be large: the orientation instances of other orders go.
   if (g.n > WordEngine::kSharedMaxVertices) engines_.keep_only(g.n);
-  std::optional<std::vector<int>> word =
-      orientation.word2_sought ? std::move(orientation.word2) : words_.find(2);
-  int k = 2;
+  std::optional<std::vector<int>> word;
+  int k = 1;
+  if (g.complete()) {
+    word.emplace(g.n);
+    for (int v = 0; v < g.n; ++v) (*word)[v] = v;
+  } else {
+    word = orientation.word2_sought ? std::move(orientation.word2) : words_.find(2);
+    k = 2;
+  }
   if (!word) {
     const int bound = word_bound(g);
     k = settings_.speedups && settings_.lower_bounds ? std::max(3, number_lower_bound(g)) : 3;

@@ -2,8 +2,8 @@
 //
 // For each graph: whether it has a semi-transitive orientation (equivalently,
 // whether it is word-representable) with one; if so, its representation
-// number (the smallest K >= 2 with a K-uniform representing word; 2 for
-// complete graphs) with a word; if not, a minimal induced subgraph without
+// number (the smallest K with a K-uniform representing word: 1 for complete
+// graphs, the null graph included) with a word; if not, a minimal induced subgraph without
 // one.  Every word and orientation passes the checkers of checks.h before it
 // is reported; a certificate that fails makes the row a failure.  With a
 // shortcut length K the question is K-semi-transitive orientations instead,

@@ -11,8 +11,8 @@
   deletion orientable);
 * published counts (OEIS): connected graphs that are not word-representable
   (A290814: 1, 25, 929 on 6, 7, 8 vertices), minimal ones (A319491: 1, 10,
-  47), representation number 2 and 3 on 7 vertices (A319489: 788, plus K7
-  for which the census reports 2 like alterword; A319490: 39);
+  47), representation number 2 and 3 on 7 vertices (A319489: 788;
+  A319490: 39), and 1 for the complete graph K7;
 * the speedups: the same answers without them on every connected graph up
   to 8 vertices;
 * graphs of 256 vertices, the census's limit: orientations checked,
@@ -106,7 +106,7 @@ class Certificates(unittest.TestCase):
 
 class Counts(Certificates):
     # vertices: (not word-representable, minimal, {K: graphs} or None)
-    PUBLISHED = {6: (1, 1, None), 7: (25, 10, {2: 789, 3: 39}), 8: (929, 47, None)}
+    PUBLISHED = {6: (1, 1, None), 7: (25, 10, {1: 1, 2: 788, 3: 39}), 8: (929, 47, None)}
 
     def test_connected_graphs_against_published_counts(self):
         for n, (not_wr, minimal, by_k) in self.PUBLISHED.items():
@@ -139,12 +139,14 @@ def run_program(program, n, edges):
 
 
 def programs_answer(g6):
-    """(semi_transitive, K) as orientcheck and alterword give them."""
+    """(semi_transitive, K) as orientcheck and alterword give them, K = 1
+    where alterword gives a complete graph 2 (it never tries K = 1)."""
     n, edges = graph_from(g6)
     if parse_orientcheck(run_program("orientcheck", n, edges)) is None:
         return ("no", "")
     k, word = parse_alterword(run_program("alterword", n, edges))
-    return ("yes", str(k))
+    complete = len(edges) == n * (n - 1) // 2
+    return ("yes", str(1 if complete and k == 2 else k))
 
 
 @unittest.skipUnless(CENSUS and all(PROGRAMS.values()), "census or programs not set")
@@ -165,7 +167,7 @@ class SameAsPrograms(Certificates):
     def test_graphs_on_no_and_one_vertex_as_the_programs_print_them(self):
         status, rows, out, _ = census(["?", "@"], "--no-summary")
         self.assertEqual(status, 0)
-        self.assertEqual(out, HEADER + "?,0,0,yes,2,,,\n@,1,0,yes,2,11,,\n")
+        self.assertEqual(out, HEADER + "?,0,0,yes,1,,,\n@,1,0,yes,1,1,,\n")
         self.assertEqual(parse_alterword(run_program("alterword", 0, [])), (2, []))
         self.assertEqual(parse_alterword(run_program("alterword", 1, [])), (2, [1, 1]))
         self.assertEqual(parse_orientcheck(run_program("orientcheck", 1, [])), [])
@@ -206,11 +208,11 @@ T257 = "~?C@" + "?" * 5483  # the empty graph on 257 vertices
 class Lines(unittest.TestCase):
     # line given -> its row, exactly
     ROWS = [
-        ("Bw", "Bw,3,3,yes,2,{w},{o},"),
-        (">>graph6<<A_", "A_,2,1,yes,2,1212,{o},"),
-        ("A_\r", "A_,2,1,yes,2,1212,{o},"),
+        ("Bw", "Bw,3,3,yes,1,{w},{o},"),
+        (">>graph6<<A_", "A_,2,1,yes,1,12,{o},"),
+        ("A_\r", "A_,2,1,yes,1,12,{o},"),
         ("  D?{  ", "D?{,5,4,yes,2,{w},{o},"),
-        ("Bw", "Bw,3,3,yes,2,{w},{o},"),     # a graph given twice: a row each time
+        ("Bw", "Bw,3,3,yes,1,{w},{o},"),     # a graph given twice: a row each time
         ("xx", 'xx,57,,"failed: graph6 string for 57 vertices must have 266 bytes after the size, '
                'not 1",,,,'),
         ("B~", "B~,3,,failed: graph6 padding bits are not zero,,,,"),
@@ -247,7 +249,7 @@ class Lines(unittest.TestCase):
                 f.write("A_\n")
             missing = os.path.join(d, "missing")
             cases = [   # arguments, stdout, status, stderr
-                ([good, good], HEADER + "A_,2,1,yes,2,1212,1>2,\n" * 2, 0, None),
+                ([good, good], HEADER + "A_,2,1,yes,1,12,1>2,\n" * 2, 0, None),
                 ([good, missing], "", 2,
                  "wordrep-census: cannot open %s: No such file or directory\n" % missing),
                 (["--frobnicate"], "", 2, "wordrep-census: unknown option '--frobnicate'; usage: "
@@ -282,7 +284,7 @@ class Lines(unittest.TestCase):
         self.assertEqual(p.returncode, 1)
         self.assertEqual(p.stdout.decode().split("\n")[1:],
                          ["~" * 64 + "...,,,failed: line longer than 65536 bytes,,,,",
-                          "A_,2,1,yes,2,1212,1>2,", ""])
+                          "A_,2,1,yes,1,12,1>2,", ""])
 
     def test_memory_stays_bounded_on_a_huge_line(self):
         # 256 MiB without a line end, fed in pieces; peak memory of the census alone.

@@ -137,8 +137,8 @@ class EndOfOptions(unittest.TestCase):
             header = "graph6,vertices,edges,semi_transitive,representation_number,word," \
                      "orientation,witness\n"
             for args, rows in [
-                (["--no-summary", "--", "-x.g6"], ["A_,2,1,yes,2,1212,1>2,"]),
-                (["--no-summary", "--", "--no-summary", "-"], ["Bw,", "@,1,0,yes,2,11,,"]),
+                (["--no-summary", "--", "-x.g6"], ["A_,2,1,yes,1,12,1>2,"]),
+                (["--no-summary", "--", "--no-summary", "-"], ["Bw,", "@,1,0,yes,1,1,,"]),
                 (["--no-summary", "--", "--", "-x.g6"], None),   # a file named --
             ]:
                 with self.subTest(args=args):
@@ -206,7 +206,7 @@ class JsonLines(unittest.TestCase):
         lines = ["?", "@", "A?", 'B"'] + [line for line, _ in test_census.Lines.ROWS]
         objects = self.same_rows(lines, [])
         self.assertEqual([(o["word"], o["orientation"]) for o in objects[:2]],
-                         [("", []), ("11", [])])
+                         [("", []), ("1", [])])
         # Two vertices, no edge: any 2-uniform word in which they do not alternate.
         self.assertEqual(objects[2]["orientation"], [])
         self.assertEqual(check_word(2, [], 2, parse_word(objects[2]["word"])), [])

@@ -18,13 +18,13 @@ from wordrep.graph import format_input, parse_input
 
 sys.path[:0] = [os.path.join(os.path.dirname(HERE), folder) for folder in ("programs", "tools")]
 import harness  # noqa: E402
-from examples import ANSWERS, DIRECTORY, path  # noqa: E402
+from examples import ALTERWORD, DIRECTORY, path  # noqa: E402
 from test_alterword import word_model  # noqa: E402
 
 # The answers of tests/tools/examples.py, which cites the literature for them.
-KNOWN_K = {name: k for name, k in ANSWERS.items() if k is not None}
+KNOWN_K = {name: k for name, k in ALTERWORD.items() if k is not None}
 # Graphs without a semi-transitive orientation (alterword would search forever).
-NOT_SEMI_TRANSITIVE = {name for name, k in ANSWERS.items() if k is None}
+NOT_SEMI_TRANSITIVE = {name for name, k in ALTERWORD.items() if k is None}
 # Graphs small enough for Z3 to confirm the "no solution" verdicts.
 Z3_CONFIRMS = {"path3", "crown5", "petersen", "prism3", "wheel6"}
 

@@ -1,5 +1,6 @@
 """Paths and small helpers shared by the tools' tests."""
 
+import json
 import os
 import pty
 import resource
@@ -121,3 +122,14 @@ def settled(rows):
             assert check_orientation(n, edges, arcs, max_shortcut) == [], row
         out.append({k: v for k, v in row.items() if k not in ("word", "orientation")})
     return out
+
+
+def stub_control(test, control):
+    """Points the stand-in census ($STUB_CONTROL, see stubs/stub-census) at a
+    control file holding control, for the rest of the test."""
+    f = tempfile.NamedTemporaryFile("w", suffix=".json", delete=False)
+    json.dump(control, f)
+    f.close()
+    test.addCleanup(os.unlink, f.name)
+    os.environ["STUB_CONTROL"] = f.name
+    test.addCleanup(os.environ.pop, "STUB_CONTROL", None)

@@ -3,9 +3,8 @@
 with 7 vertices, checked against published counts and independent checkers:
 
   connected graphs (OEIS A001349): 853;
-  representation number 2 (A319489) and 3 (A319490): 788 and 39, where
-  A319489 leaves out the complete graph (number 1; the census starts at
-  K = 2 and reports 2): 789 with K = 2;
+  representation number 2 (A319489) and 3 (A319490): 788 and 39, and the
+  complete graph with number 1;
   not word-representable (A290814): 25, of which 10 are minimal (A319491).
 
 Every word is checked for uniformity and alternation, every orientation for
@@ -101,7 +100,7 @@ class Families(unittest.TestCase):
         self.assertEqual(check_orientation(n, edges, parse_orientation_field(row["orientation"])),
                          [])
         k = int(row["representation_number"])
-        self.assertGreaterEqual(k, 2)
+        self.assertEqual(k == 1, len(edges) == n * (n - 1) // 2, row)  # K = 1: complete
         self.assertEqual(check_word(n, edges, k, parse_word(row["word"])), [])
         return k
 
@@ -118,9 +117,10 @@ class Families(unittest.TestCase):
             with self.subTest(graph6=row["graph6"]):
                 key = self.check_row(row)
                 counts[key] = counts.get(key, 0) + 1
-        self.assertEqual(counts, {2: 789, 3: 39, "not": 15, "minimal": 10})
+        self.assertEqual(counts, {1: 1, 2: 788, 3: 39, "not": 15, "minimal": 10})
         lines = p.stderr.splitlines()
-        self.assertEqual(lines[:-1], ["wordrep-batch: 853 graphs", "  representation number 2: 789",
+        self.assertEqual(lines[:-1], ["wordrep-batch: 853 graphs", "  representation number 1: 1",
+                                      "  representation number 2: 788",
                                       "  representation number 3: 39",
                                       "  not word-representable: 25",
                                       "  minimal non-word-representable: 10", "  failures: 0",

@@ -158,7 +158,8 @@ class CheckCensus(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.graphs = geng("-c", 6) + ["E|fG", "F|fI?", "FCxv?",
-                                      to_graph6(N, W5 + [(v, v + 1) for v in range(6, N)])]
+                                      to_graph6(N, W5 + [(v, v + 1) for v in range(6, N)]),
+                                      "?", "@", "C~"]    # the null graph, K1 and K4: K = 1
 
     def setUp(self):
         self.dir = tempfile.mkdtemp()

@@ -22,13 +22,13 @@ import unittest
 
 from helpers import EXAMPLES
 from wordrep.checks import check_orientation, check_word
-from examples import ANSWERS
+from examples import ALTERWORD
 from wordrep.formats import parse_alterword, parse_orientcheck
 from wordrep.graph import read_input_file
 
 PROGRAMS = {p: os.environ.get("WORDREP_" + p.upper()) for p in ("alterword", "orientcheck", "yices")}
 
-SELECTED = sys.argv[1:] or sorted(ANSWERS)
+SELECTED = sys.argv[1:] or sorted(ALTERWORD)
 
 
 @unittest.skipUnless(all(PROGRAMS.values()), "WORDREP_ALTERWORD, _ORIENTCHECK, _YICES not set")
@@ -50,7 +50,7 @@ class ExampleAnswers(unittest.TestCase):
                 path = os.path.join(EXAMPLES, name + ".graph")
                 n, edges = read_input_file(path)
                 arcs = parse_orientcheck(self.run_program("orientcheck", path))
-                want = ANSWERS[name]
+                want = ALTERWORD[name]
                 if want is None:
                     self.assertIsNone(arcs)
                     continue

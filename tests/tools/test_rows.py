@@ -66,8 +66,11 @@ class Vectors(unittest.TestCase):
               "representation_number": None, "word": None, "orientation": ((1, 2), (2, 3)),
               "witness": None}),
             (("-", "@"), {"graph6": "@", "vertices": 1, "edges": 0, "semi_transitive": True,
-                          "representation_number": 2, "word": "11", "orientation": (),
+                          "representation_number": 1, "word": "1", "orientation": (),
                           "witness": None}),
+            (("-", "?"), {"graph6": "?", "vertices": 0, "edges": 0, "semi_transitive": True,
+                          "representation_number": 1, "word": "", "orientation": (),
+                          "witness": None}),          # the null graph: the empty word
         ]
         for key, record in want:
             with self.subTest(case=key):

@@ -8,7 +8,7 @@ standard input (lines holding no graph are skipped), through wordrep-census,
 and writes one JSON object per graph, in order:
 
   {"graph6": "Bw", "vertices": 3, "edges": 3, "semi_transitive": true,
-   "representation_number": 2, "word": "123123", "orientation": [[1, 2], [1, 3], [2, 3]],
+   "representation_number": 1, "word": "123", "orientation": [[1, 2], [1, 3], [2, 3]],
    "witness": null}
 
 numbers as numbers, the word as a string in the census's notation (letters
@@ -21,15 +21,23 @@ no word.  A graph that cannot be answered gets a row as the census writes
 one, "failed: REASON" in its "semi_transitive" field, and a line on
 standard error.
 
+Each line shows the graph6 text given ("~??@" stays "~??@").  On SIGTERM,
+SIGINT or SIGHUP the census processes are stopped, the lines of the graphs
+they had answered are written whole, and the exit status is 128 + the
+signal (a second signal ends at once).
+
 Exit status: 0 every graph answered; 1 some graphs got a failure row;
 2 bad usage, or the census program missing or refusing the options; 3 the
 run stopped before every graph had its line (the census ended without
-answering, or standard output could not be written or was closed); 130
-interrupted."""
+answering, or standard output could not be written or was closed);
+128 + N ended by signal N."""
 
 import argparse
 import collections
+import os
+import signal
 import sys
+import threading
 
 from . import cli
 from .graph import GraphError, graph6_order, graph6_text
@@ -37,6 +45,7 @@ from .interface import CensusError, _check_options, _Stream, find_program
 from .schema import Layout, failure
 
 PROG = "python3 -m wordrep"
+SIGNALS = (signal.SIGTERM, signal.SIGINT, signal.SIGHUP)
 
 
 def _lines(args, stdin):
@@ -73,8 +82,25 @@ def _answered(record, n, edges, labels, shortcut_length):
     return record
 
 
+def _stop_on_signals(stream, caught):
+    """In the main thread, SIGTERM, SIGINT and SIGHUP stop the stream (its
+    answered rows still come) and are kept in caught; a second one raises
+    KeyboardInterrupt."""
+    if threading.current_thread() is not threading.main_thread():
+        return
+
+    def handler(signum, frame):
+        if caught:
+            raise KeyboardInterrupt
+        caught.append(signum)
+        stream.terminate()
+    for s in SIGNALS:
+        signal.signal(s, handler)
+
+
 def answer(texts, out, err, jobs=1, program=None, shortcut_length=None):
-    """Write the JSON line of every graph6 text; returns the exit status."""
+    """Write the JSON line of every graph6 text; returns the exit status
+    (128 + N when signal N stopped the run)."""
     _check_options(jobs, shortcut_length)
     stream = _Stream(find_program(program), jobs, shortcut_length, keep_going=True,
                      answer=_answered)
@@ -85,7 +111,8 @@ def answer(texts, out, err, jobs=1, program=None, shortcut_length=None):
         for text in texts:
             sent.append(text)
             yield text
-    failed = False
+    failed, caught = False, []
+    _stop_on_signals(stream, caught)
     results = stream.results(remembered())
     try:
         for result in results:
@@ -94,10 +121,17 @@ def answer(texts, out, err, jobs=1, program=None, shortcut_length=None):
                 failed = True
                 print("wordrep: %s" % result, file=err)
                 result = failed_row(text, result.reason, layout)
+            else:
+                result = dict(result, graph6=_shown(text))     # the line as given
             out.write(layout.json_line(result))
             out.flush()
+    except CensusError:
+        if not caught:
+            raise                       # else: a census stopped by the signal
     finally:
         results.close()
+    if caught:
+        return 128 + caught[0]
     return 1 if failed else 0
 
 
@@ -121,8 +155,13 @@ def main(argv=None):
     except ValueError as e:
         ap.error(str(e))
     try:
-        return answer(_lines(args.graphs, sys.stdin.buffer), sys.stdout, sys.stderr,
-                      args.jobs, args.census, args.shortcut_length)
+        status = answer(_lines(args.graphs, sys.stdin.buffer), sys.stdout, sys.stderr,
+                        args.jobs, args.census, args.shortcut_length)
+        if status > 128:          # a thread may still be reading stdin: end without it
+            sys.stdout.flush()
+            sys.stderr.flush()
+            os._exit(status)
+        return status
     except CensusError as e:
         print("wordrep: %s" % e, file=sys.stderr)
         return 2 if e.graph is None else 3

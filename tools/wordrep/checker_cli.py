@@ -35,7 +35,7 @@ def read_graph(path, graph6):
     """The ProgramInput of a graph file or a graph6 string (which has no
     loops, and up to the census's number of vertices)."""
     if graph6 is not None:
-        n, edges = from_graph6(graph6, CENSUS_MAX_VERTICES)
+        n, edges = from_graph6(graph6, CENSUS_MAX_VERTICES, null=True)
         return ProgramInput(n, tuple((a, b, 0, 0) for a, b in edges))
     with open(path, "rb") as f:
         data = f.read()

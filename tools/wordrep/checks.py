@@ -17,10 +17,49 @@ certificate is valid."""
 
 
 def check_word(n, edges, k, letters):
+    """The problems of a word as a K-uniform word representing a graph.
+
+    Parameters
+    ----------
+    n : int
+        The graph's vertices are 1..n (n >= 0).
+    edges : iterable of (int, int)
+        Its edges, each pair in either order.
+    k : int
+        K: every vertex must occur exactly K times, K >= 1 (K = 1 exactly
+        for complete graphs, whose word has one copy of each vertex; the
+        null graph's word is empty).
+    letters : sequence of int
+        The word, one vertex a letter.
+
+    Returns
+    -------
+    list of str
+        The problems in words, in a fixed order (letters that are no
+        vertex, counts other than K, then pairs that alternate without an
+        edge or have an edge without alternating); empty exactly when the
+        word is K-uniform and two distinct vertices alternate in it exactly
+        when they are adjacent.
+
+    Examples
+    --------
+    >>> check_word(3, [(1, 2), (2, 3)], 2, [1, 2, 1, 3, 2, 3])
+    []
+    >>> check_word(3, [(1, 2), (1, 3), (2, 3)], 1, [3, 1, 2])
+    []
+    >>> check_word(3, [(1, 2), (2, 3)], 1, [1, 2, 3])
+    ['1 and 3 alternate but are not adjacent']
+    >>> check_word(2, [(1, 2)], 0, [])
+    ['K must be at least 1, not 0']
+    """
     problems = []
+    if k < 1 and n > 0:
+        return ["K must be at least 1, not %d" % k]
     counts = {}
-    for a in letters:
+    places = {}
+    for i, a in enumerate(letters):
         counts[a] = counts.get(a, 0) + 1
+        places.setdefault(a, []).append(i)
     for a in sorted(counts):
         if not 1 <= a <= n:
             problems.append("letter %d is not a vertex (1..%d)" % (a, n))
@@ -31,7 +70,9 @@ def check_word(n, edges, k, letters):
     es = {(min(a, b), max(a, b)) for a, b in edges}
     for x in range(1, n + 1):
         for y in range(x + 1, n + 1):
-            sub = [a for a in letters if a == x or a == y]
+            # the word restricted to x and y: their places merged in order
+            sub = [v for _, v in sorted([(i, x) for i in places.get(x, ())]
+                                        + [(i, y) for i in places.get(y, ())])]
             alternate = all(sub[i] != sub[i + 1] for i in range(len(sub) - 1))
             if alternate and (x, y) not in es:
                 problems.append("%d and %d alternate but are not adjacent" % (x, y))

@@ -12,7 +12,8 @@ per line, e.g. from nauty-geng) from FILE or standard input, in parts of
 and one row per graph, the parts in order (for a list: one row per line
 that is not blank, in input order; blanks are spaces, tabs, carriage
 returns).  semi_transitive is "yes" or "no"; representation_number the
-smallest K >= 2 (empty when the graph is not word-representable); word in
+smallest K, 1 for complete graphs (with --programs alterword's, which is
+never 1; empty when the graph is not word-representable); word in
 alterword's notation; orientation the arcs "i>j" separated by spaces;
 witness, for a graph that is not word-representable, the vertices of a
 minimal induced subgraph that is not (all of them when the graph itself is

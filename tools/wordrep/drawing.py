@@ -20,6 +20,7 @@ In the SVG, vertex k is the group with id "vK" and class "node" (plus
 "witness" when marked), arc i -> j the group "aI_J" and edge i j (i < j)
 "eI_J", class "edge" (plus "witness")."""
 
+import io
 import math
 import os
 import subprocess
@@ -190,7 +191,37 @@ def _placed(source, result):
 
 
 def render(result, fmt):
-    """The bytes of the drawing of the result in fmt (svg, pdf, png)."""
+    """The drawing of a result, as bytes.
+
+    Parameters
+    ----------
+    result : Result
+        The answer for one graph (``analyse``, ``census``), drawn as
+        ``draw`` draws it.
+    fmt : {"svg", "pdf", "png"}
+        The format.
+
+    Returns
+    -------
+    bytes
+        The drawing; an SVG is checked to parse as XML.
+
+    Raises
+    ------
+    DrawError
+        For an unknown format, a Result without an answer (``failure``), or
+        Graphviz missing or failing.
+
+    Examples
+    --------
+    >>> import wordrep
+    >>> from wordrep.drawing import render
+    >>> svg = render(wordrep.analyse("Bg"), "svg")
+    >>> svg.startswith(b"<?xml"), svg.count(b'class="node"')
+    (True, 3)
+    """
+    if getattr(result, "failure", None) is not None:
+        raise DrawError("no answer to draw: %s" % result.failure)
     if fmt not in FORMATS:
         raise DrawError("unknown format %r: use one of %s" % (fmt, ", ".join(FORMATS)))
     layout = "dot" if result.semi_transitive else "neato"
@@ -211,6 +242,21 @@ def render(result, fmt):
         except ElementTree.ParseError as e:
             raise DrawError("Graphviz %s wrote an SVG that does not parse: %s" % (layout, e))
     return p.stdout
+
+
+def _draw_to(result, out, fmt):
+    """The drawing returned (out None) or written to a file-like object."""
+    data = render(result, fmt)
+    if out is None:
+        return data
+    text = isinstance(out, io.TextIOBase)
+    if text and fmt != "svg":
+        raise DrawError("a %s drawing is binary: give a binary file, not a text one" % fmt)
+    try:
+        out.write(data.decode() if text else data)
+    except OSError as e:
+        raise DrawError("cannot write the drawing: %s" % (e.strerror or e))
+    return None
 
 
 def write_whole(path, data):
@@ -243,7 +289,7 @@ def write_whole(path, data):
         raise
 
 
-def draw(result, path, fmt=None):
+def draw(result, path=None, fmt=None):
     """Draw a result through Graphviz, as ``wordrep-draw`` does.
 
     Parameters
@@ -253,11 +299,19 @@ def draw(result, path, fmt=None):
         the word and the witness are shown by the graph's own labels (their
         ``str``); in the SVG, vertex k (``result.labels[k - 1]``) is still
         the group ``vK``.
-    path : str
+    path : str, file-like or None
         The file to write, whole or not at all (through a temporary file in
-        its folder); ``"-"`` for standard output.
+        its folder); ``"-"`` for standard output; an object with
+        ``write()`` (a binary file, ``io.BytesIO``; a text one takes only
+        svg); None: nothing written, the bytes returned.
     fmt : {"svg", "pdf", "png"}, optional
-        The format (default: from the extension of path; svg for ``"-"``).
+        The format (default: from the extension of path; svg for ``"-"``,
+        a file-like object or None).
+
+    Returns
+    -------
+    bytes or None
+        The drawing when path is None.
 
     Raises
     ------
@@ -283,12 +337,21 @@ def draw(result, path, fmt=None):
     ...     with open(path) as f:
     ...         print("vertices a b c h p u" in f.read())
     True
+    >>> wordrep.draw(r, fmt="png")[:4]
+    b'\x89PNG'
+    >>> import io
+    >>> out = io.StringIO()
+    >>> wordrep.draw(r, out)
+    >>> out.getvalue().startswith("<?xml")
+    True
     >>> try:
     ...     wordrep.draw(r, "w5.gif")
     ... except wordrep.DrawError as e:
     ...     print(e)
     unknown format 'gif': use one of svg, pdf, png
     """
+    if path is None or hasattr(path, "write"):
+        return _draw_to(result, path, fmt or "svg")
     if path != "-" and os.path.isdir(path):
         raise DrawError("%s is a folder: name the drawing's file" % path)
     fmt = fmt or ("svg" if path == "-" else os.path.splitext(path)[1].lstrip(".").lower())

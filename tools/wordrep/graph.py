@@ -142,9 +142,10 @@ def bits_text(bits):
     return "".join(out)
 
 
-def from_graph6(line, max_vertices=MAX_VERTICES):
+def from_graph6(line, max_vertices=MAX_VERTICES, null=False):
     """Decode one graph6 string into (n, edges) with vertices 1..n; more
-    than max_vertices vertices (None: no limit) are refused.
+    than max_vertices vertices (None: no limit) are refused, and the null
+    graph "?" unless null is true.
 
     The bits after the size are the upper triangle of the adjacency matrix
     in column order x(0,1), x(0,2), x(1,2), x(0,3), ..., six to a byte, each
@@ -155,7 +156,7 @@ def from_graph6(line, max_vertices=MAX_VERTICES):
     n, start = graph6_order(s)
     if max_vertices is not None:
         check_order(n, max_vertices)
-    if n < 1:
+    if n < 1 and not null:
         raise GraphError("graph has no vertices")
     nbits = n * (n - 1) // 2
     nbytes = (nbits + 5) // 6

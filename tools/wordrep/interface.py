@@ -11,30 +11,37 @@ per graph, in order, streaming them through the program wordrep-census (one
 process, or `jobs` processes fed round-robin, their rows merged back in
 order).  A graph is a graph6 string, anything with a graph6_string() method
 (SageMath), a networkx graph (any hashable labels; vertex k of the census is
-the k-th node of G.nodes()) or a pair (n, edges) with vertices 1..n, on 1 to
-256 vertices (wordrep-census's limit).  The census writes its rows in
-blocks, so results come in bursts and all of them once the input ends.
-Anything that stops a graph from being answered raises CensusError naming
-the graph (its position in the input, counted from 1, and its graph6 text or
-type) and the reason, after the results of the graphs before it."""
+the k-th node of G.nodes()) or a pair (n, edges) with vertices 1..n, on 0 to
+256 vertices (wordrep-census's limit; the null graph is answered too).  The
+census writes its rows in blocks, so results come in bursts and all of them
+once the input ends.  Anything that stops a graph from being answered raises
+CensusError naming the graph (its position in the input, counted from 1, and
+its graph6 text or type) and the reason, after the results of the graphs
+before it (InputError, also a ValueError, when it is no graph the census
+takes); with errors="result" it is a Result carrying the reason instead.
+Every word and orientation is checked (checks) before it is returned."""
 
 import json
 import numbers
 import queue
+import signal
 import subprocess
 import tempfile
 import threading
 
 from . import programs
+from .checks import check_orientation, check_word
 from .formats import OutputError
 from .graph import CENSUS_MAX_VERTICES, GraphError, check_order, from_graph6, graph6_order, normalise, to_graph6
-from .records import Result, record_result
-from .schema import Layout
+from .records import Result, failed_result, record_result
+from .schema import Layout, printable
 
 PROGRAM = "wordrep-census"
 EXIT_USAGE = 2             # wordrep-census's status for a command line it refuses
 
-__all__ = ["CensusError", "Result", "analyse", "census", "find_program", "make_result"]
+__all__ = ["CensusError", "InputError", "Result", "analyse", "census", "find_program",
+           "make_result"]
+ERRORS = ("raise", "result")    # what census() does with a graph it cannot answer
 
 
 class CensusError(Exception):
@@ -63,6 +70,26 @@ class CensusError(Exception):
         self.graph = graph
         self.reason = reason
         super().__init__(reason if graph is None else "%s: %s" % (graph, reason))
+
+
+class InputError(CensusError, ValueError):
+    """A graph given is none the census takes (a loop, a directed graph, a
+    plain edge list, a bad graph6 string, too many vertices): a CensusError
+    that is also a ValueError.
+
+    Examples
+    --------
+    >>> import wordrep
+    >>> try:
+    ...     wordrep.analyse([(1, 2), (2, 3)])
+    ... except ValueError as e:
+    ...     print(type(e).__name__, "|", e.reason)
+    InputError | a plain edge list: give a pair (n, edges) or a networkx graph
+    """
+
+
+class _WrongAnswer(Exception):
+    """The census's word or orientation fails its check."""
 
 
 def find_program(program=None):
@@ -108,6 +135,13 @@ def find_program(program=None):
                                 "WORDREP_BIN)" % what)
 
 
+def _shown_graph6(graph):
+    """The graph6 text of an input that is one (as the census shows it), else None."""
+    if isinstance(graph, bytes):
+        return printable(graph)
+    return graph.strip() if isinstance(graph, str) else None
+
+
 def _name(position, graph):
     if isinstance(graph, (str, bytes)):
         text = graph.decode("ascii", "replace") if isinstance(graph, bytes) else graph
@@ -120,8 +154,8 @@ def _name(position, graph):
 # ------------------------------------------------------------ graphs in
 
 def _check_order(n):
-    if n < 1:
-        raise GraphError("graph has no vertices")
+    if n < 0:
+        raise GraphError("a graph cannot have %d vertices" % n)
     check_order(n, CENSUS_MAX_VERTICES)
 
 
@@ -132,19 +166,44 @@ def _integer(x, what):
     return int(x)
 
 
-def _from_networkx(g):
+def _from_labelled(g, labels, edges_of):
+    """(n, edges, labels) of a graph with its own vertex labels (networkx's
+    nodes, SageMath's vertices) and edges_of() its edges (u, v, ...)."""
     if g.is_directed() if hasattr(g, "is_directed") else False:
         raise GraphError("directed graph; give an undirected one")
-    labels = tuple(g.nodes())
+    labels = tuple(labels)
     _check_order(len(labels))
     index = {v: k + 1 for k, v in enumerate(labels)}
     edges = []
-    for a, b, *_ in g.edges():
+    for a, b, *_ in edges_of():
         if a == b:
             raise GraphError("loop at vertex %r: loops are not allowed" % (a,))
         edges.append((index[a], index[b]))
     n, edges = normalise(len(labels), edges)
     return n, edges, labels
+
+
+def _from_sage(g):
+    """A SageMath graph through its vertex and edge lists, in its own labels."""
+    try:
+        labels = g.vertices(sort=False)
+    except TypeError:                       # older SageMath: no sort argument
+        labels = g.vertices()
+
+    def edges():
+        try:
+            return g.edges(labels=False, sort=False)
+        except TypeError:
+            return g.edges()
+    return _from_labelled(g, labels, edges)
+
+
+def _edge_list(graph):
+    """Whether graph is a list or tuple of pairs that is no (n, edges) pair."""
+    def pair(e):
+        return not isinstance(e, (str, bytes)) and hasattr(e, "__len__") and len(e) == 2
+    return (isinstance(graph, (tuple, list)) and len(graph) > 0 and all(map(pair, graph))
+            and not (len(graph) == 2 and isinstance(graph[0], numbers.Integral)))
 
 
 def _from_pair(graph):
@@ -165,7 +224,7 @@ def _from_pair(graph):
 
 def _graph6(text):
     _check_order(graph6_order(text)[0])
-    return from_graph6(text, max_vertices=None)
+    return from_graph6(text, max_vertices=None, null=True)
 
 
 def as_graph(graph):
@@ -175,10 +234,14 @@ def as_graph(graph):
         graph = graph.decode("latin-1")
     if isinstance(graph, str):
         return _graph6(graph) + (None,)
+    if hasattr(graph, "graph6_string") and hasattr(graph, "vertices"):
+        return _from_sage(graph)
     if hasattr(graph, "graph6_string"):
         return _graph6(graph.graph6_string()) + (None,)
     if hasattr(graph, "nodes") and hasattr(graph, "edges"):
-        return _from_networkx(graph)
+        return _from_labelled(graph, graph.nodes(), graph.edges)
+    if _edge_list(graph):
+        raise GraphError("a plain edge list: give a pair (n, edges) or a networkx graph")
     if isinstance(graph, (tuple, list)) and len(graph) == 2:
         return _from_pair(graph) + (None,)
     raise GraphError("not a graph: expected a graph6 string, a graph with graph6_string(), "
@@ -187,19 +250,53 @@ def as_graph(graph):
 
 # ------------------------------------------------------------ answers out
 
-def make_result(rec, n, edges, labels, shortcut_length=None):
+def checked(result):
+    """The Result (in the census's numbers) when its word and orientation
+    pass the checkers of checks; _WrongAnswer naming the first fault."""
+    r = result
+    if r.word is not None:
+        problems = check_word(r.n, r.edges, r.representation_number, r.word)
+        if problems:
+            raise _WrongAnswer("the census's word %s does not represent the graph: %s"
+                               % ("".join(map(str, r.word))[:60], problems[0]))
+    if r.arcs is not None:
+        problems = check_orientation(r.n, r.edges, r.arcs, r.shortcut_length)
+        if problems:
+            raise _WrongAnswer("the census's orientation is not %s: %s"
+                               % ("semi-transitive" if r.shortcut_length is None else
+                                  "%d-semi-transitive" % r.shortcut_length, problems[0]))
+    return result
+
+
+def make_result(rec, n, edges, labels, shortcut_length=None, check=False):
     """The Result of a census record (see schema) for the graph (n, edges),
-    in labels (None: 1..n); ValueError for a row that is no answer."""
+    in labels (None: 1..n); ValueError for a row that is no answer; with
+    check, _WrongAnswer for a word or orientation that fails its check."""
     result = record_result(rec, n, edges, shortcut_length)
+    if check:
+        checked(result)
     return result if labels is None else result.relabelled(labels)
 
 
-def _check_options(jobs, shortcut_length):
+def checked_result(rec, n, edges, labels, shortcut_length=None):
+    """make_result with its word and orientation checked: what census() yields."""
+    return make_result(rec, n, edges, labels, shortcut_length, check=True)
+
+
+# The shortcut lengths wordrep-census takes (--shortcut-length).
+SHORTCUT_LENGTHS = range(3, CENSUS_MAX_VERTICES + 1)
+
+
+def _check_options(jobs, shortcut_length, errors="raise"):
     if isinstance(jobs, bool) or not isinstance(jobs, int) or jobs < 1:
         raise ValueError("jobs must be a positive integer, not %r" % (jobs,))
     if shortcut_length is not None and (isinstance(shortcut_length, bool)
-                                        or not isinstance(shortcut_length, int)):
-        raise ValueError("shortcut_length must be an integer, not %r" % (shortcut_length,))
+                                        or not isinstance(shortcut_length, int)
+                                        or shortcut_length not in SHORTCUT_LENGTHS):
+        raise ValueError("shortcut_length must be an integer from %d to %d, not %r"
+                         % (SHORTCUT_LENGTHS[0], SHORTCUT_LENGTHS[-1], shortcut_length))
+    if errors not in ERRORS:
+        raise ValueError("errors must be %s, not %r" % (" or ".join(map(repr, ERRORS)), errors))
 
 
 def _arguments(shortcut_length):
@@ -207,59 +304,82 @@ def _arguments(shortcut_length):
     return ["--no-summary", "--format", "jsonl"] + extra
 
 
-def census(graphs, jobs=1, program=None, shortcut_length=None):
+def census(graphs, jobs=1, program=None, shortcut_length=None, errors="raise"):
     """Answer every graph of an iterable through ``wordrep-census``.
 
     Parameters
     ----------
     graphs : iterable
         Graph6 strings (str or bytes), networkx graphs (any hashable node
-        labels), objects with ``graph6_string()`` (SageMath graphs) or pairs
-        ``(n, edges)`` with integer vertices 1..n; 1 to 256 vertices each.
-        Read as the results are taken.
+        labels), SageMath graphs (their own vertex labels, through their
+        vertex and edge lists), objects with only ``graph6_string()`` or
+        pairs ``(n, edges)`` with integer vertices 1..n; 0 to 256 vertices
+        each.  Read as the results are taken.
     jobs : int, optional
         Census processes fed round-robin (default 1); the results still come
         in input order.
     program : str, optional
         The census program (default: found by find_program, at the call).
     shortcut_length : int, optional
-        Passed on as ``wordrep-census --shortcut-length K``.
+        Passed on as ``wordrep-census --shortcut-length K``, K from 3 to 256.
+    errors : {"raise", "result"}, optional
+        What a graph that cannot be answered gives: "raise" (default) a
+        CensusError, which ends the stream; "result" a Result whose
+        ``failure`` says why, and the stream goes on.
 
     Yields
     ------
     Result
-        One per graph, in order, in the graph's own labels.
+        One per graph, in order, in the graph's own labels, its word and
+        orientation checked from the definitions (wordrep.checks).
 
     Raises
     ------
     CensusError
         At the first graph that cannot be answered (after the results of
-        the graphs before it), naming it and the reason; at the call when
-        the census program is missing.
+        the graphs before it), naming it and the reason: an InputError
+        (also a ValueError) for one that is no graph the census takes.
+        Whatever ``errors`` says, for a word or orientation that fails its
+        check; at the call, for a missing census program.
     ValueError
-        At the call, for a bad ``jobs`` or ``shortcut_length``.
+        At the call, for a bad ``jobs``, ``shortcut_length`` or ``errors``.
 
     Examples
     --------
     >>> import networkx as nx, wordrep
     >>> graphs = ["Bw", (4, [(1, 2), (2, 3), (3, 4)]), nx.petersen_graph(), nx.wheel_graph(6)]
     >>> [r.representation_number for r in wordrep.census(graphs, jobs=2)]
-    [2, 2, 3, None]
+    [1, 2, 3, None]
     >>> try:
     ...     for r in wordrep.census(["Bw", (3, [(1.5, 2)])]):
     ...         print(r.graph6, r.representation_number)
     ... except wordrep.CensusError as e:
     ...     print(e.graph, "|", e.reason)
-    Bw 2
+    Bw 1
     graph 2 ((3, [(1.5, 2)])) | edge (1.5, 2): vertex 1.5 is not an integer
+    >>> [(r.representation_number, r.failure) for r in wordrep.census(["?", "Bx", "Bg"],
+    ...                                                                  errors="result")]
+    [(1, None), (None, 'graph6 padding bits are not zero'), (2, None)]
     """
     if isinstance(graphs, (str, bytes)) or hasattr(graphs, "nodes"):
         raise TypeError("census() takes an iterable of graphs; for one graph, analyse()")
-    _check_options(jobs, shortcut_length)
-    return _Stream(find_program(program), jobs, shortcut_length).results(graphs)
+    _check_options(jobs, shortcut_length, errors)
+    stream = _Stream(find_program(program), jobs, shortcut_length,
+                     keep_going=errors == "result")
+    results = stream.results(graphs)
+    return _failures_as_results(results) if errors == "result" else results
 
 
-def analyse(graph, program=None, shortcut_length=None):
+def _failures_as_results(results):
+    """The results, each CensusError of a graph made a Result carrying it."""
+    try:
+        for r in results:
+            yield failed_result(r.reason, *r.answered) if isinstance(r, CensusError) else r
+    finally:
+        results.close()
+
+
+def analyse(graph, program=None, shortcut_length=None, errors="raise"):
     """Answer one graph through ``wordrep-census``.
 
     Parameters
@@ -271,7 +391,10 @@ def analyse(graph, program=None, shortcut_length=None):
     program : str, optional
         The census program (default: found by find_program).
     shortcut_length : int, optional
-        Passed on as ``wordrep-census --shortcut-length K``.
+        Passed on as ``wordrep-census --shortcut-length K``, K from 3 to 256.
+    errors : {"raise", "result"}, optional
+        "result": a graph that cannot be answered gives a Result whose
+        ``failure`` says why, instead of a CensusError.
 
     Returns
     -------
@@ -283,7 +406,10 @@ def analyse(graph, program=None, shortcut_length=None):
     Raises
     ------
     CensusError
-        When the graph cannot be answered, with the reason.
+        When the graph cannot be answered, with the reason (an InputError,
+        also a ValueError, for no graph the census takes).
+    ValueError
+        For a bad ``shortcut_length`` or ``errors``.
 
     Examples
     --------
@@ -304,7 +430,7 @@ def analyse(graph, program=None, shortcut_length=None):
     ...     print(e.reason)
     graph has 257 vertices; wordrep-census accepts at most 256
     """
-    results = census([graph], program=program, shortcut_length=shortcut_length)
+    results = census([graph], program=program, shortcut_length=shortcut_length, errors=errors)
     try:
         return next(results)
     finally:
@@ -318,10 +444,10 @@ class _Stream:
     cannot be answered is yielded as its CensusError and the others go on
     (a census that dies still ends the stream).  The census writes JSON
     lines; answer(record, n, edges, labels, shortcut_length) makes what is
-    yielded of each (make_result: a Result)."""
+    yielded of each (checked_result: a checked Result)."""
 
     def __init__(self, program, jobs, shortcut_length=None, keep_going=False,
-                 answer=make_result):
+                 answer=checked_result):
         self.program = program
         self.jobs = jobs
         self.shortcut_length = shortcut_length
@@ -379,7 +505,9 @@ class _Stream:
                 try:
                     n, edges, labels = as_graph(graph)
                 except GraphError as e:
-                    self.items.put(("error", CensusError(name, str(e))))
+                    error = InputError(name, str(e))
+                    error.answered = (_shown_graph6(graph),)
+                    self.items.put(("error", error))
                     if self.keep_going:
                         continue
                     return
@@ -439,13 +567,26 @@ class _Stream:
                 try:
                     result = self.answer(self.layout.from_json(row), n, edges, labels,
                                          self.shortcut_length)
+                except _WrongAnswer as e:
+                    raise CensusError(name, str(e)) from None
                 except (ValueError, OutputError) as e:
                     if not self.keep_going:
                         raise CensusError(name, str(e)) from None
                     result = CensusError(name, str(e))
+                    result.answered = (row["graph6"], n, edges, labels, self.shortcut_length)
                 yield result
         finally:
             self.stop(feeder)
+
+    def terminate(self):
+        """Stops feeding and sends each census SIGTERM: the rows it has
+        answered still come (a census writes them whole on SIGTERM), then
+        the stream ends, at "end" or at the first graph left unanswered."""
+        self.stopped = True
+        for p in self.procs:
+            if p.poll() is None:
+                p.send_signal(signal.SIGTERM)
+        self.items.put(("end",))         # a feeder waiting for input is not waited for
 
     def stop(self, feeder):
         self.stopped = True

@@ -3,11 +3,13 @@ in the caller's labels, and read_csv(), the rows of a census CSV (or JSON
 lines) as typed records, the same records record() makes of a Result."""
 
 import csv
+import html
+import itertools
 import json
 from dataclasses import dataclass, replace
 
 from .formats import OutputError, format_word, parse_word
-from .schema import Layout, failure, verdict_field
+from .schema import Layout, failure, is_failure, verdict_field
 
 
 @dataclass(frozen=True)
@@ -56,6 +58,11 @@ class Result:
         (``shortcut_length=K``: only shortcuts of length K or less count);
         then ``semi_transitive`` says whether the graph has one, ``witness``
         is a minimal induced subgraph that has none, and there is no word.
+    failure : str or None
+        Why the graph could not be answered (``census(..., errors="result")``,
+        the reason a CensusError would give); then ``semi_transitive`` and
+        the answer are None, and ``graph6`` (None for an input that is no
+        graph6 text), ``n``, ``edges`` are what was read of the graph.
 
     Examples
     --------
@@ -79,6 +86,7 @@ class Result:
     witness: object
     labels: tuple
     shortcut_length: object = None
+    failure: object = None
 
     @property
     def orientation(self):
@@ -106,6 +114,57 @@ class Result:
         d.add_edges_from(self.arcs)
         return d
 
+    def _repr_svg_(self):
+        """The drawing (wordrep.draw) as SVG text, for notebooks; None when
+        there is none to show (Graphviz missing, no answer).
+
+        Examples
+        --------
+        >>> import wordrep
+        >>> wordrep.analyse("Bg")._repr_svg_().count('class="node"')
+        3
+        """
+        from .drawing import DrawError, render   # the drawing only when shown
+        try:
+            return render(self, "svg").decode()
+        except DrawError:
+            return None
+
+    def _repr_html_(self):
+        """A small HTML table of the answer, for notebooks.
+
+        Examples
+        --------
+        >>> import wordrep
+        >>> print(wordrep.analyse("Bg")._repr_html_())
+        <table class="wordrep-result">
+        <tr><th>graph6</th><td>Bg</td></tr>
+        <tr><th>vertices</th><td>3</td></tr>
+        <tr><th>edges</th><td>2</td></tr>
+        <tr><th>semi-transitive</th><td>yes</td></tr>
+        <tr><th>representation number</th><td>2</td></tr>
+        <tr><th>word</th><td>1 2 1 3 2 3</td></tr>
+        <tr><th>orientation</th><td>1→2, 2→3</td></tr>
+        </table>
+        """
+        if self.failure is not None:
+            rows = [("graph6", self.graph6), ("failure", self.failure)]
+        else:
+            k = self.shortcut_length
+            rows = [("graph6", self.graph6), ("vertices", self.n), ("edges", len(self.edges)),
+                    ("semi-transitive" if k is None else "%d-semi-transitive" % k,
+                     "yes" if self.semi_transitive else "no")]
+            if self.representation_number is not None:
+                rows += [("representation number", self.representation_number),
+                         ("word", " ".join(map(str, self.word)))]
+            if self.arcs is not None:
+                rows.append(("orientation", ", ".join("%s→%s" % a for a in self.arcs)))
+            if self.witness is not None:
+                rows.append(("witness", " ".join(sorted(map(str, self.witness)))))
+        cells = ["<tr><th>%s</th><td>%s</td></tr>" % (name, html.escape(str(value)))
+                 for name, value in rows]
+        return "\n".join(['<table class="wordrep-result">'] + cells + ["</table>"])
+
     def numbered(self):
         """The same Result with the census's numbers 1..n as labels.
 
@@ -117,7 +176,7 @@ class Result:
         ((1, 2, 3), True)
         """
         n, inverse = self.n, {label: k for k, label in enumerate(self.labels, 1)}
-        if self.labels == tuple(range(1, n + 1)):
+        if n is None or self.labels == tuple(range(1, n + 1)):
             return self
         return replace(self, labels=tuple(range(1, n + 1)),
                        word=_mapped(self.word, inverse.__getitem__),
@@ -182,6 +241,14 @@ def numbered_result(graph6, n, edges, semi_transitive, representation_number=Non
                   shortcut_length=shortcut_length)
 
 
+def failed_result(reason, graph6, n=None, edges=None, labels=None, shortcut_length=None):
+    """The Result of a graph that could not be answered, carrying the reason."""
+    return Result(graph6=graph6, n=n, edges=None if edges is None else tuple(edges),
+                  semi_transitive=None, representation_number=None, word=None, arcs=None,
+                  witness=None, labels=tuple(labels or range(1, (n or 0) + 1)),
+                  shortcut_length=shortcut_length, failure=reason)
+
+
 def record(result):
     """The record of a Result in the census's numbers, as read_csv gives a
     row (see schema): a dict by the CSV's field names, ``word`` in the
@@ -198,10 +265,15 @@ def record(result):
     (6, False, None, (1, 2, 3, 4, 5, 6))
     """
     r = result.numbered()
+    layout = Layout(r.shortcut_length)
+    if r.failure is not None:
+        failed = r.failure if is_failure(r.failure) else "failed: " + r.failure
+        return dict(dict.fromkeys(layout.names), graph6=r.graph6, vertices=r.n,
+                    edges=None if r.edges is None else len(r.edges), **{layout.verdict: failed})
     values = [r.graph6, r.n, len(r.edges), r.semi_transitive, r.representation_number,
               None if r.word is None else format_word(r.word), r.arcs,
               None if r.witness is None else tuple(sorted(r.witness))]
-    return dict(zip(Layout(r.shortcut_length).names, values))
+    return dict(zip(layout.names, values))
 
 
 def record_result(rec, n, edges, shortcut_length=None):
@@ -213,7 +285,7 @@ def record_result(rec, n, edges, shortcut_length=None):
     if rec[verdict_field(shortcut_length)]:
         word = rec["word"]
         return numbered_result(rec["graph6"], n, edges, True, rec["representation_number"],
-                               parse_word(word) if word else None, rec["orientation"],
+                               None if word is None else parse_word(word), rec["orientation"],
                                shortcut_length=shortcut_length)
     return numbered_result(rec["graph6"], n, edges, False, witness=rec["witness"] or (),
                            shortcut_length=shortcut_length)
@@ -234,8 +306,10 @@ def read_csv(path):
 
     Returns
     -------
-    iterator of dict
-        One dict per row, by field name: ``graph6`` (str), ``vertices`` and
+    generator of dict
+        A generator (``list(read_csv(path))`` for a list): the file is
+        opened and its header read at the call, the rows read as they are
+        taken.  One dict per row, by field name: ``graph6`` (str), ``vertices`` and
         ``edges`` (int), ``semi_transitive`` (bool), ``representation_number``
         (int), ``word`` (str, letters from 10 on as "(10)"), ``orientation``
         (tuple of arcs ``(i, j)`` for i -> j, from either orientation
@@ -246,9 +320,11 @@ def read_csv(path):
     Raises
     ------
     OSError
-        When the file cannot be read.
+        When the file cannot be read (at the call when it cannot be opened).
     wordrep.formats.OutputError
-        "PATH:LINE: ..." for a header or a field that is not the census's.
+        "PATH:LINE: ..." for a header or a field that is not the census's,
+        or a last line without its line feed (a file cut short: a full disk,
+        a killed writer), which is never read as an answer.
 
     Examples
     --------
@@ -266,20 +342,50 @@ def read_csv(path):
     3 True 132132 ((1, 2), (1, 3), (3, 2))
     3 failed: graph6 padding bits are not zero None None
     """
-    with open(path, newline="") as f:
-        for line, read, row in _rows(f, path):
+    f = open(path, newline="")
+    try:
+        rows = _rows(_Lines(f, path), path)
+        first = next(rows, None)          # the header is read at the call
+    except BaseException:
+        f.close()
+        raise
+    return _records(f, path, first, rows)
+
+
+def _records(f, path, first, rows):
+    with f:
+        if first is None:
+            return
+        for line, read, row in itertools.chain([first], rows):
             try:
                 yield read(row)
             except OutputError as e:
                 raise OutputError("%s:%d: %s" % (path, line, e)) from None
 
 
-def _rows(f, path):
+class _Lines:
+    """The lines of a file, OutputError "PATH:LINE: ..." for a last line
+    without its line feed."""
+
+    def __init__(self, f, path):
+        self.f, self.path, self.number = f, path, 0
+
+    def __iter__(self):
+        for line in self.f:
+            self.number += 1
+            if not line.endswith("\n"):
+                raise OutputError("%s:%d: the last line has no line feed: the file is cut short"
+                                  % (self.path, self.number))
+            yield line
+
+
+def _rows(lines, path):
     """(line number, the Layout's reader, row) of each row of a census CSV
     (rows of text) or JSON-lines file (objects)."""
+    f = lines.f
     if f.read(1) == "{":
         f.seek(0)
-        for lineno, line in enumerate(f, 1):
+        for lineno, line in enumerate(lines, 1):
             try:
                 obj = json.loads(line)
             except ValueError:
@@ -289,7 +395,7 @@ def _rows(f, path):
             yield lineno, (Layout.of_names(obj) or Layout()).from_json, obj
         return
     f.seek(0)
-    reader = csv.DictReader(f)
+    reader = csv.DictReader(lines)
     layout = Layout.of_names(reader.fieldnames)
     if layout is None:
         raise OutputError("%s:1: not a census CSV: header %r"

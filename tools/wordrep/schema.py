@@ -242,6 +242,8 @@ class Layout:
                 raise OutputError("%s: %s" % (name, e)) from None
         if out.get(self.verdict) is True and "orientation" in out and out["orientation"] is None:
             out["orientation"] = ()         # a graph without edges
+        if isinstance(out.get("representation_number"), int) and out.get("word") is None:
+            out["word"] = ""                # the null graph's word
         return out
 
     def from_csv(self, row, only=None):
