@@ -10,6 +10,8 @@
 #include "census/graph.h"
 #include "census/symmetry.h"
 
+#include "sat/sat.h"
+
 #include <map>
 #include <memory>
 #include <optional>
@@ -28,8 +30,9 @@ class WordEngine {
 public:
   explicit WordEngine(WordSettings settings);
   ~WordEngine();
-  // Start on a graph; find() answers for it until the next begin().
-  void begin(const Graph &g);
+  // Start on a graph; find() answers for it until the next begin(), and
+  // throws sat::Interrupted when the deadline passes first.
+  void begin(const Graph &g, sat::Deadline deadline = {});
   // A K-uniform word representing the graph (as find_word), or none.
   std::optional<std::vector<int>> find(int k);
 
@@ -43,6 +46,7 @@ private:
 
   WordSettings settings_;
   const Graph *graph_ = nullptr;
+  sat::Deadline deadline_;
   std::optional<LetterOrder> order_;
   int shared_n_ = -1;                             // the order of the shared instances
   std::map<int, std::unique_ptr<Shared>> shared_; // by K, for graphs on shared_n_ vertices
