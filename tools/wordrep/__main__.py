@@ -73,11 +73,11 @@ def _answered(record, n, edges, labels, shortcut_length):
     return record
 
 
-def answer(texts, out, err, jobs=1, program=None, shortcut_length=None):
+def answer(texts, out, err, jobs=1, program=None, shortcut_length=None, time_limit=None):
     """Write the JSON line of every graph6 text; returns the exit status."""
-    _check_options(jobs, shortcut_length)
+    _check_options(jobs, shortcut_length, time_limit)
     stream = _Stream(find_program(program), jobs, shortcut_length, keep_going=True,
-                     answer=_answered)
+                     answer=_answered, time_limit=time_limit)
     layout = Layout(shortcut_length)
     sent = collections.deque()
 
@@ -109,6 +109,8 @@ def main(argv=None):
                     help="graph6 strings (default: the lines of standard input)")
     ap.add_argument("--shortcut-length", type=int, metavar="K",
                     help="passed on to wordrep-census")
+    ap.add_argument("--time-limit", type=float, metavar="SECONDS",
+                    help="passed on to wordrep-census: the number as bounds when it ends the search")
     ap.add_argument("--jobs", type=int, default=1, metavar="N",
                     help="census processes (default 1); the lines stay in input order")
     ap.add_argument("--census", metavar="PATH",
@@ -117,12 +119,12 @@ def main(argv=None):
     args = ap.parse_args(argv)
     cli.buffered_stdout()
     try:
-        _check_options(args.jobs, args.shortcut_length)
+        _check_options(args.jobs, args.shortcut_length, args.time_limit)
     except ValueError as e:
         ap.error(str(e))
     try:
         return answer(_lines(args.graphs, sys.stdin.buffer), sys.stdout, sys.stderr,
-                      args.jobs, args.census, args.shortcut_length)
+                      args.jobs, args.census, args.shortcut_length, args.time_limit)
     except CensusError as e:
         print("wordrep: %s" % e, file=sys.stderr)
         return 2 if e.graph is None else 3

@@ -87,7 +87,7 @@ def check_fresh(paths, force):
 def row_result(row):
     n, edges = from_graph6(row["graph6"], CENSUS_MAX_VERTICES)
     try:
-        return interface.make_result(Layout().from_csv(row), n, edges, None)
+        return interface.make_result(Layout.of_names(list(row)).from_csv(row), n, edges, None)
     except (ValueError, OutputError) as e:
         raise Failure("row of %s: %s" % (row["graph6"], e))
 
@@ -96,7 +96,8 @@ def census_rows(path):
     f = sys.stdin if path == "-" else open(path, newline="")
     f.reconfigure(encoding="utf-8", errors="surrogateescape")
     reader = csv.DictReader(f)
-    if reader.fieldnames != CENSUS_FIELDS:
+    layout = Layout.of_names(reader.fieldnames)
+    if layout is None or "witness" not in layout.names or layout.shortcut_length is not None:
         raise Failure("%s is not a census CSV (header %s)"
                       % (path, ",".join(reader.fieldnames or [])))
     return reader

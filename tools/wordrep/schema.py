@@ -40,7 +40,8 @@ from .graph import GraphError
 SEMI_TRANSITIVE = "semi_transitive"
 PROGRAM_FIELDS = ["graph6", "vertices", "edges", SEMI_TRANSITIVE, "representation_number",
                   "word", "orientation"]
-CENSUS_FIELDS = PROGRAM_FIELDS + ["witness"]
+BOUND_FIELDS = ["number_lower", "number_upper", "number_reason"]
+CENSUS_FIELDS = PROGRAM_FIELDS + ["witness"] + BOUND_FIELDS
 ORIENTATION_FORMATS = ("arcs", "digraph6")
 
 
@@ -191,7 +192,8 @@ class _Vertices(_Text):
 # The kind of each field, by its name in CENSUS_FIELDS.
 KINDS = {"graph6": _Text, "vertices": _Number, "edges": _Number, SEMI_TRANSITIVE: _Verdict,
          "representation_number": _Number, "word": _Word, "orientation": _Orientation,
-         "witness": _Vertices}
+         "witness": _Vertices, "number_lower": _Number, "number_upper": _Number,
+         "number_reason": _Text}
 
 
 class Layout:
@@ -206,15 +208,21 @@ class Layout:
         How the orientation is written (--orientation-format); either is read.
     witness : bool
         Whether the rows have the witness column (the programs' rows do not).
+    bounds : bool
+        Whether the rows end in the bounds on the representation number
+        (number_lower, number_upper, number_reason), as the census's rows
+        do; older census files lack them.
     """
 
-    def __init__(self, shortcut_length=None, orientation="arcs", witness=True):
+    def __init__(self, shortcut_length=None, orientation="arcs", witness=True, bounds=None):
         if orientation not in ORIENTATION_FORMATS:
             raise ValueError("orientation format %r is neither arcs nor digraph6" % (orientation,))
         self.shortcut_length = shortcut_length
         self.orientation = orientation
         self.verdict = verdict_field(shortcut_length)
-        self.kinds = list(CENSUS_FIELDS if witness else PROGRAM_FIELDS)
+        self.kinds = PROGRAM_FIELDS + ["witness"] * bool(witness)
+        if witness if bounds is None else bounds:
+            self.kinds += BOUND_FIELDS
         self.names = [self.verdict if f == SEMI_TRANSITIVE else f for f in self.kinds]
 
     @classmethod
@@ -223,7 +231,8 @@ class Layout:
         not a row's of the census or the programs."""
         names = list(names or [])
         bounded = _BOUNDED.fullmatch(names[3]) if len(names) > 3 else None
-        layout = cls(int(bounded.group(1)) if bounded else None, witness="witness" in names)
+        layout = cls(int(bounded.group(1)) if bounded else None, witness="witness" in names,
+                     bounds=BOUND_FIELDS[0] in names)
         return layout if names == layout.names else None
 
     def _read(self, row, parse, only):
