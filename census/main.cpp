@@ -8,8 +8,8 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <initializer_list>
@@ -201,7 +201,9 @@ static std::string help() {
                      "Reads graphs in graph6, one per line (a >>graph6<< prefix and blank lines\n"
                      "allowed), from each FILE in turn, or standard input when there is none or\n"
                      "FILE is -, and writes one row per graph in input order: graph6, vertices,\n"
-                     "edges, semi_transitive, representation_number, word, orientation, witness.\n"
+                     "edges, semi_transitive, representation_number, word, orientation, witness,\n"
+                     "number_lower, number_upper, number_reason (bounds on the representation\n"
+                     "number, equal when it is known; the number is filled only then).\n"
                      "A line that cannot be answered gets a row with \"failed: REASON\".\n"
                      "\n"
                      "Options:\n";
@@ -277,8 +279,9 @@ public:
     shown_ = true;
     last_ = now;
     std::string text = "wordrep-census: graph " + std::to_string(graph_) + " (" + graph6_ +
-                       "): trying K = " + std::to_string(p.trying) + ", number >= " +
-                       std::to_string(p.bounds.lower) + " (" + p.bounds.reason + ")";
+                       "): trying K = " + std::to_string(p.trying) +
+                       ", number >= " + std::to_string(p.bounds.lower) + " (" + p.bounds.reason +
+                       ")";
     if (p.bounds.upper) text += ", <= " + std::to_string(*p.bounds.upper);
     std::fputs((terminal_ ? "\r" + text + "\033[K" : text + "\n").c_str(), stderr);
     std::fflush(stderr);

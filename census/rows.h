@@ -45,7 +45,7 @@ std::string format_jsonl(const Answer &answer, const Settings &settings);
 struct Counts {
   int64_t graphs = 0;
   std::map<int, int64_t> by_number; // representation number -> graphs
-  int64_t bounded = 0; // the number as bounds only (a time limit ended the search)
+  int64_t bounded = 0;              // the number as bounds only (a time limit ended the search)
   int64_t not_representable = 0;
   int64_t minimal = 0;
   int64_t failures = 0;

@@ -61,8 +61,7 @@ void WordEngine::Shared::pair_clauses(int a, int b) {
   add_not_alternating(sat_, before_, size_, k_, a, b, edge); // switched off by "ab is an edge"
 }
 
-std::optional<std::vector<int>> WordEngine::Shared::solve(const Graph &g,
-                                                         sat::Deadline deadline) {
+std::optional<std::vector<int>> WordEngine::Shared::solve(const Graph &g, sat::Deadline deadline) {
   sat_.set_deadline(deadline);
   std::vector<Lit> assumptions;
   for (int a = 0; a < n_; ++a)
