@@ -225,8 +225,7 @@ def _arguments(shortcut_length, time_limit=None, progress=False):
     extra = [] if shortcut_length is None else ["--shortcut-length", str(shortcut_length)]
     if time_limit is not None:
         extra += ["--time-limit", repr(float(time_limit))]
-    return ["--no-summary", "--format", "jsonl", "--progress" if progress else "--no-progress"] \
-        + extra
+    return ["--no-summary", "--format", "jsonl"] + ["--progress"] * progress + extra
 
 
 def census(graphs, jobs=1, program=None, shortcut_length=None, time_limit=None, progress=None):

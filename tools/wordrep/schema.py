@@ -6,8 +6,10 @@ A row is held as a record: a dict by the field names the census writes
 each value typed: ``graph6`` str, ``vertices``, ``edges`` and
 ``representation_number`` int, the verdict bool, ``word`` str in the
 census's notation (letters from 10 on as "(10)"), ``orientation`` a tuple of
-arcs ``(i, j)`` for i -> j, ``witness`` a tuple of vertices; None where the
-field is empty, and a failure ("failed: REASON") kept as that text.  A
+arcs ``(i, j)`` for i -> j, ``witness`` a tuple of vertices, the bounds
+on the representation number ``number_lower`` and ``number_upper`` int and
+``number_reason`` str (rows of older census versions lack these three, and
+read without them); None where the field is empty, and a failure ("failed: REASON") kept as that text.  A
 Layout says which fields a row has and how its orientation is written (arcs
 "1>2 2>3" or digraph6); it turns records into CSV or JSON lines and back.
 JSON lines are those of ``wordrep-census --format jsonl``: the fields in
@@ -17,15 +19,17 @@ Examples
 --------
 >>> layout = Layout()
 >>> rec = layout.from_csv({"graph6": "Bg", "vertices": "3", "edges": "2",
-...                        "semi_transitive": "yes", "representation_number": "2",
-...                        "word": "121323", "orientation": "1>2 2>3", "witness": ""})
->>> rec["orientation"], rec["witness"]
-(((1, 2), (2, 3)), None)
+...                        "semi_transitive": "yes", "representation_number": "",
+...                        "word": "", "orientation": "1>2 2>3", "witness": "",
+...                        "number_lower": "2", "number_upper": "", "number_reason": "least"})
+>>> rec["orientation"], rec["witness"], rec["number_lower"], rec["number_upper"]
+(((1, 2), (2, 3)), None, 2, None)
 >>> print(layout.json_line(rec), end="")
 {"graph6": "Bg", "vertices": 3, "edges": 2, "semi_transitive": true, \
-"representation_number": 2, "word": "121323", "orientation": [[1, 2], [2, 3]], "witness": null}
+"representation_number": null, "word": null, "orientation": [[1, 2], [2, 3]], "witness": null, \
+"number_lower": 2, "number_upper": null, "number_reason": "least"}
 >>> print(Layout(orientation="digraph6").csv_line(rec), end="")
-Bg,3,2,yes,2,121323,&BP?,
+Bg,3,2,yes,,,&BP?,,2,,least
 """
 
 import csv
@@ -103,6 +107,10 @@ class _Text:
     @staticmethod
     def value(value, layout, row):
         return value
+
+
+class _Reason(_Text):
+    csv = staticmethod(str)     # a text that may be empty: then the field is None
 
 
 class _Number(_Text):
@@ -193,7 +201,7 @@ class _Vertices(_Text):
 KINDS = {"graph6": _Text, "vertices": _Number, "edges": _Number, SEMI_TRANSITIVE: _Verdict,
          "representation_number": _Number, "word": _Word, "orientation": _Orientation,
          "witness": _Vertices, "number_lower": _Number, "number_upper": _Number,
-         "number_reason": _Text}
+         "number_reason": _Reason}
 
 
 class Layout:
