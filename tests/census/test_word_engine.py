@@ -26,6 +26,7 @@ The census comes from $WORDREP_CENSUS; networkx builds the graphs."""
 import csv
 import itertools
 import os
+import pty
 import random
 import re
 import subprocess
@@ -245,6 +246,27 @@ class Bounds(unittest.TestCase):
             else:                  # the small ones are exact within a second
                 self.assertTrue(all(uppers[:5]), uppers)
 
+    @staticmethod
+    def on_terminal(line, args):
+        """What the census writes on standard error when that is a terminal."""
+        master, slave = pty.openpty()
+        try:
+            subprocess.run([CENSUS] + args, input=line + "\n", stdout=subprocess.DEVNULL,
+                           stderr=slave, text=True, check=True)
+        finally:
+            os.close(slave)
+        said = b""
+        try:
+            while True:
+                chunk = os.read(master, 4096)
+                if not chunk:
+                    break
+                said += chunk
+        except OSError:                   # EIO: the terminal's other end is closed
+            pass
+        os.close(master)
+        return said.decode()
+
     def test_progress_names_each_k_it_starts(self):
         line = graph6(crown(10))          # number 5: K = 2, 3, 4 are searched and fail
         args = ["--no-summary", "--no-lower-bounds"]
@@ -260,6 +282,12 @@ class Bounds(unittest.TestCase):
         self.assertTrue(all(int(s.group(4)) == int(s.group(3)) <= 5 for s in said), err)
         # Not asked and not a terminal: no progress.
         self.assertEqual(census([line], *args)[3], "")
+        # On a terminal by default: one line rewritten in place, cleared at the end.
+        terminal = self.on_terminal(line, args)
+        self.assertTrue(terminal.startswith("\rwordrep-census: graph 1 (%s...): trying K = 2, "
+                                            "number >= 2 (least)\x1b[K" % line[:17]), terminal)
+        self.assertTrue(terminal.endswith("\x1b[K\r\x1b[K"), terminal)
+        self.assertNotIn("\n", terminal)
         got = []
         result = wordrep.analyse(line, program=CENSUS, progress=got.append)
         self.assertEqual(result.representation_number, 5)
