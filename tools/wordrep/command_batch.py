@@ -66,8 +66,8 @@ from .sources import GengSource, ListSource
 PROG = "wordrep-batch"
 DEFAULT_PARTS = 100
 DEFAULT_CHUNK = 5000            # lines per part for the census, 1 with --programs
-CENSUS_ONLY = ("geng", "parts", "shortcut_length", "format", "orientation_format", "census",
-               "time_limit")
+CENSUS_ONLY = ("geng", "parts", "shortcut_length", "time_limit", "format", "orientation_format",
+               "census")
 PROGRAMS_ONLY = ("alterword", "orientcheck", "yices", "timeout", "verify")
 
 

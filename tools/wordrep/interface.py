@@ -44,7 +44,17 @@ Progress.__doc__ = """Where the census's word search of one graph stands: ``grap
 position in the input (1 for the first), ``trying`` the K it now tries,
 ``lower`` and ``upper`` the bounds on the representation number so far
 (``upper`` None before a word), ``reason`` why the number is at least
-``lower`` (as in the census's ``number_reason``)."""
+``lower`` (as in the census's ``number_reason``).
+
+Examples
+--------
+>>> import networkx as nx, wordrep
+>>> seen = []
+>>> wordrep.analyse(nx.petersen_graph(), progress=seen.append).representation_number
+3
+>>> seen[0]
+Progress(graph=1, trying=2, lower=2, upper=None, reason='least')
+"""
 
 # A progress line of wordrep-census --progress (not on a terminal).
 _PROGRESS = re.compile(r"wordrep-census: graph ([0-9]+) \(.*\): trying K = ([0-9]+), "
