@@ -50,7 +50,7 @@ from .formats import OutputError
 from .graph import (CENSUS_MAX_VERTICES, GraphError, from_graph6,
                            parse_input, to_graph6)
 from .program_answer import AnswerError, from_programs
-from .schema import CENSUS_FIELDS, Layout
+from .schema import Layout
 
 PROG = "wordrep-draw"
 
