@@ -162,7 +162,7 @@ class SameAsPrograms(Certificates):
     def test_graphs_on_no_and_one_vertex_as_the_programs_print_them(self):
         status, rows, out, _ = census(["?", "@"], "--no-summary")
         self.assertEqual(status, 0)
-        self.assertEqual(out, HEADER + "?,0,0,yes,2,,,\n@,1,0,yes,2,11,,\n")
+        self.assertEqual(out, HEADER + "?,0,0,yes,2,,,,2,2,least\n@,1,0,yes,2,11,,,2,2,least\n")
         self.assertEqual(parse_alterword(run_program("alterword", 0, [])), (2, []))
         self.assertEqual(parse_alterword(run_program("alterword", 1, [])), (2, [1, 1]))
         self.assertEqual(parse_orientcheck(run_program("orientcheck", 1, [])), [])
