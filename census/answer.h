@@ -33,11 +33,16 @@ struct Failure {
 };
 
 // Bounds on the representation number, lower <= K <= upper; exact when equal.
+// The upper bound is the K of the answer's word (none without a word); the
+// lower one has its reason: "searched" (no word with lower - 1 copies), an
+// induced subgraph whose number is published (lower_bound.h), or "least" (2,
+// the least K).
 struct NumberBounds {
-  int lower = 0;
-  int upper = 0;
+  int lower = 2;
+  std::optional<int> upper;
+  std::string reason = "least";
   // Whether the number is known.
-  bool exact() const { return lower == upper; }
+  bool exact() const { return upper == lower; }
 };
 
 // One graph's answer.  Each optional part is set when its step found it.

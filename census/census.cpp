@@ -8,6 +8,7 @@
 #include "census/orientation.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace census {
 
@@ -35,34 +36,62 @@ static std::vector<Arc> orientation_of_word(const Graph &g, const std::vector<in
   return arcs;
 }
 
+// The bounds when the K of the word search is its first: the published lower
+// bound of lower_bound.h when it is above k (with the speedups), else k.
+static NumberBounds bounds_from(const Graph &g, int k, const std::string &reason,
+                                const Settings &settings) {
+  NumberBounds bounds{k, std::nullopt, reason};
+  if (!settings.speedups || !settings.lower_bounds) return bounds;
+  LowerBound known = explained_lower_bound(g);
+  if (known.k > k) bounds = {known.k, std::nullopt, known.reason};
+  return bounds;
+}
+
+void Census::report(int k, const NumberBounds &bounds) const {
+  if (settings_.progress) settings_.progress(Progress{k, bounds});
+}
+
 // The representation number of a word-representable graph with a word.  A
 // complete graph (the null graph included) has number 1, the word of one copy
 // of each vertex (the published counts count it so).  Otherwise K
 // runs up from 2 or, when there is no 2-uniform word, from the published lower
 // bound of lower_bound.h: no K below it has a word, so the first K with one is
-// the number, without proving each K below the bound word-free again.
-std::pair<int, std::vector<int>> Census::represent(const Graph &g, Orientation &orientation) {
+// the number, without proving each K below the bound word-free again.  When
+// the time limit ends a search, the bounds so far are the answer, without a word.
+std::pair<NumberBounds, std::optional<std::vector<int>>>
+Census::represent(const Graph &g, Orientation &orientation) {
   // A graph too large for the shared word instances gets instances of its
   // own, which may be large: the orientation instances of other orders go.
   if (g.n > WordEngine::kSharedMaxVertices) engines_.keep_only(g.n);
+  NumberBounds bounds;
   std::optional<std::vector<int>> word;
   int k = 1;
   if (g.complete()) {
     word.emplace(g.n);
     for (int v = 0; v < g.n; ++v) (*word)[v] = v;
+    bounds = {1, std::nullopt, "least"};
   } else {
-    word = orientation.word2_sought ? std::move(orientation.word2) : words_.find(2);
     k = 2;
-  }
-  if (!word) {
-    const int bound = word_bound(g);
-    k = settings_.speedups && settings_.lower_bounds ? std::max(3, number_lower_bound(g)) : 3;
-    while (k <= bound && !(word = words_.find(k))) ++k;
-    if (!word) throw Error("no representing word with K up to " + std::to_string(bound));
+    try {
+      report(k, bounds);
+      word = orientation.word2_sought ? std::move(orientation.word2) : words_.find(2);
+      if (!word) {
+        const int bound = word_bound(g);
+        bounds = bounds_from(g, 3, "searched", settings_);
+        for (k = bounds.lower; k <= bound; bounds = {++k, std::nullopt, "searched"}) {
+          report(k, bounds);
+          if ((word = words_.find(k))) break;
+        }
+        if (!word) throw Error("no representing word with K up to " + std::to_string(bound));
+      }
+    } catch (const sat::Interrupted &) { // the time limit: what is proved so far
+      return {k == 2 ? bounds_from(g, 2, bounds.reason, settings_) : bounds, std::nullopt};
+    }
   }
   std::string error = check_word(g, k, *word);
   if (!error.empty()) throw Error("word check: " + error);
-  return {k, std::move(*word)};
+  bounds.upper = k;
+  return {bounds, std::move(word)};
 }
 
 // An induced wheel W5 settles the graph at once.  With a fresh instance per
@@ -78,10 +107,13 @@ Census::Orientation Census::orient(const Graph &g) {
     out.witness = wheel;
     return out;
   }
-  if (settings_.words) words_.begin(g);
+  if (settings_.words) words_.begin(g, deadline());
   if (settings_.words && settings_.speedups && !settings_.family) {
-    out.word2_sought = true;
-    out.word2 = words_.find(2);
+    try {
+      out.word2 = words_.find(2);
+      out.word2_sought = true;
+    } catch (const sat::Interrupted &) { // the orientation search answers; the words get bounds
+    }
   }
   std::vector<Arc> arcs;
   if (out.word2)
@@ -122,6 +154,13 @@ std::string printable(std::string_view text) {
   return out;
 }
 
+sat::Deadline Census::deadline() const {
+  if (settings_.time_limit <= 0) return std::nullopt;
+  return std::chrono::steady_clock::now() +
+         std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+             std::chrono::duration<double>(settings_.time_limit));
+}
+
 Census::Census(Settings settings)
     : settings_(settings), engines_(settings.family, settings.speedups, settings.shortcut_length),
       words_(WordSettings{settings.speedups, settings.symmetry, !settings.family}) {
@@ -155,7 +194,7 @@ Answer Census::answer(std::string_view line) {
   answer.arcs = orientation->arcs;
   if (!settings_.words) return answer;
   if (auto word = attempt(answer, Step::kWord, [&] { return represent(g, *orientation); })) {
-    answer.number = NumberBounds{word->first, word->first};
+    answer.number = std::move(word->first);
     answer.word = std::move(word->second);
   }
   return answer;

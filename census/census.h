@@ -21,6 +21,7 @@
 #include "census/orientation_family.h"
 #include "census/word_family.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,12 @@
 #include <vector>
 
 namespace census {
+
+// Where the word step of a graph stands: the K it now tries, and the bounds so far.
+struct Progress {
+  int trying = 2;
+  NumberBounds bounds;
+};
 
 // What the census computes.
 struct Settings {
@@ -40,6 +47,8 @@ struct Settings {
   bool lower_bounds = true; // with speedups: K starts at a published bound (lower_bound.h)
   int shortcut_length = 0;  // k >= 3: k-semi-transitive orientations instead (no words); 0: any
   bool family = true;       // one incremental orientation instance per order, not one per graph
+  double time_limit = 0;    // seconds per graph for the words (0: none); then the number as bounds
+  std::function<void(const Progress &)> progress; // told before each K the word step tries
 };
 
 class Census {
@@ -60,8 +69,14 @@ private:
   };
   // The orientation step: an orientation, or a minimal witness.
   Orientation orient(const Graph &g);
-  // The word step, for a graph with an orientation: the representation number and a word.
-  std::pair<int, std::vector<int>> represent(const Graph &g, Orientation &orientation);
+  // The word step, for a graph with an orientation: bounds on the representation
+  // number (exact without a time limit) and the word of the upper one, if any.
+  std::pair<NumberBounds, std::optional<std::vector<int>>> represent(const Graph &g,
+                                                                     Orientation &orientation);
+  // When the word search of a graph that starts now must stop (none without a time limit).
+  sat::Deadline deadline() const;
+  // Tells the progress callback, if any, that the word step tries k.
+  void report(int k, const NumberBounds &bounds) const;
 
   Settings settings_;
   OrientationEngines engines_; // kept across graphs

@@ -46,17 +46,28 @@ int largest_crown(const Graph &g, Mask within, long &budget) {
   return search.best;
 }
 
-int number_lower_bound(const Graph &g) {
+// "induced crown H(m,m)", with " with an apex" when apex: the subgraph and its number k.
+static std::string crown_reason(int m, bool apex, int k) {
+  const std::string side = std::to_string(m);
+  return "induced crown H(" + side + "," + side + ")" + (apex ? " with an apex" : "") + ": " +
+         std::to_string(k);
+}
+
+LowerBound explained_lower_bound(const Graph &g) {
   long budget = kBudget;
-  int bound = 2;
+  LowerBound bound;
   const int m = largest_crown(g, all_vertices(g.n), budget);
-  if (m >= 5) bound = (m + 1) / 2;
+  if (m >= 5 && (m + 1) / 2 > bound.k) bound = {(m + 1) / 2, crown_reason(m, false, (m + 1) / 2)};
   for (int x = 0; x < g.n && budget > 0; ++x) {
-    if (popcount(g.adj[x]) < 2 * bound) continue; // no crown large enough to raise the bound
+    if (popcount(g.adj[x]) < 2 * bound.k) continue; // no crown large enough to raise the bound
     const int around = largest_crown(g, g.adj[x], budget);
-    if (around >= 4) bound = std::max(bound, around);
+    if (around >= 4 && around > bound.k) bound = {around, crown_reason(around, true, around)};
   }
   return bound;
+}
+
+int number_lower_bound(const Graph &g) {
+  return explained_lower_bound(g).k;
 }
 
 } // namespace census

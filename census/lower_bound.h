@@ -4,7 +4,20 @@
 
 #include "census/graph.h"
 
+#include <string>
+
 namespace census {
+
+// A lower bound on the representation number and its reason: the induced
+// subgraph whose published number it is ("induced crown H(6,6): 3"), or
+// empty for 2, the least K.
+struct LowerBound {
+  int k = 2;
+  std::string reason;
+};
+
+// number_lower_bound() with the induced subgraph it comes from.
+LowerBound explained_lower_bound(const Graph &g);
 
 // A K such that the graph has no representing word with fewer than K copies of
 // each letter (2 when nothing better is known), from the largest induced crown

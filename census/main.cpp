@@ -5,11 +5,15 @@
 #include "census/rows.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <initializer_list>
+#include <optional>
 #include <unistd.h>
 #include <vector>
 
@@ -19,6 +23,8 @@
 
 namespace census {
 
+constexpr double kMaxSeconds = 1e7; // the longest --time-limit (about four months)
+
 // What the command line asks for.
 struct Options {
   enum class Action { Run, Help, Version };
@@ -26,6 +32,7 @@ struct Options {
   Settings settings;
   bool summary = true;
   bool jsonl = false;             // --format jsonl: rows as JSON lines, no header
+  int progress = -1;              // progress on standard error: 1 yes, 0 no, -1 on a terminal
   std::vector<std::string> files; // "-" is standard input
 };
 
@@ -35,6 +42,9 @@ static int choice(const char *option, const std::string &value,
 
 // The value of --shortcut-length: a decimal integer from 3 to kMaxVertices.
 static int parse_length(const std::string &text);
+
+// The value of --time-limit: seconds, a decimal number above 0.
+static double parse_seconds(const std::string &text);
 
 // One option: its name, the name of its value in the help (nullptr for a
 // flag), its line in the help, and what it sets.  A new option is one more row.
@@ -73,6 +83,15 @@ static const OptionRow kOptions[] = {
      "k-semi-transitive orientations (no shortcut of length K or less, 3 <= K <= 256) instead; no "
      "words",
      [](Options &o, const std::string &v) { o.settings.shortcut_length = parse_length(v); }},
+    {"--time-limit", "SECONDS",
+     "stop the word search of a graph after SECONDS: the number as bounds (number_lower, "
+     "number_upper)",
+     [](Options &o, const std::string &v) { o.settings.time_limit = parse_seconds(v); }},
+    {"--progress", nullptr,
+     "the K tried and the bounds so far on standard error (default: when it is a terminal)",
+     [](Options &o, const std::string &) { o.progress = 1; }},
+    {"--no-progress", nullptr, "no progress on standard error",
+     [](Options &o, const std::string &) { o.progress = 0; }},
     {"--engine", "family|fresh",
      "one SAT instance per order (and K) shared by the graphs (default), or one per graph",
      [](Options &o, const std::string &v) {
@@ -132,6 +151,18 @@ static int parse_length(const std::string &text) {
   return k;
 }
 
+static double parse_seconds(const std::string &text) {
+  char *end = nullptr;
+  const double seconds = text.empty() || text[0] == '-' || text[0] == '+' || std::isspace(text[0])
+                             ? 0
+                             : std::strtod(text.c_str(), &end);
+  if (!end || *end || !(seconds > 0 && seconds <= kMaxSeconds))
+    throw Error("--time-limit takes a number of seconds above 0 and at most " +
+                    std::to_string(static_cast<int>(kMaxSeconds)) + "; " + usage(),
+                kExitUsage);
+  return seconds;
+}
+
 static Options parse_options(int argc, char **argv) {
   Options o;
   bool options_end = false;
@@ -170,7 +201,9 @@ static std::string help() {
                      "Reads graphs in graph6, one per line (a >>graph6<< prefix and blank lines\n"
                      "allowed), from each FILE in turn, or standard input when there is none or\n"
                      "FILE is -, and writes one row per graph in input order: graph6, vertices,\n"
-                     "edges, semi_transitive, representation_number, word, orientation, witness.\n"
+                     "edges, semi_transitive, representation_number, word, orientation, witness,\n"
+                     "number_lower, number_upper, number_reason (bounds on the representation\n"
+                     "number, equal when it is known; the number is filled only then).\n"
                      "A line that cannot be answered gets a row with \"failed: REASON\".\n"
                      "\n"
                      "Options:\n";
@@ -220,12 +253,58 @@ static void print_summary(const Counts &c, const Settings &settings) {
     std::fprintf(stderr, "  minimal non-word-representable: %lld\n",
                  static_cast<long long>(c.minimal));
   }
+  if (c.bounded)
+    std::fprintf(stderr, "  number as bounds (time limit): %lld\n",
+                 static_cast<long long>(c.bounded));
   std::fprintf(stderr, "  failures: %lld\n", static_cast<long long>(c.failures));
 }
 
+// The progress of the word step on standard error, at most four lines a
+// second: on a terminal one line rewritten in place, else a line each.
+class ProgressLine {
+public:
+  explicit ProgressLine(bool terminal) : terminal_(terminal) {}
+  ~ProgressLine() {
+    if (terminal_ && shown_) std::fputs("\r\033[K", stderr); // the summary starts clean
+  }
+  // The next graph of the run.
+  void next_graph(const std::string &graph6) {
+    ++graph_;
+    graph6_ = graph6.size() > 20 ? graph6.substr(0, 17) + "..." : graph6;
+  }
+  // Shows where the word step stands, unless a line went out less than 0.25 s ago.
+  void show(const Progress &p) {
+    const auto now = std::chrono::steady_clock::now();
+    if (shown_ && now - last_ < std::chrono::milliseconds(250)) return;
+    shown_ = true;
+    last_ = now;
+    std::string text = "wordrep-census: graph " + std::to_string(graph_) + " (" + graph6_ +
+                       "): trying K = " + std::to_string(p.trying) +
+                       ", number >= " + std::to_string(p.bounds.lower) + " (" + p.bounds.reason +
+                       ")";
+    if (p.bounds.upper) text += ", <= " + std::to_string(*p.bounds.upper);
+    std::fputs((terminal_ ? "\r" + text + "\033[K" : text + "\n").c_str(), stderr);
+    std::fflush(stderr);
+  }
+
+private:
+  bool terminal_;
+  bool shown_ = false;
+  std::chrono::steady_clock::time_point last_;
+  int64_t graph_ = 0;
+  std::string graph6_;
+};
+
 // Rows for every graph of the inputs, in order.
 static void answer_all(const Options &o, const std::vector<int> &fds, Output &out, Counts &counts) {
-  Census census(o.settings);
+  const bool terminal = ::isatty(2);
+  std::optional<ProgressLine> progress;
+  Settings settings = o.settings;
+  if (o.progress == 1 || (o.progress < 0 && terminal)) {
+    progress.emplace(terminal);
+    settings.progress = [&progress](const Progress &p) { progress->show(p); };
+  }
+  Census census(settings);
   std::string line;
   bool cut = false;
   for (size_t i = 0; i < fds.size(); ++i) {
@@ -239,6 +318,7 @@ static void answer_all(const Options &o, const std::vector<int> &fds, Output &ou
       } else if (graph6_blank(line)) {
         continue;
       } else {
+        if (progress) progress->next_graph(printable(line));
         answer = census.answer(line);
       }
       counts.add(answer);

@@ -30,6 +30,17 @@ std::optional<int> exact_number(const Answer &a) {
   return std::nullopt;
 }
 
+// The bounds on the representation number, each none when the answer has none.
+std::optional<int64_t> number_lower(const Answer &a) {
+  return a.number ? std::optional<int64_t>(a.number->lower) : std::nullopt;
+}
+std::optional<int64_t> number_upper(const Answer &a) {
+  return a.number && a.number->upper ? std::optional<int64_t>(*a.number->upper) : std::nullopt;
+}
+std::optional<std::string> number_reason(const Answer &a) {
+  return a.number ? std::optional<std::string>(a.number->reason) : std::nullopt;
+}
+
 std::string text(const std::optional<int64_t> &v) {
   return v ? std::to_string(*v) : "";
 }
@@ -146,6 +157,12 @@ const Column kColumns[] = {
      }},
     {"witness", false, [](A a, S) { return a.witness ? format_vertices(*a.witness) : ""; },
      [](A a, S) { return a.witness ? json_vertices(*a.witness) : "null"; }},
+    {"number_lower", false, [](A a, S) { return text(number_lower(a)); },
+     [](A a, S) { return json(number_lower(a)); }},
+    {"number_upper", false, [](A a, S) { return text(number_upper(a)); },
+     [](A a, S) { return json(number_upper(a)); }},
+    {"number_reason", false, [](A a, S) { return number_reason(a).value_or(""); },
+     [](A a, S) { return json(number_reason(a)); }},
 };
 
 std::string column_name(int c, const Settings &settings) {
@@ -207,6 +224,8 @@ void Counts::add(const Answer &answer) {
     ++not_representable, minimal += answer.witness_is_graph;
   else if (std::optional<int> k = exact_number(answer))
     ++by_number[*k];
+  else if (answer.number)
+    ++bounded;
 }
 
 std::string format_word(const std::vector<int> &word) {

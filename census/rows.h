@@ -8,8 +8,10 @@
 //   counts.add(answer);
 //
 // CSV: graph6, vertices, edges, semi_transitive ("yes" or "no"),
-// representation_number, word, orientation, witness; a field that does not
-// apply is empty; a step that failed writes "failed: REASON" in its column
+// representation_number, word, orientation, witness, number_lower,
+// number_upper, number_reason (the bounds of answer.h's NumberBounds: the
+// representation number is filled only when they are equal); a field that
+// does not apply is empty; a step that failed writes "failed: REASON" in its column
 // (semi_transitive for the graph and the orientation, representation_number
 // for the word).  JSON lines: the same columns as keys, in order, with typed
 // values: numbers as numbers, semi_transitive true or false, the word a
@@ -43,6 +45,7 @@ std::string format_jsonl(const Answer &answer, const Settings &settings);
 struct Counts {
   int64_t graphs = 0;
   std::map<int, int64_t> by_number; // representation number -> graphs
+  int64_t bounded = 0;              // the number as bounds only (a time limit ended the search)
   int64_t not_representable = 0;
   int64_t minimal = 0;
   int64_t failures = 0;

@@ -30,7 +30,7 @@ constexpr int kMaxRounds = 500; // solves of the lazy form
 class WordOrder {
 public:
   // With arcs, the word's first occurrences orient the edges as they do.
-  WordOrder(const Graph &g, int k, const LetterOrder &order,
+  WordOrder(const Graph &g, int k, const LetterOrder &order, sat::Deadline deadline,
             const std::vector<Arc> *arcs = nullptr);
   std::optional<std::vector<int>> solve();
 
@@ -55,8 +55,10 @@ private:
   bool over_budget_ = false; // the lazy order reached kMaxClauses
 };
 
-WordOrder::WordOrder(const Graph &g, int k, const LetterOrder &order, const std::vector<Arc> *arcs)
+WordOrder::WordOrder(const Graph &g, int k, const LetterOrder &order, sat::Deadline deadline,
+                     const std::vector<Arc> *arcs)
     : g_(g), k_(k), size_(g.n * k), order_(order), arcs_(arcs) {
+  sat_.set_deadline(deadline);
   if (size_ > kMaxCopies)
     throw Error(too_large("has more than " + std::to_string(kMaxCopies) + " letters"));
   before_.assign(static_cast<size_t>(size_) * size_, 0);
@@ -217,16 +219,17 @@ std::vector<int> word_of_model(const sat::SatSolver &sat, const std::vector<Lit>
   return word;
 }
 
-std::optional<std::vector<int>> find_word(const Graph &g, int k, const LetterOrder &order) {
-  return WordOrder(g, k, order).solve();
+std::optional<std::vector<int>> find_word(const Graph &g, int k, const LetterOrder &order,
+                                          sat::Deadline deadline) {
+  return WordOrder(g, k, order, deadline).solve();
 }
 
-std::optional<std::vector<int>> find_oriented_word(const Graph &g, int k,
-                                                   const std::vector<Arc> &arcs) {
+std::optional<std::vector<int>>
+find_oriented_word(const Graph &g, int k, const std::vector<Arc> &arcs, sat::Deadline deadline) {
   // No letter order: which letter starts, and the orbits' first copies, are
   // fixed by the arcs already as far as this search goes.
   const LetterOrder none = no_order();
-  return WordOrder(g, k, none, &arcs).solve();
+  return WordOrder(g, k, none, deadline, &arcs).solve();
 }
 
 } // namespace census

@@ -18,7 +18,7 @@ using sat::Lit;
 class WordEngine::Shared {
 public:
   Shared(int n, int k);
-  std::optional<std::vector<int>> solve(const Graph &g);
+  std::optional<std::vector<int>> solve(const Graph &g, sat::Deadline deadline);
 
 private:
   Lit before(int a, int i, int b, int j) const {
@@ -62,7 +62,8 @@ void WordEngine::Shared::pair_clauses(int a, int b) {
   add_not_alternating(sat_, before_, size_, k_, a, b, edge); // switched off by "ab is an edge"
 }
 
-std::optional<std::vector<int>> WordEngine::Shared::solve(const Graph &g) {
+std::optional<std::vector<int>> WordEngine::Shared::solve(const Graph &g, sat::Deadline deadline) {
+  sat_.set_deadline(deadline);
   std::vector<Lit> assumptions;
   for (int a = 0; a < n_; ++a)
     for (int b = a + 1; b < n_; ++b)
@@ -75,8 +76,9 @@ WordEngine::WordEngine(WordSettings settings) : settings_(settings) {}
 
 WordEngine::~WordEngine() = default;
 
-void WordEngine::begin(const Graph &g) {
+void WordEngine::begin(const Graph &g, sat::Deadline deadline) {
   graph_ = &g;
+  deadline_ = deadline;
   order_.reset();
   arcs_.reset();
 }
@@ -118,13 +120,13 @@ std::optional<std::vector<int>> WordEngine::find(int k) {
   if (!shared) {
     const bool sparse = 2 * g.edges() <= kOrientedMaxDegree * g.n;
     if (settings_.speedups && sparse && k >= 3 && g.n * k >= kOrientedMinLetters && !arcs().empty())
-      if (auto word = find_oriented_word(g, k, arcs())) return word;
-    return find_word(g, k, order());
+      if (auto word = find_oriented_word(g, k, arcs(), deadline_)) return word;
+    return find_word(g, k, order(), deadline_);
   }
   if (g.n != shared_n_) shared_.clear(), shared_n_ = g.n; // instances of one order at a time
   std::unique_ptr<Shared> &instance = shared_[k];
   if (!instance) instance = std::make_unique<Shared>(g.n, k);
-  return instance->solve(g);
+  return instance->solve(g, deadline_);
 }
 
 } // namespace census

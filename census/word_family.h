@@ -11,6 +11,8 @@
 #include "census/graph.h"
 #include "census/symmetry.h"
 
+#include "sat/sat.h"
+
 #include <map>
 #include <memory>
 #include <optional>
@@ -29,8 +31,9 @@ class WordEngine {
 public:
   explicit WordEngine(WordSettings settings);
   ~WordEngine();
-  // Start on a graph; find() answers for it until the next begin().
-  void begin(const Graph &g);
+  // Start on a graph; find() answers for it until the next begin(), and
+  // throws sat::Interrupted when the deadline passes first.
+  void begin(const Graph &g, sat::Deadline deadline = {});
   // A K-uniform word representing the graph (as find_word), or none.
   std::optional<std::vector<int>> find(int k);
 
@@ -51,6 +54,7 @@ private:
 
   WordSettings settings_;
   const Graph *graph_ = nullptr;
+  sat::Deadline deadline_;
   std::optional<LetterOrder> order_;
   std::optional<std::vector<Arc>> arcs_;
   int shared_n_ = -1;                             // the order of the shared instances

@@ -4,6 +4,15 @@
 
 namespace sat {
 
+class SatSolver::Clock : public CaDiCaL::Terminator {
+public:
+  explicit Clock(std::chrono::steady_clock::time_point deadline) : deadline_(deadline) {}
+  bool terminate() override { return std::chrono::steady_clock::now() >= deadline_; }
+
+private:
+  std::chrono::steady_clock::time_point deadline_;
+};
+
 SatSolver::SatSolver(const Options &options) : engine_(new CaDiCaL::Solver) {
   engine_->set("quiet", 1); // the engine must never write to standard output
   for (const auto &[name, value] : options)
@@ -12,7 +21,17 @@ SatSolver::SatSolver(const Options &options) : engine_(new CaDiCaL::Solver) {
   engine_->add(0);
 }
 
-SatSolver::~SatSolver() = default;
+SatSolver::~SatSolver() {
+  if (clock_) engine_->disconnect_terminator();
+}
+
+void SatSolver::set_deadline(Deadline deadline) {
+  if (clock_) engine_->disconnect_terminator();
+  clock_.reset();
+  if (!deadline) return;
+  clock_ = std::make_unique<Clock>(*deadline);
+  engine_->connect_terminator(clock_.get());
+}
 
 void SatSolver::reserve(int vars) {
   engine_->reserve(vars);
@@ -61,8 +80,11 @@ bool SatSolver::solve(const std::vector<Lit> &assumptions) {
     }
     if (f == 0) used.push_back(a); // assumptions fixed true are left out
   }
+  if (clock_ && clock_->terminate()) throw Interrupted();
   for (Lit a : used) engine_->assume(a);
-  bool sat = engine_->solve() == 10;
+  const int status = engine_->solve();
+  if (status != 10 && status != 20) throw Interrupted(); // only the deadline stops the engine
+  bool sat = status == 10;
   if (!sat)
     for (Lit a : used)
       if (engine_->failed(a)) failed_.push_back(a);

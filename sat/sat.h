@@ -4,8 +4,11 @@
 // Variable 1 is the constant true; lit_true() returns it.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,6 +20,15 @@ class Solver;
 namespace sat {
 
 using Lit = int;
+
+// When a search must stop (none: never).
+using Deadline = std::optional<std::chrono::steady_clock::time_point>;
+
+// Thrown by SatSolver::solve() when its deadline passes before an answer.
+class Interrupted : public std::runtime_error {
+public:
+  Interrupted() : std::runtime_error("the SAT search reached its deadline") {}
+};
 
 class SatSolver {
 public:
@@ -51,9 +63,14 @@ public:
   bool failed(Lit assumption) const;
   // Value of a literal in the model after a satisfiable solve().
   bool value(Lit lit) const;
+  // From now on solve() throws Interrupted when the deadline passes first
+  // (checked by the engine as it searches, and before it starts).
+  void set_deadline(Deadline deadline);
 
 private:
+  class Clock; // the engine's terminate callback, watching deadline_
   std::unique_ptr<CaDiCaL::Solver> engine_;
+  std::unique_ptr<Clock> clock_;
   int8_t fixed(Lit lit) const; // +1 true, -1 false, 0 unknown at the root
 
   std::vector<int8_t> fixed_; // per variable, from unit clauses

@@ -50,7 +50,7 @@ from wordrep.graph import format_input, from_graph6, read_input_file, to_graph6 
 CENSUS = os.environ.get("WORDREP_CENSUS")
 PROGRAMS = {p: os.environ.get("WORDREP_" + p.upper()) for p in ("alterword", "orientcheck", "yices")}
 HEADER = ("graph6,vertices,edges,semi_transitive,representation_number,word,orientation,"
-          "witness\n")
+          "witness,number_lower,number_upper,number_reason\n")
 
 
 def geng(*args):
@@ -167,7 +167,7 @@ class SameAsPrograms(Certificates):
     def test_graphs_on_no_and_one_vertex_as_the_programs_print_them(self):
         status, rows, out, _ = census(["?", "@"], "--no-summary")
         self.assertEqual(status, 0)
-        self.assertEqual(out, HEADER + "?,0,0,yes,1,,,\n@,1,0,yes,1,1,,\n")
+        self.assertEqual(out, HEADER + "?,0,0,yes,1,,,,1,1,least\n@,1,0,yes,1,1,,,1,1,least\n")
         self.assertEqual(parse_alterword(run_program("alterword", 0, [])), (2, []))
         self.assertEqual(parse_alterword(run_program("alterword", 1, [])), (2, [1, 1]))
         self.assertEqual(parse_orientcheck(run_program("orientcheck", 1, [])), [])
@@ -208,23 +208,23 @@ T257 = "~?C@" + "?" * 5483  # the empty graph on 257 vertices
 class Lines(unittest.TestCase):
     # line given -> its row, exactly
     ROWS = [
-        ("Bw", "Bw,3,3,yes,1,{w},{o},"),
-        (">>graph6<<A_", "A_,2,1,yes,1,12,{o},"),
-        ("A_\r", "A_,2,1,yes,1,12,{o},"),
-        ("  D?{  ", "D?{,5,4,yes,2,{w},{o},"),
-        ("Bw", "Bw,3,3,yes,1,{w},{o},"),     # a graph given twice: a row each time
+        ("Bw", "Bw,3,3,yes,1,{w},{o},,1,1,least"),
+        (">>graph6<<A_", "A_,2,1,yes,1,12,{o},,1,1,least"),
+        ("A_\r", "A_,2,1,yes,1,12,{o},,1,1,least"),
+        ("  D?{  ", "D?{,5,4,yes,2,{w},{o},,2,2,least"),
+        ("Bw", "Bw,3,3,yes,1,{w},{o},,1,1,least"),     # a graph given twice: a row each time
         ("xx", 'xx,57,,"failed: graph6 string for 57 vertices must have 266 bytes after the size, '
-               'not 1",,,,'),
-        ("B~", "B~,3,,failed: graph6 padding bits are not zero,,,,"),
-        ("B w", 'B w,,,failed: invalid character \' \' in graph6 string,,,,'),
-        (":Fa@x^", ":Fa@x^,,,failed: sparse6 is not supported (only graph6),,,,"),
-        ("&B?", "&B?,,,failed: digraph6 is not supported (only graph6),,,,"),
-        ("~?", "~?,,,failed: truncated graph6 header,,,,"),
-        (T257, T257 + ",257,0,failed: graph has 257 vertices; wordrep-census accepts at most 256,,,,"),
-        ("C,", '"C,",,,"failed: invalid character \',\' in graph6 string",,,,'),
+               'not 1",,,,,,,'),
+        ("B~", "B~,3,,failed: graph6 padding bits are not zero,,,,,,,"),
+        ("B w", 'B w,,,failed: invalid character \' \' in graph6 string,,,,,,,'),
+        (":Fa@x^", ":Fa@x^,,,failed: sparse6 is not supported (only graph6),,,,,,,"),
+        ("&B?", "&B?,,,failed: digraph6 is not supported (only graph6),,,,,,,"),
+        ("~?", "~?,,,failed: truncated graph6 header,,,,,,,"),
+        (T257, T257 + ",257,0,failed: graph has 257 vertices; wordrep-census accepts at most 256,,,,,,,"),
+        ("C,", '"C,",,,"failed: invalid character \',\' in graph6 string",,,,,,,'),
         ("B\x00\x7f\u00e9",
-         "B\\x00\\x7f\\xc3\\xa9,,,failed: invalid character \'\\x00\' in graph6 string,,,,"),
-        ("E}lw", "E}lw,6,12,yes,2,{w},{o},"),
+         "B\\x00\\x7f\\xc3\\xa9,,,failed: invalid character \'\\x00\' in graph6 string,,,,,,,"),
+        ("E}lw", "E}lw,6,12,yes,2,{w},{o},,2,2,least"),
     ]
 
     def test_each_line_gets_its_row_and_the_run_goes_on(self):
@@ -249,22 +249,23 @@ class Lines(unittest.TestCase):
                 f.write("A_\n")
             missing = os.path.join(d, "missing")
             cases = [   # arguments, stdout, status, stderr
-                ([good, good], HEADER + "A_,2,1,yes,1,12,1>2,\n" * 2, 0, None),
+                ([good, good], HEADER + "A_,2,1,yes,1,12,1>2,,1,1,least\n" * 2, 0, None),
                 ([good, missing], "", 2,
                  "wordrep-census: cannot open %s: No such file or directory\n" % missing),
                 (["--frobnicate"], "", 2, "wordrep-census: unknown option '--frobnicate'; usage: "
                  "wordrep-census [--no-words] [--no-speedups] [--no-shortcuts] [--no-symmetry] "
                  "[--no-lower-bounds] [--no-summary] [--orientation-format arcs|digraph6] [--format csv|jsonl] "
-                 "[--shortcut-length K] [--engine family|fresh] [--help] [--version] "
+                 "[--shortcut-length K] [--time-limit SECONDS] [--progress] [--no-progress] "
+                 "[--engine family|fresh] [--help] [--version] "
                  "[--] [FILE...]\n"),
                 ([d], HEADER, 2, "wordrep-census: cannot read %s: Is a directory\n" % d),
-                (["--no-words", good], HEADER + "A_,2,1,yes,,,{o},\n", 0, None),
+                (["--no-words", good], HEADER + "A_,2,1,yes,,,{o},,,,\n", 0, None),
             ]
             for args, out, status, err in cases:
                 with self.subTest(args=args):
                     p = subprocess.run([CENSUS, "--no-summary"] + args, capture_output=True,
                                        text=True, stdin=subprocess.DEVNULL)
-                    arcs = p.stdout.split(",")[-2] if "{o}" in out else ""
+                    arcs = p.stdout.split(",")[-5] if "{o}" in out else ""
                     self.assertIn(arcs, ("", "1>2", "2>1"))
                     self.assertEqual((p.returncode, p.stdout), (status, out.replace("{o}", arcs)),
                                      p.stderr)
@@ -283,8 +284,8 @@ class Lines(unittest.TestCase):
         p = subprocess.run([CENSUS, "--no-summary"], input=huge + b"\nA_\n", capture_output=True)
         self.assertEqual(p.returncode, 1)
         self.assertEqual(p.stdout.decode().split("\n")[1:],
-                         ["~" * 64 + "...,,,failed: line longer than 65536 bytes,,,,",
-                          "A_,2,1,yes,1,12,1>2,", ""])
+                         ["~" * 64 + "...,,,failed: line longer than 65536 bytes,,,,,,,",
+                          "A_,2,1,yes,1,12,1>2,,1,1,least", ""])
 
     def test_memory_stays_bounded_on_a_huge_line(self):
         # 256 MiB without a line end, fed in pieces; peak memory of the census alone.

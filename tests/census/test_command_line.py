@@ -61,7 +61,8 @@ def csv_text(name, value):
 TYPES = {"graph6": (str,), "vertices": (int, type(None), str), "edges": (int, type(None), str),
          "semi_transitive": (bool, str), "representation_number": (int, type(None), str),
          "word": (str, type(None)), "orientation": (list, str, type(None)),
-         "witness": (list, type(None), str)}
+         "witness": (list, type(None), str), "number_lower": (int, type(None)),
+         "number_upper": (int, type(None)), "number_reason": (str, type(None))}
 
 
 @unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
@@ -135,7 +136,7 @@ class EndOfOptions(unittest.TestCase):
                 with open(os.path.join(d, name), "w") as f:
                     f.write(text)
             header = "graph6,vertices,edges,semi_transitive,representation_number,word," \
-                     "orientation,witness\n"
+                     "orientation,witness,number_lower,number_upper,number_reason\n"
             for args, rows in [
                 (["--no-summary", "--", "-x.g6"], ["A_,2,1,yes,1,12,1>2,"]),
                 (["--no-summary", "--", "--no-summary", "-"], ["Bw,", "@,1,0,yes,1,1,,"]),
@@ -185,11 +186,14 @@ class JsonLines(unittest.TestCase):
                 self.assertEqual(list(obj), reader.fieldnames)
                 for name, value in obj.items():
                     self.assertIsInstance(value, TYPES[name], name)
-                    if isinstance(value, str) and name not in ("graph6", "word", "orientation"):
+                    if isinstance(value, str) and name not in ("graph6", "word", "orientation",
+                                                               "number_reason"):
                         self.assertTrue(value.startswith("failed: "), (name, value))
                     self.assertEqual(csv_text(name, value), row[name], name)
                 if row["semi_transitive"] == "yes" and "--no-words" not in args:
                     self.assertIsInstance(obj["representation_number"], int)
+                    self.assertEqual([obj["number_lower"], obj["number_upper"]],
+                                     [obj["representation_number"]] * 2)
                 if row["semi_transitive"] == "no":
                     self.assertEqual(obj["witness"], sorted(obj["witness"]))
         return objects

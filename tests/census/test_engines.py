@@ -128,7 +128,8 @@ class ShortcutLength(unittest.TestCase):
                 status, rows, out, err = census(graphs, "--shortcut-length", "3")
                 self.assertEqual(status, 0, err)
                 self.assertTrue(out.startswith("graph6,vertices,edges,semi_transitive_3,"
-                                               "representation_number,word,orientation,witness\n"))
+                                               "representation_number,word,orientation,witness,"
+                                               "number_lower,number_upper,number_reason\n"))
                 self.assertEqual([r["graph6"] for r in rows], graphs)
                 self.assertEqual(err, "wordrep-census: %d graphs\n  not 3-semi-transitive: %d\n"
                                  "  minimal not 3-semi-transitive: %d\n  failures: 0\n"

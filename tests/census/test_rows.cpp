@@ -41,6 +41,8 @@ census::Settings settings_of(const std::string &options) {
       settings.digraph6 = option == "digraph6";
     } else if (option == "--shortcut-length") {
       s >> settings.shortcut_length;
+    } else if (option == "--time-limit") {
+      s >> settings.time_limit;
     } else if (option == "--no-words") {
       settings.words = false;
     } else {

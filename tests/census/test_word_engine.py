@@ -12,6 +12,10 @@
   k (Kitaev, Pyatkin 2008), grids and prisms have number 3, the Kneser graph
   K(7,2) is not word-representable (its witness checked by the independent
   search of tests/tools/semitransitive.py);
+* a search cut by --time-limit (1 second, or a limit already over when the
+  word search starts) still gives a checked orientation and bounds around
+  the published number, the upper one with its checked word, the lower one
+  with its reason; --progress tells the K tried in its own line format;
 * an instance too large to give whole (grid 3x18, 162 letters at K = 3) is
   ordered lazily and still gives a checked word; on 64 vertices, after the
   family instances of orders 13 to 24, the census stays under 200 MiB and
@@ -22,7 +26,9 @@ The census comes from $WORDREP_CENSUS; networkx builds the graphs."""
 import csv
 import itertools
 import os
+import pty
 import random
+import re
 import subprocess
 import sys
 import tempfile
@@ -37,6 +43,7 @@ from semitransitive import find_semi_transitive  # noqa: E402
 from wordrep.checks import check_orientation, check_word  # noqa: E402
 from wordrep.formats import parse_orientation_field, parse_word  # noqa: E402
 from wordrep.graph import from_graph6  # noqa: E402
+import wordrep  # noqa: E402
 
 try:
     import networkx as nx
@@ -194,6 +201,113 @@ class Symmetry(unittest.TestCase):
                          ["3", "3", "failed: a 16-uniform word on 64 vertices has more than 640 "
                           "letters", "failed: a 10-uniform word on 64 vertices needs more than "
                           "1120000 clauses"])
+
+
+# A line of --progress: the graph, the K tried, the lower bound and its reason.
+PROGRESS = re.compile(r"wordrep-census: graph ([0-9]+) \((.*)\): trying K = ([0-9]+), "
+                      r"number >= ([0-9]+) \((.*)\)")
+# The reasons of a lower bound: the two words, or an induced crown and its number.
+REASON = re.compile(r"least|searched|induced crown H\(([0-9]+),\1\)( with an apex)?: ([0-9]+)")
+
+
+@unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
+@unittest.skipUnless(nx, "networkx not installed")
+class Bounds(unittest.TestCase):
+    # graph, its representation number (published), or None with at most that
+    CASES = ([(crown(k), (k + 1) // 2, None) for k in range(5, 11)]
+             + [(with_apex(crown(k)), k, None) for k in range(4, 9)]
+             + [(nx.grid_2d_graph(m, n), 3, None) for m, n in ((3, 3), (4, 5), (3, 18))]
+             + [(nx.grid_2d_graph(m, n, periodic=(True, False)), 3, None)
+                for m, n in ((3, 4), (5, 6))]
+             + [(nx.circular_ladder_graph(k), 3, None) for k in (5, 12, 25)]
+             + [(nx.hypercube_graph(k), None, k) for k in (3, 4, 5, 6)])
+
+    def check_row(self, row, number, at_most):
+        """The row's certificates checked and its bounds around the number."""
+        n, edges = from_graph6(row["graph6"], max_vertices=64)
+        self.assertEqual(row["semi_transitive"], "yes", row)
+        arcs = parse_orientation_field(row["orientation"])
+        self.assertEqual(check_orientation(n, edges, arcs), [], row)
+        lower = int(row["number_lower"])
+        reason = REASON.fullmatch(row["number_reason"])
+        self.assertTrue(reason, row["number_reason"])
+        if reason.group(3):
+            self.assertEqual(int(reason.group(3)), lower)
+        self.assertLessEqual(lower, number or at_most, row["graph6"])
+        if not row["number_upper"]:
+            self.assertEqual((row["word"], row["representation_number"]), ("", ""))
+            return None
+        upper = int(row["number_upper"])
+        self.assertEqual(check_word(n, edges, upper, parse_word(row["word"])), [], row)
+        self.assertGreaterEqual(upper, number or 2)
+        self.assertEqual(row["representation_number"], str(upper) if upper == lower else "")
+        return upper
+
+    def test_a_cut_search_brackets_the_published_number(self):
+        lines = [graph6(g) for g, _, _ in self.CASES]
+        for limit in ("1", "1e-9"):
+            status, rows, _, err = census(lines, "--no-summary", "--time-limit", limit)
+            self.assertEqual(status, 0, err)
+            self.assertEqual([r["graph6"] for r in rows], lines)
+            uppers = []
+            for row, (_, number, at_most) in zip(rows, self.CASES):
+                with self.subTest(limit=limit, graph6=row["graph6"]):
+                    uppers.append(self.check_row(row, number, at_most))
+            if limit == "1e-9":    # over before the first SAT call: no word, the bounds' reasons
+                self.assertEqual(uppers, [None] * len(rows))
+                self.assertEqual([(r["number_lower"], r["number_reason"]) for r in rows[:11]],
+                                 [(str((k + 1) // 2), "induced crown H(%d,%d): %d"
+                                   % (k, k, (k + 1) // 2)) for k in range(5, 11)]
+                                 + [(str(k), "induced crown H(%d,%d) with an apex: %d"
+                                     % (k, k, k)) for k in range(4, 9)])
+
+    @staticmethod
+    def on_terminal(line, args):
+        """What the census writes on standard error when that is a terminal."""
+        master, slave = pty.openpty()
+        try:
+            subprocess.run([CENSUS] + args, input=line + "\n", stdout=subprocess.DEVNULL,
+                           stderr=slave, text=True, check=True)
+        finally:
+            os.close(slave)
+        said = b""
+        try:
+            while True:
+                chunk = os.read(master, 4096)
+                if not chunk:
+                    break
+                said += chunk
+        except OSError:                   # EIO: the terminal's other end is closed
+            pass
+        os.close(master)
+        return said.decode()
+
+    def test_progress_names_each_k_it_starts(self):
+        line = graph6(crown(10))          # number 5: K = 2, 3, 4 are searched and fail
+        args = ["--no-summary", "--no-lower-bounds"]
+        status, rows, _, err = census([line], *args, "--progress")
+        self.assertEqual((status, rows[0]["representation_number"]), (0, "5"), err)
+        said = [PROGRESS.fullmatch(l) for l in err.splitlines()]
+        self.assertTrue(said and all(said), err)
+        # The first line always goes out; later ones at most four times a second.
+        self.assertEqual(err.splitlines()[0], "wordrep-census: graph 1 (%s...): trying K = 2, "
+                         "number >= 2 (least)" % line[:17])
+        tried = [int(s.group(3)) for s in said]
+        self.assertEqual(tried, sorted(set(tried)))
+        self.assertTrue(all(int(s.group(4)) == int(s.group(3)) <= 5 for s in said), err)
+        # Not asked and not a terminal: no progress.
+        self.assertEqual(census([line], *args)[3], "")
+        # On a terminal by default: one line rewritten in place, cleared at the end.
+        terminal = self.on_terminal(line, args)
+        self.assertTrue(terminal.startswith("\rwordrep-census: graph 1 (%s...): trying K = 2, "
+                                            "number >= 2 (least)\x1b[K" % line[:17]), terminal)
+        self.assertTrue(terminal.endswith("\x1b[K\r\x1b[K"), terminal)
+        self.assertNotIn("\n", terminal)
+        got = []
+        result = wordrep.analyse(line, program=CENSUS, progress=got.append)
+        self.assertEqual(result.representation_number, 5)
+        self.assertEqual(got[0], wordrep.Progress(1, 2, 2, None, "least"))
+        self.assertTrue(all(p.graph == 1 and p.lower == p.trying for p in got), got)
 
 
 @unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")

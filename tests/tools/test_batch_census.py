@@ -395,6 +395,8 @@ class PassedOn(CensusCase):
              ["--no-summary", "--shortcut-length", "3"], "graph6,"),
             (["--format", "jsonl", "--shortcut-length", "5"],
              ["--no-summary", "--shortcut-length", "5", "--format", "jsonl"], "{"),
+            (["--time-limit", "2.5", "--format", "jsonl"],
+             ["--no-summary", "--time-limit", "2.5", "--format", "jsonl"], "{"),
         ]
         for opts, census_args, first in cases:
             for source in (["--chunk", "7"], ["--geng", "-c 5", "--parts", "3"]):
@@ -489,6 +491,8 @@ class CommandLine(CensusCase):
             ([g6, "--programs", "--format", "jsonl"], "--format is for the census, not --programs"),
             ([g6, "--programs", "--shortcut-length", "3"],
              "--shortcut-length is for the census, not --programs"),
+            ([g6, "--programs", "--time-limit", "3"],
+             "--time-limit is for the census, not --programs"),
         ]
         for args, message in cases:
             with self.subTest(args=args):

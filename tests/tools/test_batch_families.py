@@ -159,7 +159,7 @@ class Families(unittest.TestCase):
         for row, vertices in ((rows[1], "257"), (rows[2], "3")):
             self.assertTrue(row["semi_transitive"].startswith("failed: "), row)
             self.assertEqual(row["vertices"], vertices)
-            self.assertEqual([row[f] for f in CENSUS_FIELDS[4:]], ["", "", "", ""])
+            self.assertEqual([row[f] for f in CENSUS_FIELDS[4:]], [""] * 7)
         self.assertIn("  failures: 2\n", p.stderr)
 
     def test_graphs_up_to_the_census_limit_of_256_vertices(self):
@@ -237,6 +237,28 @@ class Families(unittest.TestCase):
         summary = [l.replace("wordrep-census", "wordrep-batch") for l in whole.stderr.splitlines()]
         self.assertEqual(p.stderr.splitlines()[:len(summary)], summary)
         self.assertEqual(len(whole.stdout.splitlines()), 113)
+
+    def test_a_time_limit_gives_bounds_counted_as_the_census_counts_them(self):
+        # A limit over before the first word search: every word-representable
+        # graph gets a lower bound only; the rest are answered as without it.
+        graphs = "".join(g + "\n" for g in geng("-c", 6)) + "Bx\n"
+        options = ["--time-limit", "1e-9"]
+        whole = subprocess.run([CENSUS] + options, input=graphs, capture_output=True, text=True)
+        p = self.batch("--chunk", "40", "-o", self.out, *options, stdin=graphs)
+        self.assertEqual((p.returncode, whole.returncode), (1, 1), p.stderr)
+        with open(self.out, newline="") as f:
+            rows = list(csv.DictReader(f))
+        yes = [r for r in rows if r["semi_transitive"] == "yes"]
+        self.assertEqual(len(rows), 113)
+        self.assertEqual({(r["representation_number"], r["word"], r["number_upper"]) for r in yes},
+                         {("", "", "")})
+        self.assertEqual({r["number_reason"] for r in yes}, {"least"})
+        summary = whole.stderr.replace("wordrep-census", "wordrep-batch").splitlines()
+        self.assertEqual(summary, ["wordrep-batch: 113 graphs", "  not word-representable: 1",
+                                   "  minimal non-word-representable: 1",
+                                   "  number as bounds (time limit): %d" % len(yes),
+                                   "  failures: 1"])
+        self.assertEqual(p.stderr.splitlines()[:-2], summary)
 
     def bounded_answers(self, rows, k):
         """The answers of --shortcut-length k rows (CSV rows or JSON

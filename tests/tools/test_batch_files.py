@@ -206,7 +206,7 @@ class Lines(CensusCase):
                 self.assertEqual(p.returncode, 1, err)
                 # The largest resident size of any child so far, in KiB.
                 self.assertLess(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss, 100 << 10)
-                cut = " " + "A" * 63 + "...,,,failed: line longer than 65536 bytes,,,,\n"
+                cut = " " + "A" * 63 + "...,,,failed: line longer than 65536 bytes,,,,,,,\n"
                 rows = self.one_run("Bg\nBw\n").splitlines(keepends=True)
                 self.assertEqual(out.decode(), "".join(rows[:2] + [cut] + rows[2:] * bool(tail)))
 

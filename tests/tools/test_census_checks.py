@@ -123,21 +123,31 @@ class CheckersAtFullSize(unittest.TestCase):
                 self.assertTrue(p.stderr.endswith(tail), p.stderr)
 
 
-HEADER = ("graph6,vertices,edges,semi_transitive,representation_number,word,orientation,"
-          "witness\n")
+OLD_HEADER = ("graph6,vertices,edges,semi_transitive,representation_number,word,orientation,"
+              "witness\n")     # census files written before the bounds columns
+HEADER = OLD_HEADER.replace("\n", ",number_lower,number_upper,number_reason\n")
 
 # Rows that do not fit their graphs, each with the problem check-census names.
 BAD_ROWS = [
-    ("F|fJ?,7,12,no,,,,1 2 3 4\n",
+    ("F|fJ?,7,12,no,,,,1 2 3 4,,,\n",
      "the witness 1 2 3 4 induces a semi-transitive subgraph (1>2 1>3 1>4 2>3 4>3)"),
-    ("Bg,3,2,no,,,,1 2 3\n", "the witness 1 2 3 induces a semi-transitive subgraph (1>2 2>3)"),
-    ("F|fI?,7,11,no,,,,1 2 3 4 5 6 7\n",
+    ("Bg,3,2,no,,,,1 2 3,,,\n", "the witness 1 2 3 induces a semi-transitive subgraph (1>2 2>3)"),
+    ("F|fI?,7,11,no,,,,1 2 3 4 5 6 7,,,\n",
      "the witness 1 2 3 4 5 6 7 is not minimal: without 7 it has no semi-transitive "
      "orientation either"),
-    ("Bg,3,2,yes,2,123123,1>2 2>3,\n", "word: 1 and 3 alternate but are not adjacent"),
-    ("Bw,3,3,yes,2,123123,1>2 2>3 3>1,\n", "orientation: directed cycle 1->2->3->1"),
-    ("Bg,3,3,yes,,,1>2 2>3,\n", "edges is 3, the graph has 2"),
-    ("E|fG,6,10,no,,,,1 2 3 4 5 9\n", "the witness 1 2 3 4 5 9 is not a set of vertices 1..6"),
+    ("Bg,3,2,yes,2,123123,1>2 2>3,,2,2,least\n", "word: 1 and 3 alternate but are not adjacent"),
+    ("Bw,3,3,yes,2,123123,1>2 2>3 3>1,,2,2,least\n", "orientation: directed cycle 1->2->3->1"),
+    ("Bg,3,3,yes,,,1>2 2>3,,,,\n", "edges is 3, the graph has 2"),
+    ("E|fG,6,10,no,,,,1 2 3 4 5 9,,,\n",
+     "the witness 1 2 3 4 5 9 is not a set of vertices 1..6"),
+    ("Bg,3,2,yes,,121323,1>2 2>3,,2,2,least\n",
+     "the bounds are equal, 2, but the representation number is None"),
+    ("Bg,3,2,yes,2,,1>2 2>3,,2,,least\n",
+     "a representation number, 2, between bounds 2..None"),
+    ("Bg,3,2,yes,,121323,1>2 2>3,,2,,least\n",
+     "a word without its representation number, or a number without word"),
+    ("E|fG,6,10,no,,,,1 2 3 4 5 6,,,least\n",
+     "a number reason for a graph without an orientation"),
 ]
 
 
@@ -149,7 +159,10 @@ def as_json_line(line):
            "representation_number": int(row["representation_number"])
            if row["representation_number"] else None, "word": row["word"] or None,
            "orientation": [list(map(int, a.split(">"))) for a in row["orientation"].split()]
-           or None, "witness": [int(v) for v in row["witness"].split()] or None}
+           or None, "witness": [int(v) for v in row["witness"].split()] or None,
+           "number_lower": int(row["number_lower"]) if row["number_lower"] else None,
+           "number_upper": int(row["number_upper"]) if row["number_upper"] else None,
+           "number_reason": row["number_reason"] or None}
     return json.dumps(obj) + "\n"
 
 
@@ -214,10 +227,12 @@ class CheckCensus(unittest.TestCase):
     def test_failed_rows_and_the_programs_csv(self):
         # (file text, status, totals): a failed row is counted, not checked;
         # the programs' CSV has no witness column, and its "no" needs none.
-        programs = HEADER.replace(",witness", "")
+        programs = OLD_HEADER.replace(",witness", "")
         cases = [
-            (HEADER + 'Bx,3,,failed: graph6 padding bits are not zero,,,,\n', 0,
+            (HEADER + 'Bx,3,,failed: graph6 padding bits are not zero,,,,,,,\n', 0,
              "1 rows: 0 fit their graphs, 0 bad, 1 failed in the census\n"),
+            (OLD_HEADER + "Bg,3,2,yes,2,121323,1>2 2>3,\nBg,3,2,yes,3,121323,1>2 2>3,\n", 1,
+             "2 rows: 1 fit their graphs, 1 bad, 0 failed in the census\n"),
             (programs + "E|fG,6,10,no,,,\nBg,3,2,yes,2,121323,1>2 2>3\n", 0,
              "2 rows: 2 fit their graphs, 0 bad, 0 failed in the census\n"),
             (programs + "Bg,3,2,no,,,\n", 1,

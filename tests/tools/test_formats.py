@@ -124,7 +124,7 @@ class CensusWordNotation(unittest.TestCase):
                            capture_output=True, text=True, check=True)
         rows = [line.split(",") for line in p.stdout.splitlines()[1:]]
         self.assertEqual([r[0] for r in rows], graphs)
-        for g6, _, _, st, k, word, _, _ in rows:
+        for g6, _, _, st, k, word, *_ in rows:
             with self.subTest(graph6=g6[:20]):
                 letters = parse_word(word)
                 self.assertEqual(format_word(letters), word)

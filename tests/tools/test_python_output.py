@@ -47,7 +47,10 @@ def json_of_row(row):
             "word": row["word"] if word else None,
             "orientation": [[int(v) for v in arc.split(">")]
                             for arc in row["orientation"].split()] if yes else None,
-            "witness": None if yes else [int(v) for v in row["witness"].split()]}
+            "witness": None if yes else [int(v) for v in row["witness"].split()],
+            "number_lower": int(row["number_lower"]) if row["number_lower"] else None,
+            "number_upper": int(row["number_upper"]) if row["number_upper"] else None,
+            "number_reason": row["number_reason"] or None}
 
 
 def written(text):

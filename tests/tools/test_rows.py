@@ -25,6 +25,14 @@ def layout_of(options):
     return Layout(int(k) if k else None, settings.get("--orientation-format", "arcs"))
 
 
+NO_BOUNDS = {"number_lower": None, "number_upper": None, "number_reason": None}
+
+
+def bounds(lower, upper, reason):
+    """The bounds fields of a record."""
+    return {"number_lower": lower, "number_upper": upper, "number_reason": reason}
+
+
 def read_csv_line(layout, line):
     """The record of one CSV line of the layout's rows."""
     row = next(csv.DictReader([line], fieldnames=layout.names))
@@ -56,29 +64,52 @@ class Vectors(unittest.TestCase):
         want = [
             (("-", "E|fG"), {"graph6": "E|fG", "vertices": 6, "edges": 10,
                              "semi_transitive": False, "representation_number": None,
-                             "word": None, "orientation": None, "witness": (1, 2, 3, 4, 5, 6)}),
+                             "word": None, "orientation": None, "witness": (1, 2, 3, 4, 5, 6), **NO_BOUNDS}),
             (("--orientation-format digraph6", "Bg"),
              {"graph6": "Bg", "vertices": 3, "edges": 2, "semi_transitive": True,
               "representation_number": 2, "word": "121323", "orientation": ((1, 2), (2, 3)),
-              "witness": None}),
+              "witness": None, **bounds(2, 2, "least")}),
             (("--shortcut-length 3", "Bg"),
              {"graph6": "Bg", "vertices": 3, "edges": 2, "semi_transitive_3": True,
               "representation_number": None, "word": None, "orientation": ((1, 2), (2, 3)),
-              "witness": None}),
+              "witness": None, **NO_BOUNDS}),
             (("-", "@"), {"graph6": "@", "vertices": 1, "edges": 0, "semi_transitive": True,
                           "representation_number": 1, "word": "1", "orientation": (),
-                          "witness": None}),
+                          "witness": None, **bounds(1, 1, "least")}),
             (("-", "?"), {"graph6": "?", "vertices": 0, "edges": 0, "semi_transitive": True,
                           "representation_number": 1, "word": "", "orientation": (),
-                          "witness": None}),          # the null graph: the empty word
+                          "witness": None, **bounds(1, 1, "least")}),   # the null graph: the empty word
         ]
         for key, record in want:
             with self.subTest(case=key):
                 options, line = cases[key]
                 self.assertEqual(read_csv_line(layout_of(options), line), record)
 
+    def test_rows_cut_by_the_time_limit_hold_bounds_only(self):
+        want = {"Gr`HOk": (2, "least"), "K??B|z[zFg^?": (3, "induced crown H(6,6): 3"),
+                "J?@|urg{F~_": (5, "induced crown H(5,5) with an apex: 5")}
+        cases = [line for o, line, _ in vectors.rows("row", "rows.tsv") if o.startswith("--time")]
+        self.assertEqual(len(cases), len(want))
+        for line in cases:
+            record = read_csv_line(Layout(), line)
+            lower, reason = want[record["graph6"]]
+            self.assertEqual((record["representation_number"], record["word"]), (None, None))
+            self.assertEqual(record, dict(record, **bounds(lower, None, reason)))
+
+    def test_old_rows_without_the_bounds_still_read(self):
+        old = ("graph6,vertices,edges,semi_transitive,representation_number,word,orientation,"
+               "witness")
+        layout = Layout.of_names(old.split(","))
+        self.assertEqual(layout.names, old.split(","))
+        record = read_csv_line(layout, "Bg,3,2,yes,2,121323,1>2 2>3,")
+        self.assertEqual(record["representation_number"], 2)
+        self.assertNotIn("number_lower", record)
+        line = layout.json_line(record)
+        self.assertEqual(layout.from_json(json.loads(line)), record)
+        self.assertNotIn("number_lower", line)
+
     def test_malformed_fields_are_named(self):
-        layout = Layout()
+        layout = Layout(bounds=False)
         head = '{"graph6": "Bg", "vertices": 3, "edges": 2, '
         cases = [
             (head + '"semi_transitive": 1, "representation_number": 2, "word": "121323", '

@@ -43,5 +43,5 @@ Examples
 __version__ = "1.0.0"   # the version every tool reports with --version (CMakeLists.txt: the same)
 
 from .drawing import DrawError, draw  # noqa: F401
-from .interface import CensusError, InputError, analyse, census, find_program  # noqa: F401
+from .interface import CensusError, InputError, Progress, analyse, census, find_program  # noqa: F401
 from .records import Result, read_csv, record  # noqa: F401

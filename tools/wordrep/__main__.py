@@ -98,12 +98,12 @@ def _stop_on_signals(stream, caught):
         signal.signal(s, handler)
 
 
-def answer(texts, out, err, jobs=1, program=None, shortcut_length=None):
+def answer(texts, out, err, jobs=1, program=None, shortcut_length=None, time_limit=None):
     """Write the JSON line of every graph6 text; returns the exit status
     (128 + N when signal N stopped the run)."""
-    _check_options(jobs, shortcut_length)
+    _check_options(jobs, shortcut_length, time_limit)
     stream = _Stream(find_program(program), jobs, shortcut_length, keep_going=True,
-                     answer=_answered)
+                     answer=_answered, time_limit=time_limit)
     layout = Layout(shortcut_length)
     sent = collections.deque()
 
@@ -143,6 +143,8 @@ def main(argv=None):
                     help="graph6 strings (default: the lines of standard input)")
     ap.add_argument("--shortcut-length", type=int, metavar="K",
                     help="passed on to wordrep-census")
+    ap.add_argument("--time-limit", type=float, metavar="SECONDS",
+                    help="passed on to wordrep-census: the number as bounds when it ends the search")
     ap.add_argument("--jobs", type=int, default=1, metavar="N",
                     help="census processes (default 1); the lines stay in input order")
     ap.add_argument("--census", metavar="PATH",
@@ -151,12 +153,12 @@ def main(argv=None):
     args = ap.parse_args(argv)
     cli.buffered_stdout()
     try:
-        _check_options(args.jobs, args.shortcut_length)
+        _check_options(args.jobs, args.shortcut_length, args.time_limit)
     except ValueError as e:
         ap.error(str(e))
     try:
         status = answer(_lines(args.graphs, sys.stdin.buffer), sys.stdout, sys.stderr,
-                        args.jobs, args.census, args.shortcut_length)
+                        args.jobs, args.census, args.shortcut_length, args.time_limit)
         if status > 128:          # a thread may still be reading stdin: end without it
             sys.stdout.flush()
             sys.stderr.flush()

@@ -67,7 +67,8 @@ from .sources import GengSource, ListSource
 PROG = "wordrep-batch"
 DEFAULT_PARTS = 100
 DEFAULT_CHUNK = 5000            # lines per part for the census, 1 with --programs
-CENSUS_ONLY = ("geng", "parts", "shortcut_length", "format", "orientation_format", "census")
+CENSUS_ONLY = ("geng", "parts", "shortcut_length", "time_limit", "format", "orientation_format",
+               "census")
 PROGRAMS_ONLY = ("alterword", "orientcheck", "yices", "timeout", "verify")
 
 
@@ -104,6 +105,9 @@ def parser():
     c.add_argument("--census", help="wordrep-census to run (default: BIN/wordrep-census)")
     c.add_argument("--shortcut-length", type=int, metavar="K",
                    help="passed on to wordrep-census")
+    c.add_argument("--time-limit", metavar="SECONDS",
+                   help="passed on to wordrep-census: the word search of each graph stops after "
+                        "SECONDS, its number given as bounds")
     c.add_argument("--format", choices=("csv", "jsonl"),
                    help="the census's output format, passed on (default csv)")
     c.add_argument("--orientation-format", choices=("arcs", "digraph6"),
@@ -165,6 +169,8 @@ def census_options(args):
     options = []
     if args.shortcut_length is not None:
         options += ["--shortcut-length", str(args.shortcut_length)]
+    if args.time_limit is not None:
+        options += ["--time-limit", args.time_limit]
     if args.format not in (None, "csv"):
         options += ["--format", args.format]
     if args.orientation_format not in (None, "arcs"):

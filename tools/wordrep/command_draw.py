@@ -54,7 +54,7 @@ from .graph import (CENSUS_MAX_VERTICES, GraphError, from_graph6,
 from .program_answer import AnswerError, from_programs
 from .records import record
 from .rowcheck import check_row
-from .schema import CENSUS_FIELDS, Layout
+from .schema import Layout
 
 PROG = "wordrep-draw"
 
@@ -93,7 +93,7 @@ def row_result(row):
     graph (rowcheck): a row that does not fit it is refused, not drawn."""
     n, edges = from_graph6(row["graph6"], CENSUS_MAX_VERTICES)
     try:
-        result = interface.make_result(Layout().from_csv(row), n, edges, None)
+        result = interface.make_result(Layout.of_names(list(row)).from_csv(row), n, edges, None)
     except (ValueError, OutputError) as e:
         raise Failure("row of %s: %s" % (row["graph6"], e))
     said = {name: int(row[name]) if row[name].isdigit() else row[name]
@@ -109,7 +109,8 @@ def census_rows(path):
     f = sys.stdin if path == "-" else open(path, newline="")
     f.reconfigure(encoding="utf-8", errors="surrogateescape")
     reader = csv.DictReader(f)
-    if reader.fieldnames != CENSUS_FIELDS:
+    layout = Layout.of_names(reader.fieldnames)
+    if layout is None or "witness" not in layout.names or layout.shortcut_length is not None:
         raise Failure("%s is not a census CSV (header %s)"
                       % (path, ",".join(reader.fieldnames or [])))
     return reader

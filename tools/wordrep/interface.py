@@ -21,9 +21,11 @@ before it (InputError, also a ValueError, when it is no graph the census
 takes); with errors="result" it is a Result carrying the reason instead.
 Every word and orientation is checked (checks) before it is returned."""
 
+import collections
 import json
 import numbers
 import queue
+import re
 import signal
 import subprocess
 import tempfile
@@ -39,9 +41,30 @@ from .schema import Layout, printable
 PROGRAM = "wordrep-census"
 EXIT_USAGE = 2             # wordrep-census's status for a command line it refuses
 
-__all__ = ["CensusError", "InputError", "Result", "analyse", "census", "find_program",
+__all__ = ["CensusError", "InputError", "Progress", "Result", "analyse", "census", "find_program",
            "make_result"]
 ERRORS = ("raise", "result")    # what census() does with a graph it cannot answer
+
+Progress = collections.namedtuple("Progress", "graph trying lower upper reason")
+Progress.__doc__ = """Where the census's word search of one graph stands: ``graph`` its
+position in the input (1 for the first), ``trying`` the K it now tries,
+``lower`` and ``upper`` the bounds on the representation number so far
+(``upper`` None before a word), ``reason`` why the number is at least
+``lower`` (as in the census's ``number_reason``).
+
+Examples
+--------
+>>> import networkx as nx, wordrep
+>>> seen = []
+>>> wordrep.analyse(nx.petersen_graph(), progress=seen.append).representation_number
+3
+>>> seen[0]
+Progress(graph=1, trying=2, lower=2, upper=None, reason='least')
+"""
+
+# A progress line of wordrep-census --progress (not on a terminal).
+_PROGRESS = re.compile(r"wordrep-census: graph ([0-9]+) \(.*\): trying K = ([0-9]+), "
+                       r"number >= ([0-9]+) \((.*)\)(?:, <= ([0-9]+))?")
 
 
 class CensusError(Exception):
@@ -287,9 +310,14 @@ def checked_result(rec, n, edges, labels, shortcut_length=None):
 SHORTCUT_LENGTHS = range(3, CENSUS_MAX_VERTICES + 1)
 
 
-def _check_options(jobs, shortcut_length, errors="raise"):
+def _check_options(jobs, shortcut_length, errors="raise", time_limit=None):
     if isinstance(jobs, bool) or not isinstance(jobs, int) or jobs < 1:
         raise ValueError("jobs must be a positive integer, not %r" % (jobs,))
+    if time_limit is not None and (isinstance(time_limit, bool)
+                                   or not isinstance(time_limit, numbers.Real)
+                                   or not 0 < time_limit <= 1e7):
+        raise ValueError("time_limit must be a number of seconds above 0, not %r"
+                         % (time_limit,))
     if shortcut_length is not None and (isinstance(shortcut_length, bool)
                                         or not isinstance(shortcut_length, int)
                                         or shortcut_length not in SHORTCUT_LENGTHS):
@@ -299,12 +327,15 @@ def _check_options(jobs, shortcut_length, errors="raise"):
         raise ValueError("errors must be %s, not %r" % (" or ".join(map(repr, ERRORS)), errors))
 
 
-def _arguments(shortcut_length):
+def _arguments(shortcut_length, time_limit=None, progress=False):
     extra = [] if shortcut_length is None else ["--shortcut-length", str(shortcut_length)]
-    return ["--no-summary", "--format", "jsonl"] + extra
+    if time_limit is not None:
+        extra += ["--time-limit", repr(float(time_limit))]
+    return ["--no-summary", "--format", "jsonl"] + ["--progress"] * progress + extra
 
 
-def census(graphs, jobs=1, program=None, shortcut_length=None, errors="raise"):
+def census(graphs, jobs=1, program=None, shortcut_length=None, errors="raise", time_limit=None,
+           progress=None):
     """Answer every graph of an iterable through ``wordrep-census``.
 
     Parameters
@@ -326,6 +357,14 @@ def census(graphs, jobs=1, program=None, shortcut_length=None, errors="raise"):
         What a graph that cannot be answered gives: "raise" (default) a
         CensusError, which ends the stream; "result" a Result whose
         ``failure`` says why, and the stream goes on.
+    time_limit : float, optional
+        Seconds for the word search of each graph (``--time-limit``): when
+        it ends the search, the Result has the number as bounds
+        (``number_lower``, ``number_upper``) and ``representation_number``
+        None.  Default: no limit.
+    progress : callable, optional
+        Called with a Progress each time the census tries another K (at
+        most a few times a second per process), from another thread.
 
     Yields
     ------
@@ -363,9 +402,9 @@ def census(graphs, jobs=1, program=None, shortcut_length=None, errors="raise"):
     """
     if isinstance(graphs, (str, bytes)) or hasattr(graphs, "nodes"):
         raise TypeError("census() takes an iterable of graphs; for one graph, analyse()")
-    _check_options(jobs, shortcut_length, errors)
+    _check_options(jobs, shortcut_length, errors, time_limit)
     stream = _Stream(find_program(program), jobs, shortcut_length,
-                     keep_going=errors == "result")
+                     keep_going=errors == "result", time_limit=time_limit, progress=progress)
     results = stream.results(graphs)
     return _failures_as_results(results) if errors == "result" else results
 
@@ -379,7 +418,8 @@ def _failures_as_results(results):
         results.close()
 
 
-def analyse(graph, program=None, shortcut_length=None, errors="raise"):
+def analyse(graph, program=None, shortcut_length=None, errors="raise", time_limit=None,
+            progress=None):
     """Answer one graph through ``wordrep-census``.
 
     Parameters
@@ -395,6 +435,8 @@ def analyse(graph, program=None, shortcut_length=None, errors="raise"):
     errors : {"raise", "result"}, optional
         "result": a graph that cannot be answered gives a Result whose
         ``failure`` says why, instead of a CensusError.
+    time_limit, progress : optional
+        As for census().
 
     Returns
     -------
@@ -429,8 +471,12 @@ def analyse(graph, program=None, shortcut_length=None, errors="raise"):
     ... except wordrep.CensusError as e:
     ...     print(e.reason)
     graph has 257 vertices; wordrep-census accepts at most 256
+    >>> r = wordrep.analyse(nx.hypercube_graph(3), time_limit=30)
+    >>> r.representation_number, r.number_lower, r.number_upper, r.number_reason
+    (3, 3, 3, 'searched')
     """
-    results = census([graph], program=program, shortcut_length=shortcut_length, errors=errors)
+    results = census([graph], program=program, shortcut_length=shortcut_length, errors=errors,
+                     time_limit=time_limit, progress=progress)
     try:
         return next(results)
     finally:
@@ -447,11 +493,13 @@ class _Stream:
     yielded of each (checked_result: a checked Result)."""
 
     def __init__(self, program, jobs, shortcut_length=None, keep_going=False,
-                 answer=checked_result):
+                 answer=checked_result, time_limit=None, progress=None):
         self.program = program
         self.jobs = jobs
         self.shortcut_length = shortcut_length
-        self.arguments = _arguments(shortcut_length)
+        self.arguments = _arguments(shortcut_length, time_limit, progress is not None)
+        self.progress = progress
+        self.positions = [[] for _ in range(jobs)]  # per process, the input positions it got
         self.layout = Layout(shortcut_length)
         self.answer = answer
         self.keep_going = keep_going
@@ -465,15 +513,21 @@ class _Stream:
             err = tempfile.TemporaryFile("w+")
             try:
                 p = subprocess.Popen([self.program] + self.arguments, stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE, stderr=err, text=True)
+                                     stdout=subprocess.PIPE, text=True,
+                                     stderr=subprocess.PIPE if self.progress else err)
             except OSError as e:
                 err.close()
                 raise CensusError(None, "cannot run %s: %s" % (self.program, e))
             p.errfile = err
             p.answered = 0
             p.stray = None
+            p.told = None
             self.procs.append(p)
         for k, p in enumerate(self.procs):
+            if self.progress:
+                p.told = threading.Thread(target=self.tell, args=(p, self.positions[k]),
+                                          daemon=True)
+                p.told.start()
             threading.Thread(target=self.read, args=(p, self.rows[k], self.layout.names),
                              daemon=True).start()
 
@@ -495,6 +549,19 @@ class _Stream:
             pass
         rows.put(None)
 
+    def tell(self, proc, positions):
+        """Calls progress for each progress line of the census's standard
+        error; the other lines go to its error file."""
+        for line in proc.stderr:
+            said = _PROGRESS.fullmatch(line.rstrip("\n"))
+            if not said:
+                proc.errfile.write(line)
+                continue
+            graph, trying, lower, reason, upper = said.groups()
+            self.progress(Progress(positions[int(graph) - 1], int(trying), int(lower),
+                                   None if upper is None else int(upper), reason))
+        proc.stderr.close()
+
     def feed(self, graphs):
         sent = 0
         try:
@@ -514,6 +581,7 @@ class _Stream:
                 k = sent % self.jobs
                 g6 = to_graph6(n, edges)
                 self.items.put(("graph", name, k, g6, (n, edges, labels)))
+                self.positions[k].append(position)
                 sent += 1
                 self.procs[k].stdin.write(g6 + "\n")
                 self.procs[k].stdin.flush()
@@ -532,6 +600,8 @@ class _Stream:
     def ended(self, name, k):
         p = self.procs[k]
         status = p.wait()
+        if p.told:
+            p.told.join()
         p.errfile.seek(0)
         said = " ".join(p.errfile.read().split())[:300]
         if status == EXIT_USAGE and p.answered == 0:
@@ -595,6 +665,8 @@ class _Stream:
                 p.kill()
         for p in self.procs:
             p.wait()
+            if p.told:
+                p.told.join()
             p.stdout.close()
             p.errfile.close()
         feeder.join(timeout=1)

@@ -63,6 +63,18 @@ class Result:
         the reason a CensusError would give); then ``semi_transitive`` and
         the answer are None, and ``graph6`` (None for an input that is no
         graph6 text), ``n``, ``edges`` are what was read of the graph.
+    number_lower, number_upper : int or None
+        Bounds on the representation number, equal when it is known; when a
+        time limit ended the search, ``representation_number`` is None and
+        these say what was found: ``number_upper`` is the K of ``word``
+        (None without a word).  For rows of older files without the bounds,
+        both are ``representation_number``.
+    number_reason : str or None
+        Why the number is at least ``number_lower``: "searched" (no word
+        with one copy less), an induced subgraph whose number is published
+        ("induced crown H(6,6): 3"), or "least" (the least K there is: 1 for
+        complete graphs, else 2); None
+        where older files do not say.
 
     Examples
     --------
@@ -87,6 +99,9 @@ class Result:
     labels: tuple
     shortcut_length: object = None
     failure: object = None
+    number_lower: object = None
+    number_upper: object = None
+    number_reason: object = None
 
     @property
     def orientation(self):
@@ -232,13 +247,18 @@ def _mapped(values, f, kind=tuple):
 
 
 def numbered_result(graph6, n, edges, semi_transitive, representation_number=None, word=None,
-                    arcs=None, witness=None, shortcut_length=None):
-    """A Result in the census's numbers (labels 1..n) from lists or tuples."""
+                    arcs=None, witness=None, shortcut_length=None, bounds=None):
+    """A Result in the census's numbers (labels 1..n) from lists or tuples;
+    bounds: (number_lower, number_upper, number_reason), by default the
+    representation number's own."""
+    if bounds is None:
+        bounds = (representation_number, representation_number, None)
     return Result(graph6=graph6, n=n, edges=tuple(tuple(e) for e in edges),
                   semi_transitive=semi_transitive, representation_number=representation_number,
                   word=_mapped(word, int), arcs=_mapped(arcs, tuple),
                   witness=_mapped(witness, int, frozenset), labels=tuple(range(1, n + 1)),
-                  shortcut_length=shortcut_length)
+                  shortcut_length=shortcut_length, number_lower=bounds[0],
+                  number_upper=bounds[1], number_reason=bounds[2])
 
 
 def failed_result(reason, graph6, n=None, edges=None, labels=None, shortcut_length=None):
@@ -272,7 +292,8 @@ def record(result):
                     edges=None if r.edges is None else len(r.edges), **{layout.verdict: failed})
     values = [r.graph6, r.n, len(r.edges), r.semi_transitive, r.representation_number,
               None if r.word is None else format_word(r.word), r.arcs,
-              None if r.witness is None else tuple(sorted(r.witness))]
+              None if r.witness is None else tuple(sorted(r.witness)),
+              r.number_lower, r.number_upper, r.number_reason]
     return dict(zip(layout.names, values))
 
 
@@ -284,9 +305,12 @@ def record_result(rec, n, edges, shortcut_length=None):
         raise ValueError(failed)
     if rec[verdict_field(shortcut_length)]:
         word = rec["word"]
+        bounds = None
+        if "number_lower" in rec:
+            bounds = (rec["number_lower"], rec["number_upper"], rec["number_reason"])
         return numbered_result(rec["graph6"], n, edges, True, rec["representation_number"],
                                None if word is None else parse_word(word), rec["orientation"],
-                               shortcut_length=shortcut_length)
+                               shortcut_length=shortcut_length, bounds=bounds)
     return numbered_result(rec["graph6"], n, edges, False, witness=rec["witness"] or (),
                            shortcut_length=shortcut_length)
 
@@ -298,7 +322,9 @@ def read_csv(path):
     ----------
     path : str or path-like
         A CSV file (the header names the columns; the ``witness`` column
-        may be missing, as in the programs' CSV; ``semi_transitive`` is
+        may be missing, as in the programs' CSV, and the bounds
+        ``number_lower``, ``number_upper``, ``number_reason``, as in files
+        of older census versions; ``semi_transitive`` is
         ``semi_transitive_K`` in a census of K-semi-transitive orientations),
         or JSON lines (``--format jsonl``, or ``python3 -m wordrep``): a file
         whose first character is "{" holds one object per line with the
@@ -314,7 +340,8 @@ def read_csv(path):
         (int), ``word`` (str, letters from 10 on as "(10)"), ``orientation``
         (tuple of arcs ``(i, j)`` for i -> j, from either orientation
         format; empty for a semi-transitive graph without edges),
-        ``witness`` (tuple of int); None for an empty field.  A
+        ``witness`` (tuple of int), ``number_lower`` and ``number_upper``
+        (int), ``number_reason`` (str); None for an empty field.  A
         field holding a failure ("failed: ...") is kept as that text.
 
     Raises

@@ -13,7 +13,10 @@ What is checked:
 - ``vertices`` and ``edges`` are those of the graph;
 - a "yes" row: its orientation is (K-)semi-transitive (checks.check_orientation),
   its word, when it has one, represents the graph with ``representation_number``
-  copies of each vertex (checks.check_word), and it has no witness;
+  copies of each vertex (checks.check_word), and it has no witness; in a row
+  with the bounds (``number_lower``, ``number_upper``), the word has
+  ``number_upper`` copies, 2 <= lower <= upper, and the number is there
+  exactly when the bounds are equal, and equal to them;
 - a "no" row: no word, number or orientation; a witness of distinct vertices
   of the graph whose induced subgraph, when it has at most SMALL_WITNESS
   vertices, has no semi-transitive orientation (the independent search of
@@ -93,6 +96,9 @@ def _check_yes(row, n, edges, bound):
     else:
         problems += ["orientation: " + p for p in check_orientation(n, edges, arcs, bound)]
     k, word = row.get("representation_number"), row.get("word")
+    if "number_lower" in row:       # the word is the upper bound's
+        problems += _bounds_problems(row)
+        k = row.get("number_upper")
     if (k is None) != (word is None):
         problems.append("a word without its representation number, or a number without word")
     elif word is not None:
@@ -100,9 +106,34 @@ def _check_yes(row, n, edges, bound):
     return problems
 
 
+def _bounds_problems(row):
+    """What is wrong with the bounds of a "yes" row of a census with words.
+
+    Examples
+    --------
+    >>> _bounds_problems({"representation_number": None, "number_lower": 3,
+    ...                   "number_upper": 3, "number_reason": "searched"})
+    ['the bounds are equal, 3, but the representation number is None']
+    """
+    k, lower, upper = (row.get(f) for f in ("representation_number", "number_lower",
+                                            "number_upper"))
+    if lower is None:
+        return [] if k is None and upper is None else ["a number or word without a lower bound"]
+    problems = []
+    if lower < 2 or upper is not None and upper < lower:
+        problems.append("the bounds %s..%s are no range of K >= 2" % (lower, upper))
+    if lower == upper and k != lower:
+        problems.append("the bounds are equal, %d, but the representation number is %s"
+                        % (lower, k))
+    if lower != upper and k is not None:
+        problems.append("a representation number, %d, between bounds %s..%s" % (k, lower, upper))
+    return problems
+
+
 def _check_no(row, n, edges, bound):
     problems = ["a %s for a graph without an orientation" % name.replace("_", " ")
-                for name in ("representation_number", "word", "orientation")
+                for name in ("representation_number", "word", "orientation", "number_lower",
+                             "number_upper", "number_reason")
                 if row.get(name) is not None]
     if "witness" not in row:    # the programs' CSV: the graph itself is the witness
         arcs = find_semi_transitive(n, edges) if n <= SMALL_WITNESS else None

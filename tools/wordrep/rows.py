@@ -14,7 +14,7 @@ from .formats import OutputError
 from .schema import Layout, failure
 
 # The fields the counts read (by their names in schema.CENSUS_FIELDS).
-COUNTED = ("vertices", "semi_transitive", "representation_number", "witness")
+COUNTED = ("vertices", "semi_transitive", "representation_number", "witness", "number_lower")
 
 
 class Counts:
@@ -34,6 +34,7 @@ class Counts:
         self.not_wr = data.get("not", 0)
         self.minimal = data.get("minimal", 0)
         self.failures = data.get("failures", 0)
+        self.bounded = data.get("bounded", 0)   # the number as bounds only (a time limit)
         self.by_k = {int(k): v for k, v in data.get("k", {}).items()}
 
     def add(self, record):
@@ -49,18 +50,24 @@ class Counts:
         elif record.get("representation_number") is not None:
             k = record["representation_number"]
             self.by_k[k] = self.by_k.get(k, 0) + 1
+        elif record.get("number_lower") is not None:
+            self.bounded += 1
 
     def merge(self, other):
         self.graphs += other.graphs
         self.not_wr += other.not_wr
         self.minimal += other.minimal
         self.failures += other.failures
+        self.bounded += other.bounded
         for k, v in other.by_k.items():
             self.by_k[k] = self.by_k.get(k, 0) + v
 
     def to_json(self):
-        return {"graphs": self.graphs, "not": self.not_wr, "minimal": self.minimal,
-                "failures": self.failures, "k": {str(k): v for k, v in sorted(self.by_k.items())}}
+        out = {"graphs": self.graphs, "not": self.not_wr, "minimal": self.minimal,
+               "failures": self.failures, "k": {str(k): v for k, v in sorted(self.by_k.items())}}
+        if self.bounded:          # left out otherwise: journals stay as they were
+            out["bounded"] = self.bounded
+        return out
 
     def lines(self, prog, minimal=True, total=None):
         """The summary's lines: "PROG: N graphs", then the counts."""
@@ -73,6 +80,8 @@ class Counts:
         if minimal:
             out.append(("  minimal not %d-semi-transitive: %d" % (k, self.minimal))
                        if k is not None else "  minimal non-word-representable: %d" % self.minimal)
+        if self.bounded:
+            out.append("  number as bounds (time limit): %d" % self.bounded)
         out.append("  failures: %d" % self.failures)
         return out
 

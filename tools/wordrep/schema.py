@@ -6,8 +6,10 @@ A row is held as a record: a dict by the field names the census writes
 each value typed: ``graph6`` str, ``vertices``, ``edges`` and
 ``representation_number`` int, the verdict bool, ``word`` str in the
 census's notation (letters from 10 on as "(10)"), ``orientation`` a tuple of
-arcs ``(i, j)`` for i -> j, ``witness`` a tuple of vertices; None where the
-field is empty, and a failure ("failed: REASON") kept as that text.  A
+arcs ``(i, j)`` for i -> j, ``witness`` a tuple of vertices, the bounds
+on the representation number ``number_lower`` and ``number_upper`` int and
+``number_reason`` str (rows of older census versions lack these three, and
+read without them); None where the field is empty, and a failure ("failed: REASON") kept as that text.  A
 Layout says which fields a row has and how its orientation is written (arcs
 "1>2 2>3" or digraph6); it turns records into CSV or JSON lines and back.
 JSON lines are those of ``wordrep-census --format jsonl``: the fields in
@@ -17,15 +19,17 @@ Examples
 --------
 >>> layout = Layout()
 >>> rec = layout.from_csv({"graph6": "Bg", "vertices": "3", "edges": "2",
-...                        "semi_transitive": "yes", "representation_number": "2",
-...                        "word": "121323", "orientation": "1>2 2>3", "witness": ""})
->>> rec["orientation"], rec["witness"]
-(((1, 2), (2, 3)), None)
+...                        "semi_transitive": "yes", "representation_number": "",
+...                        "word": "", "orientation": "1>2 2>3", "witness": "",
+...                        "number_lower": "2", "number_upper": "", "number_reason": "least"})
+>>> rec["orientation"], rec["witness"], rec["number_lower"], rec["number_upper"]
+(((1, 2), (2, 3)), None, 2, None)
 >>> print(layout.json_line(rec), end="")
 {"graph6": "Bg", "vertices": 3, "edges": 2, "semi_transitive": true, \
-"representation_number": 2, "word": "121323", "orientation": [[1, 2], [2, 3]], "witness": null}
+"representation_number": null, "word": null, "orientation": [[1, 2], [2, 3]], "witness": null, \
+"number_lower": 2, "number_upper": null, "number_reason": "least"}
 >>> print(Layout(orientation="digraph6").csv_line(rec), end="")
-Bg,3,2,yes,2,121323,&BP?,
+Bg,3,2,yes,,,&BP?,,2,,least
 """
 
 import csv
@@ -40,7 +44,8 @@ from .graph import GraphError
 SEMI_TRANSITIVE = "semi_transitive"
 PROGRAM_FIELDS = ["graph6", "vertices", "edges", SEMI_TRANSITIVE, "representation_number",
                   "word", "orientation"]
-CENSUS_FIELDS = PROGRAM_FIELDS + ["witness"]
+BOUND_FIELDS = ["number_lower", "number_upper", "number_reason"]
+CENSUS_FIELDS = PROGRAM_FIELDS + ["witness"] + BOUND_FIELDS
 ORIENTATION_FORMATS = ("arcs", "digraph6")
 
 
@@ -102,6 +107,10 @@ class _Text:
     @staticmethod
     def value(value, layout, row):
         return value
+
+
+class _Reason(_Text):
+    csv = staticmethod(str)     # a text that may be empty: then the field is None
 
 
 class _Number(_Text):
@@ -191,7 +200,8 @@ class _Vertices(_Text):
 # The kind of each field, by its name in CENSUS_FIELDS.
 KINDS = {"graph6": _Text, "vertices": _Number, "edges": _Number, SEMI_TRANSITIVE: _Verdict,
          "representation_number": _Number, "word": _Word, "orientation": _Orientation,
-         "witness": _Vertices}
+         "witness": _Vertices, "number_lower": _Number, "number_upper": _Number,
+         "number_reason": _Reason}
 
 
 class Layout:
@@ -206,15 +216,21 @@ class Layout:
         How the orientation is written (--orientation-format); either is read.
     witness : bool
         Whether the rows have the witness column (the programs' rows do not).
+    bounds : bool
+        Whether the rows end in the bounds on the representation number
+        (number_lower, number_upper, number_reason), as the census's rows
+        do; older census files lack them.
     """
 
-    def __init__(self, shortcut_length=None, orientation="arcs", witness=True):
+    def __init__(self, shortcut_length=None, orientation="arcs", witness=True, bounds=None):
         if orientation not in ORIENTATION_FORMATS:
             raise ValueError("orientation format %r is neither arcs nor digraph6" % (orientation,))
         self.shortcut_length = shortcut_length
         self.orientation = orientation
         self.verdict = verdict_field(shortcut_length)
-        self.kinds = list(CENSUS_FIELDS if witness else PROGRAM_FIELDS)
+        self.kinds = PROGRAM_FIELDS + ["witness"] * bool(witness)
+        if witness if bounds is None else bounds:
+            self.kinds += BOUND_FIELDS
         self.names = [self.verdict if f == SEMI_TRANSITIVE else f for f in self.kinds]
 
     @classmethod
@@ -223,7 +239,8 @@ class Layout:
         not a row's of the census or the programs."""
         names = list(names or [])
         bounded = _BOUNDED.fullmatch(names[3]) if len(names) > 3 else None
-        layout = cls(int(bounded.group(1)) if bounded else None, witness="witness" in names)
+        layout = cls(int(bounded.group(1)) if bounded else None, witness="witness" in names,
+                     bounds=BOUND_FIELDS[0] in names)
         return layout if names == layout.names else None
 
     def _read(self, row, parse, only):
