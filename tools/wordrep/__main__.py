@@ -101,7 +101,7 @@ def _stop_on_signals(stream, caught):
 def answer(texts, out, err, jobs=1, program=None, shortcut_length=None, time_limit=None):
     """Write the JSON line of every graph6 text; returns the exit status
     (128 + N when signal N stopped the run)."""
-    _check_options(jobs, shortcut_length, time_limit)
+    _check_options(jobs, shortcut_length, time_limit=time_limit)
     stream = _Stream(find_program(program), jobs, shortcut_length, keep_going=True,
                      answer=_answered, time_limit=time_limit)
     layout = Layout(shortcut_length)
@@ -153,7 +153,7 @@ def main(argv=None):
     args = ap.parse_args(argv)
     cli.buffered_stdout()
     try:
-        _check_options(args.jobs, args.shortcut_length, args.time_limit)
+        _check_options(args.jobs, args.shortcut_length, time_limit=args.time_limit)
     except ValueError as e:
         ap.error(str(e))
     try:

@@ -120,8 +120,8 @@ def _bounds_problems(row):
     if lower is None:
         return [] if k is None and upper is None else ["a number or word without a lower bound"]
     problems = []
-    if lower < 2 or upper is not None and upper < lower:
-        problems.append("the bounds %s..%s are no range of K >= 2" % (lower, upper))
+    if lower < 1 or upper is not None and upper < lower:
+        problems.append("the bounds %s..%s are no range of K >= 1" % (lower, upper))
     if lower == upper and k != lower:
         problems.append("the bounds are equal, %d, but the representation number is %s"
                         % (lower, k))

@@ -259,7 +259,8 @@ class Layout:
                 raise OutputError("%s: %s" % (name, e)) from None
         if out.get(self.verdict) is True and "orientation" in out and out["orientation"] is None:
             out["orientation"] = ()         # a graph without edges
-        if isinstance(out.get("representation_number"), int) and out.get("word") is None:
+        if (out.get("vertices") == 0 and isinstance(out.get("representation_number"), int)
+                and out.get("word") is None):
             out["word"] = ""                # the null graph's word
         return out
 
