@@ -66,8 +66,4 @@ LowerBound explained_lower_bound(const Graph &g) {
   return bound;
 }
 
-int number_lower_bound(const Graph &g) {
-  return explained_lower_bound(g).k;
-}
-
 } // namespace census

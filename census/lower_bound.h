@@ -16,14 +16,12 @@ struct LowerBound {
   std::string reason;
 };
 
-// number_lower_bound() with the induced subgraph it comes from.
-LowerBound explained_lower_bound(const Graph &g);
-
 // A K such that the graph has no representing word with fewer than K copies of
-// each letter (2 when nothing better is known), from the largest induced crown
-// H(m,m) (K_{m,m} less a perfect matching) and crown with an apex that a
-// bounded search finds.  The search is cut off, never the bound made larger.
-int number_lower_bound(const Graph &g);
+// each letter (2 when nothing better is known), with the induced subgraph it
+// comes from: the largest induced crown H(m,m) (K_{m,m} less a perfect
+// matching) and crown with an apex that a bounded search finds.  The search is
+// cut off, never the bound made larger.
+LowerBound explained_lower_bound(const Graph &g);
 
 // The largest m (at most 64) of an induced crown H(m,m) among the vertices of
 // within, as far as a search of budget nodes finds (0 for none).

@@ -70,7 +70,7 @@ TEST(LowerBound, CrownsAndCrownsWithAnApexGiveTheirPublishedNumbers) {
       {crown(4), 2},       {crown(5), 3},       {crown(10), 5},        {crown(12), 6},
       {crown(3, true), 2}, {crown(4, true), 4}, {crown(10, true), 10}, {crown(31, true), 31},
   };
-  for (const Case &c : cases) EXPECT_EQ(census::number_lower_bound(c.g), c.bound) << c.g.n;
+  for (const Case &c : cases) EXPECT_EQ(census::explained_lower_bound(c.g).k, c.bound) << c.g.n;
 }
 
 TEST(LowerBound, ACrownAmongOtherVerticesIsFoundAndTheSearchStopsAtItsBudget) {
@@ -78,7 +78,7 @@ TEST(LowerBound, ACrownAmongOtherVerticesIsFoundAndTheSearchStopsAtItsBudget) {
   g.n = 20; // vertices 12..19: a path hanging off a1
   g.add_edge(0, 12);
   for (int v = 12; v < 19; ++v) g.add_edge(v, v + 1);
-  EXPECT_EQ(census::number_lower_bound(g), 3);
+  EXPECT_EQ(census::explained_lower_bound(g).k, 3);
   long budget = 1000000;
   EXPECT_EQ(census::largest_crown(g, census::all_vertices(g.n), budget), 6);
   long none = 0; // no node to spend: nothing found, never more than there is
