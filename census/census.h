@@ -21,6 +21,7 @@
 #include "census/orientation_family.h"
 #include "census/word_family.h"
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,7 @@ struct Settings {
   bool lower_bounds = true; // with speedups: K starts at a published bound (lower_bound.h)
   int shortcut_length = 0;  // k >= 3: k-semi-transitive orientations instead (no words); 0: any
   bool family = true;       // one incremental orientation instance per order, not one per graph
+  const std::atomic<int> *stop = nullptr; // non-zero: end the SAT search of the graph at hand
 };
 
 class Census {
@@ -47,6 +49,8 @@ public:
   // With speedups, first checks the wheel W5 as an obstruction (Error if not).
   explicit Census(Settings settings);
   // The answer for one non-blank graph6 line (with or without ">>graph6<<").
+  // When the stop flag is raised during it, the answer is a failure that is
+  // no answer: the caller drops it.
   Answer answer(std::string_view line);
 
 private:

@@ -29,7 +29,7 @@ constexpr int kMaxRounds = 500; // solves of the lazy form
 // before y".  Copies of one letter are in order by construction.
 class WordOrder {
 public:
-  WordOrder(const Graph &g, int k, const LetterOrder &order);
+  WordOrder(const Graph &g, int k, const LetterOrder &order, const std::atomic<int> *stop);
   std::optional<std::vector<int>> solve();
 
 private:
@@ -49,8 +49,8 @@ private:
   std::vector<Lit> before_;
 };
 
-WordOrder::WordOrder(const Graph &g, int k, const LetterOrder &order)
-    : g_(g), k_(k), size_(g.n * k), order_(order) {
+WordOrder::WordOrder(const Graph &g, int k, const LetterOrder &order, const std::atomic<int> *stop)
+    : g_(g), k_(k), size_(g.n * k), order_(order), sat_({}, stop) {
   if (size_ > kMaxCopies)
     throw Error("a " + std::to_string(k) + "-uniform word on " + std::to_string(g.n) +
                 " vertices has more than " + std::to_string(kMaxCopies) + " letters");
@@ -179,8 +179,9 @@ std::vector<int> word_of_model(const sat::SatSolver &sat, const std::vector<Lit>
   return word;
 }
 
-std::optional<std::vector<int>> find_word(const Graph &g, int k, const LetterOrder &order) {
-  return WordOrder(g, k, order).solve();
+std::optional<std::vector<int>> find_word(const Graph &g, int k, const LetterOrder &order,
+                                          const std::atomic<int> *stop) {
+  return WordOrder(g, k, order, stop).solve();
 }
 
 } // namespace census

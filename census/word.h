@@ -6,6 +6,7 @@
 
 #include "sat/sat.h"
 
+#include <atomic>
 #include <optional>
 #include <vector>
 
@@ -14,8 +15,9 @@ namespace census {
 // A word (0-based letters) in which every vertex occurs k times and two
 // vertices alternate exactly when they are adjacent; none when there is none.
 // Only words obeying order are searched (there is one among them whenever
-// there is one at all).
-std::optional<std::vector<int>> find_word(const Graph &g, int k, const LetterOrder &order);
+// there is one at all).  stop as for sat::SatSolver.
+std::optional<std::vector<int>> find_word(const Graph &g, int k, const LetterOrder &order,
+                                          const std::atomic<int> *stop = nullptr);
 
 // The order of a word's copies as literals: before[x * size + y] means "copy x
 // comes before copy y", copy x being one of letter x / k.

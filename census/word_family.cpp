@@ -16,7 +16,7 @@ using sat::Lit;
 //   -edge          -> neither alternating pattern.
 class WordEngine::Shared {
 public:
-  Shared(int n, int k);
+  Shared(int n, int k, const std::atomic<int> *stop);
   std::optional<std::vector<int>> solve(const Graph &g);
 
 private:
@@ -30,7 +30,8 @@ private:
   std::vector<Lit> before_, edge_; // edge_[a * n + b] for a < b
 };
 
-WordEngine::Shared::Shared(int n, int k) : n_(n), k_(k), size_(n * k) {
+WordEngine::Shared::Shared(int n, int k, const std::atomic<int> *stop)
+    : n_(n), k_(k), size_(n * k), sat_({}, stop) {
   const Lit yes = sat_.lit_true();
   before_.assign(static_cast<size_t>(size_) * size_, 0);
   for (int x = 0; x < size_; ++x)
@@ -93,10 +94,10 @@ std::optional<std::vector<int>> WordEngine::find(int k) {
   const Graph &g = *graph_;
   const bool shared = settings_.speedups && !settings_.fresh && g.n >= 2 &&
                       g.n <= kSharedMaxVertices && g.n * k <= kSharedMaxLetters;
-  if (!shared) return find_word(g, k, order());
+  if (!shared) return find_word(g, k, order(), settings_.stop);
   if (g.n != shared_n_) shared_.clear(), shared_n_ = g.n; // instances of one order at a time
   std::unique_ptr<Shared> &instance = shared_[k];
-  if (!instance) instance = std::make_unique<Shared>(g.n, k);
+  if (!instance) instance = std::make_unique<Shared>(g.n, k, settings_.stop);
   return instance->solve(g);
 }
 

@@ -4,15 +4,36 @@
 
 namespace sat {
 
-SatSolver::SatSolver(const Options &options) : engine_(new CaDiCaL::Solver) {
+namespace {
+
+// The engine's question "stop now?", answered by the stop flag.
+class FlagTerminator : public CaDiCaL::Terminator {
+public:
+  explicit FlagTerminator(const std::atomic<int> &stop) : stop_(stop) {}
+  bool terminate() override { return stop_.load(std::memory_order_relaxed) != 0; }
+
+private:
+  const std::atomic<int> &stop_;
+};
+
+} // namespace
+
+SatSolver::SatSolver(const Options &options, const std::atomic<int> *stop)
+    : engine_(new CaDiCaL::Solver), stop_(stop) {
   engine_->set("quiet", 1); // the engine must never write to standard output
   for (const auto &[name, value] : options)
     if (engine_->is_valid_option(name.c_str())) engine_->set(name.c_str(), value);
   engine_->add(1);
   engine_->add(0);
+  if (stop_) {
+    terminator_ = std::make_unique<FlagTerminator>(*stop_);
+    engine_->connect_terminator(terminator_.get());
+  }
 }
 
-SatSolver::~SatSolver() = default;
+SatSolver::~SatSolver() {
+  if (terminator_) engine_->disconnect_terminator();
+}
 
 void SatSolver::reserve(int vars) {
   engine_->reserve(vars);
@@ -61,8 +82,11 @@ bool SatSolver::solve(const std::vector<Lit> &assumptions) {
     }
     if (f == 0) used.push_back(a); // assumptions fixed true are left out
   }
+  if (stop_ && stop_->load(std::memory_order_relaxed)) throw Stopped();
   for (Lit a : used) engine_->assume(a);
-  bool sat = engine_->solve() == 10;
+  const int result = engine_->solve();
+  if (result == 0 && stop_ && stop_->load(std::memory_order_relaxed)) throw Stopped();
+  bool sat = result == 10;
   if (!sat)
     for (Lit a : used)
       if (engine_->failed(a)) failed_.push_back(a);

@@ -4,25 +4,36 @@
 // Variable 1 is the constant true; lit_true() returns it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace CaDiCaL {
 class Solver;
-}
+class Terminator;
+} // namespace CaDiCaL
 
 namespace sat {
 
 using Lit = int;
 
+// A solve() given up because its stop flag was raised.
+class Stopped : public std::runtime_error {
+public:
+  Stopped() : std::runtime_error("stopped by a signal") {}
+};
+
 class SatSolver {
 public:
   // Engine options as (CaDiCaL's name, value), set before any clause; unknown names are ignored.
   using Options = std::vector<std::pair<std::string, int>>;
-  explicit SatSolver(const Options &options = {});
+  // A stop flag (kept by pointer, may be null) that becomes non-zero ends a
+  // running solve() soon after, which then throws Stopped.
+  explicit SatSolver(const Options &options = {}, const std::atomic<int> *stop = nullptr);
   ~SatSolver();
 
   // The literal that is always true; -lit_true() is always false.
@@ -41,7 +52,8 @@ public:
   void add_clause(const std::vector<Lit> &lits) { add_clause(lits.data(), lits.size()); }
   // Number of clauses given to the engine.
   size_t num_clauses() const { return num_clauses_; }
-  // Solve under the given assumptions (none by default); true when satisfiable.
+  // Solve under the given assumptions (none by default); true when
+  // satisfiable.  Throws Stopped when the stop flag is raised.
   bool solve(const std::vector<Lit> &assumptions = {});
   // After an unsatisfiable solve under assumptions: whether any assumption was
   // needed for the refutation (false: unsatisfiable without them too).
@@ -54,6 +66,8 @@ public:
 
 private:
   std::unique_ptr<CaDiCaL::Solver> engine_;
+  std::unique_ptr<CaDiCaL::Terminator> terminator_; // reads the stop flag
+  const std::atomic<int> *stop_;
   int8_t fixed(Lit lit) const; // +1 true, -1 false, 0 unknown at the root
 
   std::vector<int8_t> fixed_; // per variable, from unit clauses
