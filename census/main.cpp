@@ -64,7 +64,7 @@ static const OptionRow kOptions[] = {
     {"--no-lower-bounds", nullptr,
      "search every K from 2, without lower bounds from induced crowns",
      [](Options &o, const std::string &) { o.settings.lower_bounds = false; }},
-    {"--no-summary", nullptr, "no summary of the counts on standard error (also -q)",
+    {"--no-summary", nullptr, "no summary of the counts on standard error",
      [](Options &o, const std::string &) { o.summary = false; }},
     {"--orientation-format", "arcs|digraph6", "the orientation as i>j arcs (default) or digraph6",
      [](Options &o, const std::string &v) {

@@ -212,8 +212,9 @@ class Lines(unittest.TestCase):
                'not 1",,,,'),
         ("B~", "B~,3,,failed: graph6 padding bits are not zero,,,,"),
         ("B w", 'B w,,,failed: invalid character \' \' in graph6 string,,,,'),
-        (":Fa@x^", ":Fa@x^,,,failed: sparse6 is not supported (only graph6),,,,"),
-        ("&B?", "&B?,,,failed: digraph6 is not supported (only graph6),,,,"),
+        (";Fa@x^", ";Fa@x^,,,failed: incremental sparse6 (';') is not supported,,,,"),
+        (":AN", ":AN,2,,failed: sparse6 string has a loop at vertex 1,,,,"),
+        ("&B?", "&B?,,,failed: digraph6 is not supported (only graph6 and sparse6),,,,"),
         ("~?", "~?,,,failed: truncated graph6 header,,,,"),
         (T65, T65 + ",65,0,failed: graph has 65 vertices; wordrep-census accepts at most 64,,,,"),
         ("C,", '"C,",,,"failed: invalid character \',\' in graph6 string",,,,'),
@@ -235,7 +236,7 @@ class Lines(unittest.TestCase):
                 self.assertEqual(text, want.replace("{w}", row["word"]).replace("{o}", row["orientation"]))
                 if row["semi_transitive"] == "yes":
                     Certificates.assert_certified(self, row)
-        self.assertIn("  failures: 9\n", err)
+        self.assertIn("  failures: 10\n", err)
 
     def test_command_line_input_and_output_errors(self):
         with tempfile.TemporaryDirectory() as d:
@@ -250,7 +251,7 @@ class Lines(unittest.TestCase):
                 (["--frobnicate"], "", 2, "wordrep-census: unknown option '--frobnicate'; usage: "
                  "wordrep-census [--no-words] [--no-speedups] [--no-shortcuts] [--no-symmetry] "
                  "[--no-lower-bounds] [--no-summary] [--orientation-format arcs|digraph6] [--format csv|jsonl] "
-                 "[--shortcut-length K] [--engine family|fresh] [--help] [--version] "
+                 "[--shortcut-length K] [--select COND] [--engine family|fresh] [--help] [--version] "
                  "[--] [FILE...]\n"),
                 ([d], HEADER, 2, "wordrep-census: cannot read %s: Is a directory\n" % d),
                 (["--no-words", good], HEADER + "A_,2,1,yes,,,{o},\n", 0, None),

@@ -153,7 +153,7 @@ class GraphErrors(unittest.TestCase):
         ("Bx", "graph 2 ('Bx'): graph6 padding bits are not zero"),
         ("Bww", "graph 2 ('Bww'): graph6 string for 3 vertices must have 1 bytes after the "
                 "size, not 2"),
-        (":Bw", "graph 2 (':Bw'): sparse6 is not supported (only graph6)"),
+        (";Bw", "graph 2 (';Bw'): incremental sparse6 (';') is not supported"),
         (T65, "graph 2 ('%s...'): graph has 65 vertices; wordrep-census accepts at most 64"
               % T65[:40]),
         ((65, [(1, 65)]), "graph 2 ((65, [(1, 65)])): graph has 65 vertices; wordrep-census "
