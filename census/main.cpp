@@ -332,7 +332,7 @@ static int run(Options o) {
     throw;
   }
   out.flush();
-  if (int sig = signals.flag()) {
+  if (int sig = signals.settle()) { // a signal before the end of the run counts
     std::fprintf(stderr, "wordrep-census: stopped by signal %d after %lld graphs\n", sig,
                  static_cast<long long>(counts.graphs));
     return 128 + sig;

@@ -94,6 +94,8 @@ def parser():
     ap.add_argument("--progress", dest="progress", action="store_true", default=None,
                     help="show a progress bar (default: when standard error is a terminal)")
     ap.add_argument("--no-progress", dest="progress", action="store_false")
+    ap.add_argument("-q", "--no-summary", dest="summary", action="store_false",
+                    help="no summary of the counts on standard error (messages stay)")
     c = ap.add_argument_group("the census (default)")
     c.add_argument("--geng", metavar="ARGS",
                    help="the family nauty-geng generates with these arguments, e.g. \"-c 10\"")
