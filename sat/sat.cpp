@@ -82,7 +82,6 @@ bool SatSolver::solve(const std::vector<Lit> &assumptions) {
     }
     if (f == 0) used.push_back(a); // assumptions fixed true are left out
   }
-  if (stop_ && stop_->load(std::memory_order_relaxed)) throw Stopped();
   for (Lit a : used) engine_->assume(a);
   const int result = engine_->solve();
   if (result == 0 && stop_ && stop_->load(std::memory_order_relaxed)) throw Stopped();

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <random>
@@ -172,3 +173,28 @@ TEST(KnownWitnesses, CopiesFoundAndTheirOrientationsChecked) {
 }
 
 } // namespace
+
+// The pigeonhole principle for pigeons pigeons and one hole fewer: no
+// model, and beyond CaDiCaL's reach for 13 pigeons (its resolution proofs
+// are exponential), so only the stop flag ends the solve.
+static void add_pigeonhole(sat::SatSolver &sat, int pigeons) {
+  const int holes = pigeons - 1;
+  std::vector<std::vector<sat::Lit>> in(pigeons, std::vector<sat::Lit>(holes));
+  for (auto &row : in)
+    for (sat::Lit &l : row) l = sat.new_var();
+  for (const auto &row : in) sat.add_clause(row);
+  for (int h = 0; h < holes; ++h)
+    for (int p = 0; p < pigeons; ++p)
+      for (int q = p + 1; q < pigeons; ++q) sat.add_clause({-in[p][h], -in[q][h]});
+}
+
+TEST(SatSolver, TheStopFlagEndsASolve) {
+  std::atomic<int> stop{0};
+  sat::SatSolver small({}, &stop);
+  add_pigeonhole(small, 4); // answered while the flag is down
+  EXPECT_FALSE(small.solve());
+  stop = 15;
+  sat::SatSolver hard({}, &stop);
+  add_pigeonhole(hard, 13);
+  EXPECT_THROW(hard.solve(), sat::Stopped);
+}

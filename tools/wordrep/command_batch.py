@@ -3,9 +3,9 @@
 By default the work goes to wordrep-census, split into parts that run
 through GNU parallel on all cores and on the machines of an
 --sshloginfile: with --geng "ARGS" the family nauty-geng generates, split
-by nauty-geng's own res/mod into --parts parts; otherwise graph6 lines (one
-per line, e.g. from nauty-geng) from FILE or standard input, in parts of
---chunk lines.  The CSV has the header
+by nauty-geng's own res/mod into --parts parts; otherwise graph6 or sparse6
+lines (one per line, e.g. from nauty-geng; a sparse6 graph's row names it
+in graph6) from FILE or standard input, in parts of --chunk lines.  The CSV has the header
 
   graph6,vertices,edges,semi_transitive,representation_number,word,orientation,witness
 
@@ -25,7 +25,7 @@ answers for K-semi-transitive orientations: semi_transitive_K for
 semi_transitive, no representation number or word, and its summary
 counts the graphs that are not K-semi-transitive), and
 --orientation-format digraph6 has the census write each orientation as
-one digraph6 string.  A summary goes to standard error.
+one digraph6 string.  A summary goes to standard error (-q leaves it out).
 
 -o - writes to standard output, as without -o.  With -o FILE every
 finished part is recorded in a journal (FILE.journal
