@@ -29,7 +29,9 @@ constexpr int kMaxRounds = 500; // solves of the lazy form
 // before y".  Copies of one letter are in order by construction.
 class WordOrder {
 public:
-  WordOrder(const Graph &g, int k, const LetterOrder &order, const std::atomic<int> *stop);
+  // With arcs, the word's first occurrences orient the edges as they do.
+  WordOrder(const Graph &g, int k, const LetterOrder &order, const std::atomic<int> *stop,
+            const std::vector<Arc> *arcs = nullptr);
   std::optional<std::vector<int>> solve();
 
 private:
@@ -40,24 +42,29 @@ private:
   void set(int a, int i, int b, int j, Lit l);
   void order_pairs();
   void order_first_copies();
+  void order_implied_copies();
   bool transitive_model();
+  std::string too_large(const std::string &what) const;
 
   const Graph &g_;
   int k_, size_;
   const LetterOrder &order_;
   sat::SatSolver sat_;
   std::vector<Lit> before_;
+  const std::vector<Arc> *arcs_;
+  bool over_budget_ = false; // the lazy order reached kMaxClauses
 };
 
-WordOrder::WordOrder(const Graph &g, int k, const LetterOrder &order, const std::atomic<int> *stop)
-    : g_(g), k_(k), size_(g.n * k), order_(order), sat_({}, stop) {
+WordOrder::WordOrder(const Graph &g, int k, const LetterOrder &order, const std::atomic<int> *stop,
+                     const std::vector<Arc> *arcs)
+    : g_(g), k_(k), size_(g.n * k), order_(order), sat_({}, stop), arcs_(arcs) {
   if (size_ > kMaxCopies)
-    throw Error("a " + std::to_string(k) + "-uniform word on " + std::to_string(g.n) +
-                " vertices has more than " + std::to_string(kMaxCopies) + " letters");
+    throw Error(too_large("has more than " + std::to_string(kMaxCopies) + " letters"));
   before_.assign(static_cast<size_t>(size_) * size_, 0);
   sat_.reserve(size_ * size_ / 2 + 2);
   order_pairs();
   order_first_copies();
+  if (arcs_) order_implied_copies();
   const int64_t triples = int64_t(size_) * (size_ - 1) * (size_ - 2) / 6;
   if (2 * triples <= kMaxClauses) add_transitivity(sat_, before_, size_);
   for (int a = 0; a < g.n; ++a)
@@ -84,6 +91,8 @@ void WordOrder::order_pairs() {
       if (g_.adjacent(a, b)) {
         // a's copies go first: a1 b1 a2 b2 ...
         Lit first = a == s ? yes : b == s ? -yes : sat_.new_var();
+        if (arcs_)
+          first = std::find(arcs_->begin(), arcs_->end(), Arc(a, b)) != arcs_->end() ? yes : -yes;
         for (int i = 0; i < k_; ++i)
           for (int j = 0; j < k_; ++j) set(a, i, b, j, i < j ? yes : i > j ? -yes : first);
         continue;
@@ -97,6 +106,33 @@ void WordOrder::order_pairs() {
 // The first copies the letter order puts before others.
 void WordOrder::order_first_copies() {
   for (const auto &[v, u] : order_.first) sat_.add_clause({before(v, 0, u, 0)});
+}
+
+// With the orientation fixed, the order of many copies follows from the arcs
+// alone (a1 < b1 < a2 < ... for an arc a -> b, and on along directed paths):
+// those pairs become constants, and the clauses they satisfy vanish.
+void WordOrder::order_implied_copies() {
+  const Lit yes = sat_.lit_true();
+  std::vector<std::vector<bool>> reach(size_, std::vector<bool>(size_));
+  for (int x = 0; x < size_; ++x)
+    for (int y = 0; y < size_; ++y) reach[x][y] = at(x, y) == yes;
+  for (int z = 0; z < size_; ++z) // Floyd-Warshall on the "comes before" relation
+    for (int x = 0; x < size_; ++x)
+      if (reach[x][z])
+        for (int y = 0; y < size_; ++y)
+          if (reach[z][y]) reach[x][y] = true;
+  for (int x = 0; x < size_; ++x)
+    for (int y = 0; y < size_; ++y) {
+      if (!reach[x][y] || at(x, y) == yes) continue;
+      if (reach[y][x]) throw Error("the arcs given to the word search have a cycle");
+      at(x, y) = yes;
+      at(y, x) = -yes;
+    }
+}
+
+std::string WordOrder::too_large(const std::string &what) const {
+  return "a " + std::to_string(k_) + "-uniform word on " + std::to_string(g_.n) + " vertices " +
+         what;
 }
 
 // Whether the model orders the copies; if not, the clauses against each of
@@ -116,9 +152,11 @@ bool WordOrder::transitive_model() {
           Lit l = at(x, y), m = at(y, z), r = at(x, z);
           sat_.add_clause(xy ? std::initializer_list<Lit>{-l, -m, r}
                              : std::initializer_list<Lit>{l, m, -r});
-          if (sat_.num_clauses() > static_cast<size_t>(kMaxClauses))
-            throw Error("a " + std::to_string(k_) + "-uniform word on " + std::to_string(g_.n) +
-                        " vertices needs more than " + std::to_string(kMaxClauses) + " clauses");
+          if (sat_.num_clauses() > static_cast<size_t>(kMaxClauses)) {
+            over_budget_ = true;
+            if (arcs_) return false;
+            throw Error(too_large("needs more than " + std::to_string(kMaxClauses) + " clauses"));
+          }
         }
       }
   return order;
@@ -128,6 +166,7 @@ std::optional<std::vector<int>> WordOrder::solve() {
   for (int round = 0;; ++round) {
     if (!sat_.solve()) return std::nullopt;
     if (transitive_model()) break;
+    if (over_budget_ || (arcs_ && round == kMaxRounds)) return std::nullopt; // nothing proved
     if (round == kMaxRounds)
       throw Error("no order of the " + std::to_string(size_) + " letters of a " +
                   std::to_string(k_) + "-uniform word after " + std::to_string(kMaxRounds) +
@@ -182,6 +221,15 @@ std::vector<int> word_of_model(const sat::SatSolver &sat, const std::vector<Lit>
 std::optional<std::vector<int>> find_word(const Graph &g, int k, const LetterOrder &order,
                                           const std::atomic<int> *stop) {
   return WordOrder(g, k, order, stop).solve();
+}
+
+std::optional<std::vector<int>> find_oriented_word(const Graph &g, int k,
+                                                   const std::vector<Arc> &arcs,
+                                                   const std::atomic<int> *stop) {
+  // No letter order: which letter starts, and the orbits' first copies, are
+  // fixed by the arcs already as far as this search goes.
+  const LetterOrder none = no_order();
+  return WordOrder(g, k, none, stop, &arcs).solve();
 }
 
 } // namespace census

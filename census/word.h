@@ -1,6 +1,7 @@
 // K-uniform representing words through SAT.
 #pragma once
 
+#include "census/checks.h"
 #include "census/graph.h"
 #include "census/symmetry.h"
 
@@ -18,6 +19,15 @@ namespace census {
 // there is one at all).  stop as for sat::SatSolver.
 std::optional<std::vector<int>> find_word(const Graph &g, int k, const LetterOrder &order,
                                           const std::atomic<int> *stop = nullptr);
+
+// A K-uniform representing word whose first occurrences orient every edge as
+// the arcs do (a semi-transitive orientation of g); none when the search finds
+// none within its clause and round budget, which proves nothing for other
+// orientations.  Much smaller a search than find_word() on large sparse graphs.
+// stop as for sat::SatSolver.
+std::optional<std::vector<int>> find_oriented_word(const Graph &g, int k,
+                                                   const std::vector<Arc> &arcs,
+                                                   const std::atomic<int> *stop = nullptr);
 
 // The order of a word's copies as literals: before[x * size + y] means "copy x
 // comes before copy y", copy x being one of letter x / k.

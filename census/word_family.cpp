@@ -1,5 +1,6 @@
 #include "census/word_family.h"
 
+#include "census/orientation.h"
 #include "census/word.h"
 
 #include "sat/sat.h"
@@ -78,6 +79,7 @@ WordEngine::~WordEngine() = default;
 void WordEngine::begin(const Graph &g) {
   graph_ = &g;
   order_.reset();
+  arcs_.reset();
 }
 
 const LetterOrder &WordEngine::order() {
@@ -90,11 +92,36 @@ const LetterOrder &WordEngine::order() {
   return *order_;
 }
 
+// Empty when the graph has none (then no word has any either).
+const std::vector<Arc> &WordEngine::arcs() {
+  if (!arcs_) {
+    OrientationSearch search(*graph_); // freed before the word search builds its instance
+    arcs_.emplace();
+    if (search.solve(all_vertices(graph_->n))) *arcs_ = search.arcs();
+  }
+  return *arcs_;
+}
+
+// Large graphs: a uniform representing word orients every edge from the
+// letter whose first occurrence comes first, and that orientation is
+// semi-transitive (Halldorsson, Kitaev, Pyatkin, "Semi-transitive
+// orientations and word-representable graphs", Discrete Appl. Math. 201
+// (2016)).  Fixing one such orientation fixes the order of every two copies of
+// adjacent letters and, through them, of many more: a far smaller search,
+// which finds the word fast when that orientation has one (the 8x8 grid at
+// K = 3).  It proves nothing when it finds none (another orientation may have
+// one), so then the full search decides K; a K is only ever declared without
+// a word by the full search.
 std::optional<std::vector<int>> WordEngine::find(int k) {
   const Graph &g = *graph_;
   const bool shared = settings_.speedups && !settings_.fresh && g.n >= 2 &&
                       g.n <= kSharedMaxVertices && g.n * k <= kSharedMaxLetters;
-  if (!shared) return find_word(g, k, order(), settings_.stop);
+  if (!shared) {
+    const bool sparse = 2 * g.edges() <= kOrientedMaxDegree * g.n;
+    if (settings_.speedups && sparse && k >= 3 && g.n * k >= kOrientedMinLetters && !arcs().empty())
+      if (auto word = find_oriented_word(g, k, arcs(), settings_.stop)) return word;
+    return find_word(g, k, order(), settings_.stop);
+  }
   if (g.n != shared_n_) shared_.clear(), shared_n_ = g.n; // instances of one order at a time
   std::unique_ptr<Shared> &instance = shared_[k];
   if (!instance) instance = std::make_unique<Shared>(g.n, k, settings_.stop);

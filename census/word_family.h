@@ -7,6 +7,7 @@
 // what the engine learns on one graph serves the next.
 #pragma once
 
+#include "census/checks.h"
 #include "census/graph.h"
 #include "census/symmetry.h"
 
@@ -38,14 +39,22 @@ public:
   // The largest graphs and words (n * K letters) that go to a shared instance.
   static constexpr int kSharedMaxVertices = 12;
   static constexpr int kSharedMaxLetters = 48;
+  // From this many letters on (where find_word() orders its copies lazily),
+  // on graphs of average degree at most kOrientedMaxDegree, a word is first
+  // sought along one semi-transitive orientation of the graph.  (On denser
+  // graphs, such as crowns, that try mostly fails and costs more than it saves.)
+  static constexpr int kOrientedMinLetters = 151;
+  static constexpr int kOrientedMaxDegree = 8;
 
 private:
   class Shared;
-  const LetterOrder &order(); // the graph's letter order, computed once
+  const LetterOrder &order();     // the graph's letter order, computed once
+  const std::vector<Arc> &arcs(); // a semi-transitive orientation of the graph, computed once
 
   WordSettings settings_;
   const Graph *graph_ = nullptr;
   std::optional<LetterOrder> order_;
+  std::optional<std::vector<Arc>> arcs_;
   int shared_n_ = -1;                             // the order of the shared instances
   std::map<int, std::unique_ptr<Shared>> shared_; // by K, for graphs on shared_n_ vertices
 };

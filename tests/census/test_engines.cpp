@@ -2,16 +2,20 @@
 // order fed graph after graph) against a search of every orientation with the
 // checker of census/checks.cpp, for semi-transitive and k-semi-transitive
 // orientations: the verdict, the orientation found, and the witness (no
-// orientation of it, one of every one-vertex deletion).
+// orientation of it, one of every one-vertex deletion).  The word search
+// along a fixed orientation against the full word search.
 #include "census/checks.h"
 #include "census/error.h"
 #include "census/graph6.h"
 #include "census/orientation.h"
 #include "census/orientation_family.h"
 #include "census/rows.h"
+#include "census/symmetry.h"
+#include "census/word.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -170,6 +174,53 @@ TEST(KnownWitnesses, CopiesFoundAndTheirOrientationsChecked) {
   census::KnownWitnesses bad;
   bad.add(w5, all, broken);
   EXPECT_THROW(bad.find(host, census::all_vertices(9), 0), census::Error);
+}
+
+// The edges oriented from the letter whose first occurrence comes first, sorted.
+std::vector<Arc> first_occurrence_arcs(const Graph &g, const std::vector<int> &word) {
+  std::vector<int> first(g.n, -1);
+  for (size_t i = word.size(); i-- > 0;) first[word[i]] = static_cast<int>(i);
+  std::vector<Arc> arcs;
+  for (int u = 0; u < g.n; ++u)
+    for (int v = 0; v < g.n; ++v)
+      if (g.adjacent(u, v) && first[u] < first[v]) arcs.emplace_back(u, v);
+  return arcs;
+}
+
+// Along the orientation of any word the full search finds, the oriented
+// search finds a word too; every word it finds is checked and follows its
+// orientation; and it never finds a word where the full search has none.
+TEST(WordSearch, OrientedSearchAgreesWithTheFullSearch) {
+  int along_word = 0, along_search = 0;
+  const std::vector<Graph> graphs = test_graphs();
+  for (size_t i = 0; i < graphs.size(); ++i) {
+    const Graph &g = graphs[i];
+    census::OrientationSearch search(g);
+    const bool orientable = search.solve(census::all_vertices(g.n));
+    std::vector<Arc> arcs = search.arcs();
+    std::sort(arcs.begin(), arcs.end());
+    for (int k = 2; k <= 4; ++k) {
+      const auto full = census::find_word(g, k, census::plain_order());
+      const std::string what = "graph " + std::to_string(i) + ", K = " + std::to_string(k);
+      if (full) {
+        const std::vector<Arc> own = first_occurrence_arcs(g, *full);
+        const auto word = census::find_oriented_word(g, k, own);
+        ASSERT_TRUE(word) << what;
+        EXPECT_EQ(census::check_word(g, k, *word), "") << what;
+        EXPECT_EQ(first_occurrence_arcs(g, *word), own) << what;
+        ++along_word;
+      }
+      if (!orientable) continue;
+      if (const auto word = census::find_oriented_word(g, k, arcs)) {
+        EXPECT_TRUE(full) << what;
+        EXPECT_EQ(census::check_word(g, k, *word), "") << what;
+        EXPECT_EQ(first_occurrence_arcs(g, *word), arcs) << what;
+        ++along_search;
+      }
+    }
+  }
+  EXPECT_GT(along_word, 100);
+  EXPECT_GT(along_search, 100);
 }
 
 } // namespace

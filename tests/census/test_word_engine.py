@@ -138,6 +138,23 @@ class Symmetry(unittest.TestCase):
             self.assertEqual(answers([graph6(kneser(7, 2))], "--no-words", "--no-shortcuts", *args),
                              [("no", "")], args)
 
+    def test_published_numbers_of_cylinders_and_cubes(self):
+        # Cylindrical grids C_m x P_n have number 3 (Alshammari, Kitaev,
+        # Pyatkin 2026); the k-cube is k-representable (Broere, Zantema 2019),
+        # and Q3, the prism C4 x K2 (number 3, Kitaev, Pyatkin 2008), is an
+        # induced subgraph of every larger cube, so their numbers are at least
+        # 3.  The second run refutes each K below the answer by search alone.
+        cylinders = [nx.cartesian_product(nx.cycle_graph(m), nx.path_graph(n))
+                     for m, n in ((3, 3), (4, 3), (5, 4), (6, 5))]
+        cubes = [nx.hypercube_graph(d) for d in (3, 4, 5)]
+        lines = [graph6(g) for g in cylinders + cubes]
+        for args in ([], ["--engine", "fresh", "--no-lower-bounds"]):
+            got = answers(lines, *args)
+            self.assertEqual(got[:len(cylinders)], [("yes", "3")] * len(cylinders), args)
+            for d, (verdict, k) in zip((3, 4, 5), got[len(cylinders):]):
+                self.assertEqual(verdict, "yes", (d, args))
+                self.assertTrue(3 <= int(k) <= d, (d, k, args))
+
     def test_a_large_instance_is_ordered_lazily(self):
         # 54 vertices at K = 3: more order clauses than the census gives at once.
         line = graph6(nx.grid_2d_graph(3, 18))

@@ -74,7 +74,10 @@ class Installed(unittest.TestCase):
                  + [("libexec/wordrep/" + h, True) for h in HELPERS]
                  + [(PYTHON_DIR + "/wordrep/" + m, False)
                     for m in ("__init__.py", "interface.py", "batch.py", "programs.py")]
-                 + [("share/man/man1/%s.1" % m, False) for m in MAN_EXPECTED])
+                 + [("share/man/man1/%s.1" % m, False) for m in MAN_EXPECTED]
+                 + [("share/doc/wordrep/" + d, False)    # the manual the man pages point to
+                    for d in ("README.md", "docs/checkers.md", "docs/python.md",
+                              "docs/petersen.svg", "docs/n10/representation-number-4.g6")])
         for rel, executable in cases:
             with self.subTest(rel):
                 path = os.path.join(self.prefix, rel)
@@ -153,6 +156,9 @@ class Installed(unittest.TestCase):
                 text = p.stdout.split("\n")
                 self.assertEqual(text[2:4], ["NAME", text[3]])
                 self.assertRegex(text[3], r"^\s+%s\s+-\s+\S" % re.escape(name))
+                self.assertIn("SYNOPSIS", text)
+                self.assertRegex(text[text.index("SYNOPSIS") + 1],
+                                 r"^\s+%s( |$)" % re.escape(name))
 
 
     def test_man_finds_the_pages_by_name(self):

@@ -7,7 +7,7 @@ triangular prism 3, paths, complete and edgeless graphs 2 (the search starts
 at 2, so K20, whose representation number is 1, gets 2 as well).  The wheel
 on 6 vertices is the smallest graph that is not word-representable; the
 Shrikhande and Clebsch graphs are not either (no semi-transitive
-orientation: the exhaustive search of tests/tools/semitransitive.py and
+orientation: the exhaustive search of wordrep/semitransitive.py and
 orientcheck agree).  On those three alterword would search forever."""
 
 import os

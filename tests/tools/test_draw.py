@@ -216,6 +216,40 @@ class WithCensus(Drawings):
         self.assertEqual((p.returncode, p.stderr), (1, "wordrep-draw: no row for Bw in %s\n"
                                                    % src))
 
+    def test_a_row_that_does_not_fit_its_graph_is_not_drawn(self):
+        header = ",".join(["graph6", "vertices", "edges", "semi_transitive",
+                           "representation_number", "word", "orientation", "witness"])
+        # (the row as written, the problem named); each row is refused with
+        # exit 1 and no drawing, in one run (--csv) and in a batch.
+        cases = [
+            # a row cut by a full disk: 4 vertices of a 7-vertex witness
+            ("F|fJ?,7,12,no,,,,1 2 3 4", "the witness 1 2 3 4 induces a semi-transitive "
+                                         "subgraph (1>2 1>3 1>4 2>3 4>3)"),
+            ("Bg,3,2,no,,,,1 2 3\n", "the witness 1 2 3 induces a semi-transitive "
+                                     "subgraph (1>2 2>3)"),
+            ("Bg,3,2,yes,2,123123,1>2 2>3,\n", "word: 1 and 3 alternate but are not adjacent"),
+            ("Bg,3,2,yes,,,3>2 2>1 1>3,\n", "orientation: arc 1->3 is not an edge"),
+            ("Bg,4,2,yes,,,1>2 2>3,\n", "vertices is 4, the graph has 3"),
+        ]
+        for k, (row, problem) in enumerate(cases):
+            with self.subTest(row=row):
+                src = os.path.join(self.dir, "bad%d.csv" % k)
+                with open(src, "w") as f:
+                    f.write(header + "\n" + row)
+                g6 = row.split(",")[0]
+                out = os.path.join(self.dir, "bad%d.svg" % k)
+                p = run([DRAW, "-g", g6, "--csv", src, "-o", out])
+                self.assertEqual((p.returncode, p.stderr),
+                                 (1, "wordrep-draw: row of %s does not fit its graph: %s\n"
+                                  % (g6, problem)))
+                self.assertFalse(os.path.exists(out))
+                folder = os.path.join(self.dir, "bad%d" % k)
+                p = run([DRAW, "--batch", src, "--dir", folder])
+                self.assertEqual((p.returncode, p.stderr),
+                                 (1, "wordrep-draw: row 1: row of %s does not fit its graph: "
+                                  "%s\n" % (g6, problem)))
+                self.assertEqual(os.listdir(folder), [])
+
     def test_orientations_in_digraph6_are_read_like_arcs(self):
         graphs = "\n".join(r["graph6"] for r in self.rows) + "\n"
         p = subprocess.run([CENSUS, "--no-summary", "--orientation-format", "digraph6"],

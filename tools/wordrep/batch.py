@@ -307,6 +307,8 @@ def run(args, source, runner, prog, warn):
         store = make_store(args, source, runner, journal, tmpdir)
         enabled = sys.stderr.isatty() if args.progress is None else args.progress
         progress = Progress(enabled, source.total, source.unit)
+        if enabled and hasattr(source, "count_graphs"):
+            source.count_graphs(progress.set_graphs, die_with_parent)
         batch = Batch(source, store, runner, progress, args.jobs, args.sshloginfile, warn)
         complete = run_parts(batch)
     except WriteFailure as e:
@@ -322,6 +324,7 @@ def run(args, source, runner, prog, warn):
         return EXIT_WRITE
     finally:
         runner.cleanup()
+        getattr(source, "stop_count", lambda: None)()
     if batch.feed_error is not None:
         raise batch.feed_error
     counts = store.counts(runner.shortcut_length)

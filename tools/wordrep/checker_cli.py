@@ -3,7 +3,9 @@
     PROG GRAPH [CERTIFICATE...]     GRAPH a file in the programs' input format
     PROG -g GRAPH6 [CERTIFICATE...]
 
-The input format is read exactly as alterword and orientcheck read it.
+The input format is read exactly as alterword and orientcheck read it, up
+to their 20 vertices, which that format fixes; a graph6 string may have as
+many vertices as wordrep-census answers (graph.CENSUS_MAX_VERTICES).
 Exit status: 0 valid, 1 invalid (one problem a line on stderr), 2 bad usage
 or input, 4 standard output could not be written, or the status a reader
 stops with."""
@@ -12,7 +14,7 @@ import sys
 
 from . import cli
 from .formats import OutputError
-from .graph import GraphError, ProgramInput, from_graph6, read_program_input
+from .graph import CENSUS_MAX_VERTICES, GraphError, ProgramInput, from_graph6, read_program_input
 
 EXIT_OUTPUT = 4   # the verdict could not be written
 
@@ -30,9 +32,10 @@ class Stop(Exception):
 
 
 def read_graph(path, graph6):
-    """The ProgramInput of a graph file or a graph6 string (which has no loops)."""
+    """The ProgramInput of a graph file or a graph6 string (which has no
+    loops, and up to the census's number of vertices)."""
     if graph6 is not None:
-        n, edges = from_graph6(graph6)
+        n, edges = from_graph6(graph6, CENSUS_MAX_VERTICES)
         return ProgramInput(n, tuple((a, b, 0, 0) for a, b in edges))
     with open(path, "rb") as f:
         data = f.read()
@@ -42,27 +45,32 @@ def read_graph(path, graph6):
         raise GraphError(e.located(path)) from None
 
 
-def parser(prog, doc, certificate):
-    """The argparse parser: -g, --version, GRAPH and the certificate
-    arguments (nargs of "certificate", a help text)."""
+def parser(prog, doc, certificate, options=()):
+    """The argparse parser: -g, --version, the options (functions that add
+    their own to the parser), GRAPH and the certificate arguments (a help
+    text)."""
     usage = ("%(prog)s [-h] [--version] [--] GRAPH " + certificate
              + "\n       %(prog)s [-h] [--version] -g GRAPH6 [--] " + certificate)
     ap = cli.parser(prog, doc, usage=usage)
     cli.version_option(ap)
-    ap.add_argument("-g", "--graph6", metavar="GRAPH6", help="the graph as a graph6 string")
+    ap.add_argument("-g", "--graph6", metavar="GRAPH6",
+                    help="the graph as a graph6 string (up to %d vertices)" % CENSUS_MAX_VERTICES)
+    for add in options:
+        add(ap)
     ap.add_argument("args", nargs="*", metavar="ARGUMENTS",
                     help="the graph file (unless -g), then the certificate %s; without "
                          "it the program's output on standard input" % certificate)
     return ap
 
 
-def run(prog, doc, certificate, read, check):
+def run(prog, doc, certificate, read, check, options=()):
     """read(arguments after GRAPH) gives the certificate (Usage, Stop, or a
-    format error otherwise); check(graph, certificate) gives (problems, the
-    line printed when there are none), graph a ProgramInput.  Returns the
-    exit status."""
+    format error otherwise); check(graph, certificate, the parsed
+    arguments) gives (problems, the line printed when there are none),
+    graph a ProgramInput; options as parser() takes them.  Returns the exit
+    status."""
     cli.buffered_stdout()
-    ap = parser(prog, doc, certificate)
+    ap = parser(prog, doc, certificate, options)
     args = ap.parse_args()
     rest = args.args
     if args.graph6 is None:
@@ -83,7 +91,7 @@ def run(prog, doc, certificate, read, check):
     except (GraphError, OutputError, ValueError) as e:
         print("%s: %s" % (prog, e), file=sys.stderr)
         return 2
-    problems, valid = check(graph, cert)
+    problems, valid = check(graph, cert, args)
     for p in problems:
         print("%s: %s" % (prog, p), file=sys.stderr)
     if problems:

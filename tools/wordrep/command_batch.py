@@ -182,7 +182,7 @@ def source(args):
             raise Fatal("--geng: %s" % e)
         return GengSource(geng_args, DEFAULT_PARTS if args.parts is None else args.parts)
     chunk = args.chunk if args.chunk is not None else 1 if args.programs else DEFAULT_CHUNK
-    return ListSource(args.input, chunk)
+    return ListSource(args.input, chunk, spool_dir=args.tmpdir)
 
 
 def runner(args):

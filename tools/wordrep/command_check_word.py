@@ -5,8 +5,9 @@ and two vertices alternate in the word exactly when they are adjacent.
   check-word GRAPH K WORD       checks WORD (alterword's letter notation) for K
 
 GRAPH is a file in the programs' input format, read as alterword reads it
-(a pair i i, a loop, is not looked at, as alterword does not), or "-g" and
-a graph6 string.  Exit status: 0 valid, 1 invalid (reasons on stderr), 2
+(up to 20 vertices; a pair i i, a loop, is not looked at, as alterword does
+not), or "-g" and a graph6 string of up to 64 vertices, as wordrep-census
+answers.  Exit status: 0 valid, 1 invalid (reasons on stderr), 2
 bad usage or input, 4 standard output could not be written."""
 
 import sys
@@ -26,7 +27,7 @@ def read(rest):
     raise checker_cli.Usage()
 
 
-def check(graph, certificate):
+def check(graph, certificate, _args):
     k, letters = certificate
     return (check_word(graph.n, graph.edges, k, letters),
             "valid %d-uniform word for %d vertices, %d edges" % (k, graph.n, len(graph.edges)))

@@ -4,7 +4,9 @@
   wordrep-draw FILE -o OUT.svg                a file in the programs' input format ("-": stdin),
                                               read as alterword and orientcheck read it
       --csv CSV       take the answer from the census CSV row of this graph
-                      (default: run wordrep-census on it)
+                      (default: run wordrep-census on it); the row is checked
+                      against the graph first (as check-census does) and
+                      refused when it does not fit
       --alterword OUT, --orientcheck OUT
                       take the answer from what the programs printed for the graph
                       (files; "-": stdin), either or both; every certificate is
@@ -50,6 +52,8 @@ from .formats import OutputError
 from .graph import (CENSUS_MAX_VERTICES, GraphError, from_graph6,
                            parse_input, to_graph6)
 from .program_answer import AnswerError, from_programs
+from .records import record
+from .rowcheck import check_row
 from .schema import CENSUS_FIELDS, Layout
 
 PROG = "wordrep-draw"
@@ -85,11 +89,20 @@ def check_fresh(paths, force):
 
 
 def row_result(row):
+    """The Result of a census row, once the row is checked against its
+    graph (rowcheck): a row that does not fit it is refused, not drawn."""
     n, edges = from_graph6(row["graph6"], CENSUS_MAX_VERTICES)
     try:
-        return interface.make_result(Layout().from_csv(row), n, edges, None)
+        result = interface.make_result(Layout().from_csv(row), n, edges, None)
     except (ValueError, OutputError) as e:
         raise Failure("row of %s: %s" % (row["graph6"], e))
+    said = {name: int(row[name]) if row[name].isdigit() else row[name]
+            for name in ("vertices", "edges")}
+    problems = check_row(dict(record(result), **said))
+    if problems:
+        raise Failure("row of %s does not fit its graph: %s" % (row["graph6"],
+                                                                 "; ".join(problems)))
+    return result
 
 
 def census_rows(path):

@@ -15,11 +15,14 @@ input in base64 (tools/wordrep-part reads it)."""
 import base64
 import hashlib
 import os
+import re
+import stat
 import subprocess
 import threading
 
 from .errors import Fatal
 from .graph import CENSUS_MAX_VERTICES, graph6_text
+from .spool import Spool
 
 GENG = "nauty-geng"
 LINE_LIMIT = 65536      # the longest line wordrep-census reads whole (census/io.h)
@@ -70,13 +73,41 @@ class GengSource:
             first = next((l for l in err.splitlines() if l.strip()), "")
             raise Fatal("nauty-geng %s: %s" % (" ".join(self.args), first.replace(">E ", "")))
 
+    def count_graphs(self, report, preexec_fn=None):
+        """Counts the family's graphs in the background, for the progress
+        bar: nauty-geng -u generates them without writing them, in a small
+        fraction of the census's time (3 s of CPU for the 11.7 million of "-c 10"),
+        at the lowest priority; report(number) once it is known.
+        stop_count() ends the count early."""
+        def count():
+            err = self.counter.communicate()[1]
+            got = re.search(r"^>Z (\d+) graphs", err, re.M)
+            if self.counter.returncode == 0 and got:
+                report(int(got.group(1)))
+
+        def start():
+            os.nice(19)
+            if preexec_fn:
+                preexec_fn()
+        try:
+            self.counter = subprocess.Popen([GENG, "-u"] + self.args, stdout=subprocess.DEVNULL,
+                                            stderr=subprocess.PIPE, text=True, preexec_fn=start)
+        except OSError:
+            return                  # no count, no estimate: the run goes on
+        threading.Thread(target=count, daemon=True).start()
+
+    def stop_count(self):
+        counter = getattr(self, "counter", None)
+        if counter is not None and counter.poll() is None:
+            counter.kill()
+
     def feed(self, sink, store, progress, payload):
         if any(j >= self.parts for j in store.done):
             raise Fatal("the journal belongs to a different input (it has more parts); remove it "
                         "or use the input it was made from")
         for i in range(self.parts):
             if store.is_done(i):
-                progress.skip(1)
+                progress.skip(1, store.done[i]["counts"]["graphs"])
             else:
                 sink.write(b"%d\n" % i)
 
@@ -98,19 +129,31 @@ class GengSource:
 class ListSource:
     unit = "bytes"
 
-    def __init__(self, path, chunk):
+    def __init__(self, path, chunk, spool_dir=None):
+        """spool_dir: where a list that is no regular file (a pipe) is read
+        ahead (spool.Spool), so that its size is known for the progress
+        bar's estimate as soon as its writer is done; None: read as the
+        parts are handed out."""
         if chunk < 1:
             raise Fatal("--chunk must be at least 1")
         self.chunk = chunk
         self.name = path if path not in (None, "-") else "standard input"
+        self.lock = threading.Lock()
+        self.progress = None
         try:
             self.f = open(path, "rb") if path not in (None, "-") else os.fdopen(0, "rb", closefd=False)
             st = os.fstat(self.f.fileno())
+            self.total = (st.st_size - os.lseek(self.f.fileno(), 0, os.SEEK_CUR)
+                          if stat.S_ISREG(st.st_mode) else None)
         except OSError as e:
             raise Fatal("cannot read %s: %s" % (self.name, e.strerror))
-        self.total = st.st_size if path not in (None, "-") and os.path.isfile(path) else None
+        if self.total is None and spool_dir is not None:
+            try:
+                self.f = Spool(self.f, spool_dir, self._read_to_end)
+            except OSError as e:
+                raise Fatal("cannot read %s ahead into the scratch directory %s: %s"
+                            % (self.name, spool_dir, e.strerror))
         self.pending = {}          # index -> (lines, input bytes, sha256) of parts handed out
-        self.lock = threading.Lock()
         self.parts = None          # known once the input is read to its end
         self.bytes_read = 0
         self.first = self._read_chunk()
@@ -118,6 +161,14 @@ class ListSource:
 
     def check(self):
         pass
+
+    def _read_to_end(self, size):
+        """The spool has the whole list: its size is the progress's total."""
+        with self.lock:
+            self.total = size
+            progress = self.progress
+        if progress is not None:
+            progress.set_total(size)
 
     def _read_line(self):
         """The next line (without its line feed, at most LINE_LIMIT + 1
@@ -157,6 +208,10 @@ class ListSource:
 
     def feed(self, sink, store, progress, payload):
         """payload(index, lines): the bytes a part of these lines gets."""
+        with self.lock:
+            self.progress = progress
+            if self.total is not None:
+                progress.set_total(self.total)
         i, (lines, used) = 0, self.first
         self.first = None
         while lines or i == 0:
