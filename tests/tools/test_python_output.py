@@ -283,7 +283,7 @@ class Module(unittest.TestCase):
         self.assertEqual(objects(out), [json_of_row(r) for r in rows])
 
     def test_lines_that_are_no_graphs_get_the_census_s_failure_rows(self):
-        lines = ["Bx", "~", "Bww", ":Bw", "A_", "~?@@" + "?" * 347, "&B_"]
+        lines = ["Bx", "~", "Bww", ";Bw", "A_", "~?@@" + "?" * 347, "&B_"]
         want = [json_of_row(r) for r in csv.DictReader(io.StringIO(census_csv(lines)))]
         status, out, err = run_module(lines, env=self.ENV)
         self.assertEqual((status, objects(out)), (1, want))
