@@ -65,6 +65,16 @@ static std::string too_many(int64_t n) {
 
 static Graph6 decode_sparse6(std::string_view s);
 
+// out, its body decoded with edges edges: the graph, or refused over the limit.
+static Graph6 decoded(Graph6 &out, int64_t n, int64_t edges) {
+  out.edges = edges;
+  if (n > kMaxVertices)
+    out.error = too_many(n);
+  else
+    out.graph.n = static_cast<int>(n);
+  return out;
+}
+
 Graph6 decode_graph6(std::string_view s) {
   if (!s.empty() && (s[0] == ':' || s[0] == ';')) return decode_sparse6(s);
   Graph6 out;
@@ -100,13 +110,7 @@ Graph6 decode_graph6(std::string_view s) {
     out.error = "graph6 padding bits are not zero";
     return out;
   }
-  out.edges = edges;
-  if (n > kMaxVertices) {
-    out.error = too_many(n);
-    return out;
-  }
-  out.graph.n = static_cast<int>(n);
-  return out;
+  return decoded(out, n, edges);
 }
 
 // The size code of n vertices: n + 63, or "~" and n in three bytes of six
@@ -187,13 +191,7 @@ static Graph6 decode_sparse6(std::string_view s) {
     }
     out.graph.add_edge(a, c);
   }
-  out.edges = edges;
-  if (n > kMaxVertices) {
-    out.error = too_many(n);
-    return out;
-  }
-  out.graph.n = static_cast<int>(n);
-  return out;
+  return decoded(out, n, edges);
 }
 
 std::string encode_graph6(const Graph &g) {
