@@ -162,8 +162,9 @@ sat::Deadline Census::deadline() const {
 }
 
 Census::Census(Settings settings)
-    : settings_(settings), engines_(settings.family, settings.speedups, settings.shortcut_length),
-      words_(WordSettings{settings.speedups, settings.symmetry, !settings.family}) {
+    : settings_(settings),
+      engines_(settings.family, settings.speedups, settings.shortcut_length, settings.stop),
+      words_(WordSettings{settings.speedups, settings.symmetry, !settings.family, settings.stop}) {
   if (settings.shortcut_length) settings_.words = false;
   if (settings.speedups) certify_wheel5(settings.shortcut_length);
 }
@@ -179,6 +180,7 @@ Answer Census::answer(std::string_view line) {
     answer.failure = Failure{Step::kGraph, decoded.error};
     return answer;
   }
+  if (text[0] == ':') answer.graph6 = encode_graph6(decoded.graph); // the row names it in graph6
   answer.graph = decoded.graph;
   const Graph &g = *answer.graph;
   std::optional<Orientation> orientation =

@@ -21,6 +21,7 @@
 #include "census/orientation_family.h"
 #include "census/word_family.h"
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -49,6 +50,7 @@ struct Settings {
   bool family = true;       // one incremental orientation instance per order, not one per graph
   double time_limit = 0;    // seconds per graph for the words (0: none); then the number as bounds
   std::function<void(const Progress &)> progress; // told before each K the word step tries
+  const std::atomic<int> *stop = nullptr; // non-zero: end the SAT search of the graph at hand
 };
 
 class Census {
@@ -56,6 +58,8 @@ public:
   // With speedups, first checks the wheel W5 as an obstruction (Error if not).
   explicit Census(Settings settings);
   // The answer for one non-blank graph6 line (with or without ">>graph6<<").
+  // When the stop flag is raised during it, the answer is a failure that is
+  // no answer: the caller drops it.
   Answer answer(std::string_view line);
 
 private:

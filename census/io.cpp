@@ -4,12 +4,21 @@
 
 #include <cerrno>
 #include <cstring>
+#include <poll.h>
 #include <unistd.h>
 
 namespace census {
 
 bool LineReader::fill() {
   if (eof_) return false;
+  if (before_read_) before_read_();
+  if (wake_fd_ >= 0) {
+    pollfd fds[2] = {{fd_, POLLIN, 0}, {wake_fd_, POLLIN, 0}};
+    while (::poll(fds, 2, -1) < 0)
+      if (errno != EINTR)
+        throw Error("cannot wait for " + name_ + ": " + std::strerror(errno), kExitUsage);
+    if (fds[1].revents) return false;
+  }
   for (;;) {
     ssize_t got = ::read(fd_, buf_, sizeof buf_);
     if (got < 0 && errno == EINTR) continue;
@@ -52,8 +61,7 @@ void Output::flush() {
   while (done < buf_.size()) {
     ssize_t put = ::write(fd_, buf_.data() + done, buf_.size() - done);
     if (put < 0 && errno == EINTR) continue;
-    if (put < 0)
-      throw Error(std::string("cannot write the CSV: ") + std::strerror(errno), kExitOutput);
+    if (put < 0) throw Error("cannot write " + what_ + ": " + std::strerror(errno), kExitOutput);
     done += static_cast<size_t>(put);
   }
   buf_.clear();

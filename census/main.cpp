@@ -1,8 +1,12 @@
 // wordrep-census: word-representability of every graph of a graph6 list, in process.
 #include "census/census.h"
 #include "census/error.h"
+#include "census/graph6.h"
 #include "census/io.h"
+#include "census/progress_line.h"
 #include "census/rows.h"
+#include "census/select.h"
+#include "census/signals.h"
 
 #include <algorithm>
 #include <cctype>
@@ -31,9 +35,10 @@ struct Options {
   Action action = Action::Run;
   Settings settings;
   bool summary = true;
-  bool jsonl = false;             // --format jsonl: rows as JSON lines, no header
-  int progress = -1;              // progress on standard error: 1 yes, 0 no, -1 on a terminal
-  std::vector<std::string> files; // "-" is standard input
+  bool jsonl = false;              // --format jsonl: rows as JSON lines, no header
+  int progress = -1;               // progress on standard error: 1 yes, 0 no, -1 on a terminal
+  std::optional<Condition> select; // --select: the graph6 lines of the graphs that meet it
+  std::vector<std::string> files;  // "-" is standard input
 };
 
 // The index of value among the choices, or a usage error naming the option.
@@ -92,6 +97,10 @@ static const OptionRow kOptions[] = {
      [](Options &o, const std::string &) { o.progress = 1; }},
     {"--no-progress", nullptr, "no progress on standard error",
      [](Options &o, const std::string &) { o.progress = 0; }},
+    {"--select", "COND",
+     "no rows: the graph6 lines of the graphs that meet COND (yes, no, K=N, K>=N, ...; see "
+     "below), for nauty's tools",
+     [](Options &o, const std::string &v) { o.select = parse_condition(v); }},
     {"--engine", "family|fresh",
      "one SAT instance per order (and K) shared by the graphs (default), or one per graph",
      [](Options &o, const std::string &v) {
@@ -126,10 +135,16 @@ static int choice(const char *option, const std::string &value,
   throw Error(std::string(option) + " takes " + names + "; " + usage(), kExitUsage);
 }
 
+// The short names of options, as nauty's tools spell them.
+static const std::pair<const char *, const char *> kShortNames[] = {{"-h", "--help"},
+                                                                    {"-q", "--no-summary"}};
+
 // The row of the table an argument names ("--format" or "--format=jsonl";
-// "-h" for --help), or nullptr.
+// a short name), or nullptr.
 static const OptionRow *find_option(const std::string &arg) {
-  std::string name = arg == "-h" ? "--help" : arg.substr(0, arg.find('='));
+  std::string name = arg.substr(0, arg.find('='));
+  for (const auto &[short_name, long_name] : kShortNames)
+    if (arg == short_name) name = long_name;
   for (const OptionRow &row : kOptions)
     if (name == row.name) return &row;
   return nullptr;
@@ -189,6 +204,13 @@ static Options parse_options(int argc, char **argv) {
     row->apply(o, value);
   }
   if (o.files.empty()) o.files.push_back("-");
+  if (o.select && o.jsonl)
+    throw Error("--select writes graph6 lines; leave out --format", kExitUsage);
+  if (o.select && o.select->kind == Condition::Kind::kNumber &&
+      (!o.settings.words || o.settings.shortcut_length))
+    throw Error("--select K... needs representation numbers: leave out --no-words and "
+                "--shortcut-length",
+                kExitUsage);
   return o;
 }
 
@@ -198,17 +220,22 @@ static std::string help() {
                      "\n"
                      "Usage: wordrep-census [OPTION]... [FILE]...\n"
                      "\n"
-                     "Reads graphs in graph6, one per line (a >>graph6<< prefix and blank lines\n"
-                     "allowed), from each FILE in turn, or standard input when there is none or\n"
-                     "FILE is -, and writes one row per graph in input order: graph6, vertices,\n"
-                     "edges, semi_transitive, representation_number, word, orientation, witness,\n"
-                     "number_lower, number_upper, number_reason (bounds on the representation\n"
-                     "number, equal when it is known; the number is filled only then).\n"
-                     "A line that cannot be answered gets a row with \"failed: REASON\".\n"
+                     "Reads graphs in graph6 or sparse6, one per line (a >>graph6<< or\n"
+                     ">>sparse6<< prefix and blank lines allowed), from each FILE in turn, or\n"
+                     "standard input when there is none or FILE is -, and writes one row per\n"
+                     "graph in input order: graph6, vertices, edges, semi_transitive,\n"
+                     "representation_number, word, orientation, witness, number_lower,\n"
+                     "number_upper, number_reason (bounds on the representation number, equal\n"
+                     "when it is known; the number is filled only then).  A graph given in\n"
+                     "sparse6 is named in graph6 in its row.  A line that cannot be answered\n"
+                     "gets a row with \"failed: REASON\".\n"
                      "\n"
                      "Options:\n";
   for (const OptionRow &row : kOptions) {
-    std::string left = (row.name == std::string("--help") ? "  -h, " : "  ") + shown(row);
+    std::string left = "  ";
+    for (const auto &[short_name, long_name] : kShortNames)
+      if (row.name == std::string(long_name)) left += short_name + std::string(", ");
+    left += shown(row);
     left.resize(std::max<size_t>(left.size() + 2, 30), ' ');
     text += left + row.help + "\n";
   }
@@ -221,9 +248,20 @@ static std::string help() {
           "vertices, \"failed: REASON\" where a step failed, and null where a field does\n"
           "not apply.\n"
           "\n"
+          "--select COND writes, in input order and as given, the lines of the graphs\n"
+          "that meet COND, and no header: yes (word-representable; with\n"
+          "--shortcut-length K, K-semi-transitive), no (not so), or K OP N (the\n"
+          "representation number K compared with the whole number N, OP one of = == !=\n"
+          "< <= > >=; quote it in the shell: --select 'K>=3').  A graph that cannot be\n"
+          "answered is named on standard error and counts as a failed row.\n"
+          "\n"
+          "On SIGTERM, SIGINT or SIGHUP the rows answered so far are written whole, the\n"
+          "graph at hand is left unanswered, and the exit status is 128 + the signal.\n"
+          "\n"
           "Exit status: 0 every graph answered; 1 some rows failed; 2 bad command line or\n"
           "an input that cannot be opened or read (the rows before it are kept); 3 the\n"
-          "rows cannot be written.\n";
+          "rows (or the help, or the version) cannot be written; 128 + N stopped by\n"
+          "signal N.\n";
   return text;
 }
 
@@ -259,44 +297,26 @@ static void print_summary(const Counts &c, const Settings &settings) {
   std::fprintf(stderr, "  failures: %lld\n", static_cast<long long>(c.failures));
 }
 
-// The progress of the word step on standard error, at most four lines a
-// second: on a terminal one line rewritten in place, else a line each.
-class ProgressLine {
-public:
-  explicit ProgressLine(bool terminal) : terminal_(terminal) {}
-  ~ProgressLine() {
-    if (terminal_ && shown_) std::fputs("\r\033[K", stderr); // the summary starts clean
+// What one graph writes: its row, or with --select its line when it meets
+// the condition.  A graph whose answer does not settle the condition is
+// named on standard error and counted as a failure.
+static std::string emit(const Options &o, const Answer &answer, std::string_view line,
+                        const std::string &where, Counts &counts) {
+  if (!o.select) return o.jsonl ? format_jsonl(answer, o.settings) : format_csv(answer, o.settings);
+  std::optional<bool> pass = meets(*o.select, answer);
+  if (!pass) {
+    std::string reason = answer.failure ? answer.failure->reason : "the bounds do not settle it";
+    std::fprintf(stderr, "wordrep-census: %s: %s: failed: %s\n", where.c_str(),
+                 answer.graph6.c_str(), reason.c_str());
+    if (!answer.failure) ++counts.failures;
   }
-  // The next graph of the run.
-  void next_graph(const std::string &graph6) {
-    ++graph_;
-    graph6_ = graph6.size() > 20 ? graph6.substr(0, 17) + "..." : graph6;
-  }
-  // Shows where the word step stands, unless a line went out less than 0.25 s ago.
-  void show(const Progress &p) {
-    const auto now = std::chrono::steady_clock::now();
-    if (shown_ && now - last_ < std::chrono::milliseconds(250)) return;
-    shown_ = true;
-    last_ = now;
-    std::string text = "wordrep-census: graph " + std::to_string(graph_) + " (" + graph6_ +
-                       "): trying K = " + std::to_string(p.trying) +
-                       ", number >= " + std::to_string(p.bounds.lower) + " (" + p.bounds.reason +
-                       ")";
-    if (p.bounds.upper) text += ", <= " + std::to_string(*p.bounds.upper);
-    std::fputs((terminal_ ? "\r" + text + "\033[K" : text + "\n").c_str(), stderr);
-    std::fflush(stderr);
-  }
+  return pass.value_or(false) ? std::string(graph6_text(line)) + "\n" : std::string();
+}
 
-private:
-  bool terminal_;
-  bool shown_ = false;
-  std::chrono::steady_clock::time_point last_;
-  int64_t graph_ = 0;
-  std::string graph6_;
-};
-
-// Rows for every graph of the inputs, in order.
-static void answer_all(const Options &o, const std::vector<int> &fds, Output &out, Counts &counts) {
+// Rows for every graph of the inputs, in order, until the stop flag rises:
+// then the graph at hand gets no row.
+static void answer_all(const Options &o, const std::vector<int> &fds, Output &out, Counts &counts,
+                       const SignalWatch &signals) {
   const bool terminal = ::isatty(2);
   std::optional<ProgressLine> progress;
   Settings settings = o.settings;
@@ -307,9 +327,11 @@ static void answer_all(const Options &o, const std::vector<int> &fds, Output &ou
   Census census(settings);
   std::string line;
   bool cut = false;
-  for (size_t i = 0; i < fds.size(); ++i) {
-    LineReader in(fds[i], o.files[i] == "-" ? "standard input" : o.files[i]);
-    while (in.next(line, cut)) {
+  for (size_t i = 0; i < fds.size() && !signals.flag(); ++i) {
+    const std::string name = o.files[i] == "-" ? "standard input" : o.files[i];
+    LineReader in(fds[i], name);
+    in.wait_on(signals.wake_fd(), [&out] { out.flush(); }); // rows leave before a wait
+    for (int64_t number = 1; in.next(line, cut) && !signals.flag(); ++number) {
       Answer answer;
       if (cut) {
         answer.graph6 = printable(line.substr(0, 64)) + "...";
@@ -321,35 +343,44 @@ static void answer_all(const Options &o, const std::vector<int> &fds, Output &ou
         if (progress) progress->next_graph(printable(line));
         answer = census.answer(line);
       }
+      if (signals.flag()) break; // stopped inside the answer: no answer
       counts.add(answer);
-      out.write(o.jsonl ? format_jsonl(answer, o.settings) : format_csv(answer, o.settings));
+      out.write(emit(o, answer, line, name + " line " + std::to_string(number), counts));
     }
     if (fds[i] != 0) ::close(fds[i]);
   }
 }
 
-static int run(const Options &o) {
-  if (o.action != Options::Action::Run) {
-    std::string text = o.action == Options::Action::Help
-                           ? help()
-                           : std::string("wordrep-census ") + WORDREP_VERSION + "\n";
-    Output out(1);
-    out.write(text);
-    out.flush();
-    return 0;
-  }
+// The help or the version.
+static int inform(const Options &o) {
+  const bool help_asked = o.action == Options::Action::Help;
+  Output out(1, help_asked ? "the help" : "the version");
+  out.write(help_asked ? help() : std::string("wordrep-census ") + WORDREP_VERSION + "\n");
+  out.flush();
+  return 0;
+}
+
+static int run(Options o) {
+  if (o.action != Options::Action::Run) return inform(o);
   std::vector<int> fds = open_inputs(o.files);
+  SignalWatch signals;
+  o.settings.stop = &signals.flag();
   Counts counts;
-  Output out(1);
-  if (!o.jsonl) out.write(csv_header(o.settings));
+  Output out(1, o.select ? "the graph6 lines" : o.jsonl ? "the JSON lines" : "the CSV");
+  if (!o.jsonl && !o.select) out.write(csv_header(o.settings));
   try {
-    answer_all(o, fds, out, counts);
+    answer_all(o, fds, out, counts, signals);
   } catch (const Error &e) { // an input that fails midway: keep the rows answered
     if (e.status() == kExitOutput) throw;
     out.flush();
     throw;
   }
   out.flush();
+  if (int sig = signals.settle()) { // a signal before the end of the run counts
+    std::fprintf(stderr, "wordrep-census: stopped by signal %d after %lld graphs\n", sig,
+                 static_cast<long long>(counts.graphs));
+    return 128 + sig;
+  }
   if (o.summary) print_summary(counts, o.settings);
   return counts.failures ? kExitFailures : 0;
 }

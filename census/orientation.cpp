@@ -12,7 +12,9 @@ int64_t search_clauses(const Graph &g, int shortcut_length) {
                         : through_clauses(n, m, through_by_arcs(n, m)) + 2 * m * n);
 }
 
-OrientationSearch::OrientationSearch(const Graph &g, int shortcut_length) : g_(g) {
+OrientationSearch::OrientationSearch(const Graph &g, int shortcut_length,
+                                     const std::atomic<int> *stop)
+    : g_(g), sat_({}, stop) {
   const int n = g.n;
   if (int64_t clauses = search_clauses(g, shortcut_length); clauses > kMaxClauses)
     throw Error("the orientation search would need about " + std::to_string(clauses) +

@@ -19,6 +19,7 @@
 
 #include "sat/sat.h"
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -49,8 +50,10 @@ Mask minimal_witness(OrientationSolver &search, const Graph &g, Mask mask, int s
 // The search over one graph, in an instance of its own.
 class OrientationSearch : public OrientationSolver {
 public:
-  // shortcut_length: 0 for semi-transitive, k >= 3 for k-semi-transitive.
-  explicit OrientationSearch(const Graph &g, int shortcut_length = 0);
+  // shortcut_length: 0 for semi-transitive, k >= 3 for k-semi-transitive;
+  // stop as for sat::SatSolver.
+  explicit OrientationSearch(const Graph &g, int shortcut_length = 0,
+                             const std::atomic<int> *stop = nullptr);
 
   bool solve(Mask mask) override;
   const std::vector<Arc> &arcs() const override { return last_arcs_; }

@@ -11,7 +11,8 @@ using sat::Lit;
 // faster on a sample of the 10-vertex graphs than CaDiCaL's default.
 static const sat::SatSolver::Options kFamilyOptions = {{"reduceint", 10}, {"reducetarget", 95}};
 
-OrientationFamily::OrientationFamily(int n, int shortcut_length) : n_(n), sat_(kFamilyOptions) {
+OrientationFamily::OrientationFamily(int n, int shortcut_length, const std::atomic<int> *stop)
+    : n_(n), sat_(kFamilyOptions, stop) {
   edge_.assign(n * n, 0);
   vars_.n = n;
   vars_.arc.assign(n * n, 0);
@@ -71,13 +72,13 @@ bool family_order(int n, int shortcut_length) {
 bool OrientationEngines::orient(const Graph &g, std::vector<Arc> *arcs, Mask *witness) {
   const Mask all = all_vertices(g.n);
   if (!family_ || !family_order(g.n, shortcut_length_)) {
-    OrientationSearch search(g, shortcut_length_);
+    OrientationSearch search(g, shortcut_length_, stop_);
     if (search.solve(all)) return *arcs = search.arcs(), true;
     *witness = minimal_witness(search, g, all, shortcut_length_);
     return false;
   }
   std::unique_ptr<OrientationFamily> &family = by_order_[g.n];
-  if (!family) family = std::make_unique<OrientationFamily>(g.n, shortcut_length_);
+  if (!family) family = std::make_unique<OrientationFamily>(g.n, shortcut_length_, stop_);
   family->bind(g);
   if (family->solve(all)) return *arcs = family->arcs(), true;
   if (known_)

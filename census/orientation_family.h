@@ -19,6 +19,7 @@
 
 #include "sat/sat.h"
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <vector>
@@ -27,8 +28,9 @@ namespace census {
 
 class OrientationFamily : public OrientationSolver {
 public:
-  // shortcut_length: 0 for semi-transitive, k >= 3 for k-semi-transitive.
-  OrientationFamily(int n, int shortcut_length);
+  // shortcut_length: 0 for semi-transitive, k >= 3 for k-semi-transitive;
+  // stop as for sat::SatSolver.
+  OrientationFamily(int n, int shortcut_length, const std::atomic<int> *stop = nullptr);
 
   // The order this instance answers.
   int order() const { return n_; }
@@ -68,8 +70,10 @@ bool family_order(int n, int shortcut_length);
 // or for other orders, an instance of its own per graph.
 class OrientationEngines {
 public:
-  OrientationEngines(bool family, bool known, int shortcut_length)
-      : family_(family), known_(known), shortcut_length_(shortcut_length) {}
+  // stop as for sat::SatSolver, given to every instance.
+  OrientationEngines(bool family, bool known, int shortcut_length,
+                     const std::atomic<int> *stop = nullptr)
+      : family_(family), known_(known), shortcut_length_(shortcut_length), stop_(stop) {}
   // True with the arcs of an orientation of g, or false with a minimal
   // witness (as for minimal_witness()) in *witness.
   bool orient(const Graph &g, std::vector<Arc> *arcs, Mask *witness);
@@ -80,6 +84,7 @@ public:
 private:
   bool family_, known_;
   int shortcut_length_;
+  const std::atomic<int> *stop_;
   std::map<int, std::unique_ptr<OrientationFamily>> by_order_;
   KnownWitnesses witnesses_;
 };

@@ -30,7 +30,7 @@ constexpr int kMaxRounds = 500; // solves of the lazy form
 class WordOrder {
 public:
   // With arcs, the word's first occurrences orient the edges as they do.
-  WordOrder(const Graph &g, int k, const LetterOrder &order, sat::Deadline deadline,
+  WordOrder(const Graph &g, int k, const LetterOrder &order, const sat::Limits &limits,
             const std::vector<Arc> *arcs = nullptr);
   std::optional<std::vector<int>> solve();
 
@@ -55,10 +55,10 @@ private:
   bool over_budget_ = false; // the lazy order reached kMaxClauses
 };
 
-WordOrder::WordOrder(const Graph &g, int k, const LetterOrder &order, sat::Deadline deadline,
+WordOrder::WordOrder(const Graph &g, int k, const LetterOrder &order, const sat::Limits &limits,
                      const std::vector<Arc> *arcs)
-    : g_(g), k_(k), size_(g.n * k), order_(order), arcs_(arcs) {
-  sat_.set_deadline(deadline);
+    : g_(g), k_(k), size_(g.n * k), order_(order), sat_({}, limits.stop), arcs_(arcs) {
+  sat_.set_deadline(limits.deadline);
   if (size_ > kMaxCopies)
     throw Error(too_large("has more than " + std::to_string(kMaxCopies) + " letters"));
   before_.assign(static_cast<size_t>(size_) * size_, 0);
@@ -220,16 +220,16 @@ std::vector<int> word_of_model(const sat::SatSolver &sat, const std::vector<Lit>
 }
 
 std::optional<std::vector<int>> find_word(const Graph &g, int k, const LetterOrder &order,
-                                          sat::Deadline deadline) {
-  return WordOrder(g, k, order, deadline).solve();
+                                          const sat::Limits &limits) {
+  return WordOrder(g, k, order, limits).solve();
 }
 
 std::optional<std::vector<int>>
-find_oriented_word(const Graph &g, int k, const std::vector<Arc> &arcs, sat::Deadline deadline) {
+find_oriented_word(const Graph &g, int k, const std::vector<Arc> &arcs, const sat::Limits &limits) {
   // No letter order: which letter starts, and the orbits' first copies, are
   // fixed by the arcs already as far as this search goes.
   const LetterOrder none = no_order();
-  return WordOrder(g, k, none, deadline, &arcs).solve();
+  return WordOrder(g, k, none, limits, &arcs).solve();
 }
 
 } // namespace census

@@ -7,6 +7,7 @@
 
 #include "sat/sat.h"
 
+#include <atomic>
 #include <optional>
 #include <vector>
 
@@ -15,18 +16,18 @@ namespace census {
 // A word (0-based letters) in which every vertex occurs k times and two
 // vertices alternate exactly when they are adjacent; none when there is none.
 // Only words obeying order are searched (there is one among them whenever
-// there is one at all).  sat::Interrupted when the deadline passes first.
+// there is one at all).  Ends early as limits say (see sat::Limits).
 std::optional<std::vector<int>> find_word(const Graph &g, int k, const LetterOrder &order,
-                                          sat::Deadline deadline = {});
+                                          const sat::Limits &limits = {});
 
 // A K-uniform representing word whose first occurrences orient every edge as
 // the arcs do (a semi-transitive orientation of g); none when the search finds
 // none within its clause and round budget, which proves nothing for other
 // orientations.  Much smaller a search than find_word() on large sparse graphs.
-// sat::Interrupted when the deadline passes first.
+// Ends early as limits say (see sat::Limits).
 std::optional<std::vector<int>> find_oriented_word(const Graph &g, int k,
                                                    const std::vector<Arc> &arcs,
-                                                   sat::Deadline deadline = {});
+                                                   const sat::Limits &limits = {});
 
 // The order of a word's copies as literals: before[x * size + y] means "copy x
 // comes before copy y", copy x being one of letter x / k.

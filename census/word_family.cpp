@@ -17,7 +17,7 @@ using sat::Lit;
 //   -edge          -> neither alternating pattern.
 class WordEngine::Shared {
 public:
-  Shared(int n, int k);
+  Shared(int n, int k, const std::atomic<int> *stop);
   std::optional<std::vector<int>> solve(const Graph &g, sat::Deadline deadline);
 
 private:
@@ -31,7 +31,8 @@ private:
   std::vector<Lit> before_, edge_; // edge_[a * n + b] for a < b
 };
 
-WordEngine::Shared::Shared(int n, int k) : n_(n), k_(k), size_(n * k) {
+WordEngine::Shared::Shared(int n, int k, const std::atomic<int> *stop)
+    : n_(n), k_(k), size_(n * k), sat_({}, stop) {
   const Lit yes = sat_.lit_true();
   before_.assign(static_cast<size_t>(size_) * size_, 0);
   for (int x = 0; x < size_; ++x)
@@ -120,12 +121,12 @@ std::optional<std::vector<int>> WordEngine::find(int k) {
   if (!shared) {
     const bool sparse = 2 * g.edges() <= kOrientedMaxDegree * g.n;
     if (settings_.speedups && sparse && k >= 3 && g.n * k >= kOrientedMinLetters && !arcs().empty())
-      if (auto word = find_oriented_word(g, k, arcs(), deadline_)) return word;
-    return find_word(g, k, order(), deadline_);
+      if (auto word = find_oriented_word(g, k, arcs(), {settings_.stop, deadline_})) return word;
+    return find_word(g, k, order(), {settings_.stop, deadline_});
   }
   if (g.n != shared_n_) shared_.clear(), shared_n_ = g.n; // instances of one order at a time
   std::unique_ptr<Shared> &instance = shared_[k];
-  if (!instance) instance = std::make_unique<Shared>(g.n, k);
+  if (!instance) instance = std::make_unique<Shared>(g.n, k, settings_.stop);
   return instance->solve(g, deadline_);
 }
 

@@ -13,6 +13,7 @@
 
 #include "sat/sat.h"
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <optional>
@@ -25,6 +26,7 @@ struct WordSettings {
   bool speedups = true; // words begin with a chosen letter (else any word is searched)
   bool symmetry = true; // fresh instances break the graph's automorphisms
   bool fresh = false;   // every graph in instances of its own (no shared instance)
+  const std::atomic<int> *stop = nullptr; // as for sat::SatSolver, given to every instance
 };
 
 class WordEngine {

@@ -4,33 +4,39 @@
 
 namespace sat {
 
-class SatSolver::Clock : public CaDiCaL::Terminator {
+// The engine's question "stop now?": the stop flag is raised or the deadline passed.
+class SatSolver::Watch : public CaDiCaL::Terminator {
 public:
-  explicit Clock(std::chrono::steady_clock::time_point deadline) : deadline_(deadline) {}
-  bool terminate() override { return std::chrono::steady_clock::now() >= deadline_; }
+  Watch(const std::atomic<int> *stop, Deadline deadline) : stop_(stop), deadline_(deadline) {}
+  bool stopped() const { return stop_ && stop_->load(std::memory_order_relaxed) != 0; }
+  bool late() const { return deadline_ && std::chrono::steady_clock::now() >= *deadline_; }
+  bool terminate() override { return stopped() || late(); }
 
 private:
-  std::chrono::steady_clock::time_point deadline_;
+  const std::atomic<int> *stop_;
+  Deadline deadline_;
 };
 
-SatSolver::SatSolver(const Options &options) : engine_(new CaDiCaL::Solver) {
+SatSolver::SatSolver(const Options &options, const std::atomic<int> *stop)
+    : engine_(new CaDiCaL::Solver), stop_(stop) {
   engine_->set("quiet", 1); // the engine must never write to standard output
   for (const auto &[name, value] : options)
     if (engine_->is_valid_option(name.c_str())) engine_->set(name.c_str(), value);
   engine_->add(1);
   engine_->add(0);
+  set_deadline(std::nullopt); // watches the stop flag, if there is one
 }
 
 SatSolver::~SatSolver() {
-  if (clock_) engine_->disconnect_terminator();
+  if (watch_) engine_->disconnect_terminator();
 }
 
 void SatSolver::set_deadline(Deadline deadline) {
-  if (clock_) engine_->disconnect_terminator();
-  clock_.reset();
-  if (!deadline) return;
-  clock_ = std::make_unique<Clock>(*deadline);
-  engine_->connect_terminator(clock_.get());
+  if (watch_) engine_->disconnect_terminator();
+  watch_.reset();
+  if (!deadline && !stop_) return;
+  watch_ = std::make_unique<Watch>(stop_, deadline);
+  engine_->connect_terminator(watch_.get());
 }
 
 void SatSolver::reserve(int vars) {
@@ -80,10 +86,14 @@ bool SatSolver::solve(const std::vector<Lit> &assumptions) {
     }
     if (f == 0) used.push_back(a); // assumptions fixed true are left out
   }
-  if (clock_ && clock_->terminate()) throw Interrupted();
+  if (watch_ && watch_->stopped()) throw Stopped();
+  if (watch_ && watch_->late()) throw Interrupted();
   for (Lit a : used) engine_->assume(a);
   const int status = engine_->solve();
-  if (status != 10 && status != 20) throw Interrupted(); // only the deadline stops the engine
+  if (status != 10 && status != 20) { // only the watch stops the engine
+    if (watch_ && watch_->stopped()) throw Stopped();
+    throw Interrupted();
+  }
   bool sat = status == 10;
   if (!sat)
     for (Lit a : used)

@@ -4,6 +4,7 @@
 // Variable 1 is the constant true; lit_true() returns it.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -15,7 +16,8 @@
 
 namespace CaDiCaL {
 class Solver;
-}
+class Terminator;
+} // namespace CaDiCaL
 
 namespace sat {
 
@@ -30,11 +32,26 @@ public:
   Interrupted() : std::runtime_error("the SAT search reached its deadline") {}
 };
 
+// Thrown by SatSolver::solve() when its stop flag is raised (a signal).
+class Stopped : public std::runtime_error {
+public:
+  Stopped() : std::runtime_error("stopped by a signal") {}
+};
+
+// What may end a search early: a stop flag (kept by pointer, may be null)
+// that becomes non-zero, or a deadline that passes.
+struct Limits {
+  const std::atomic<int> *stop = nullptr; // raised: solve() throws Stopped
+  Deadline deadline;                      // passed: solve() throws Interrupted
+};
+
 class SatSolver {
 public:
   // Engine options as (CaDiCaL's name, value), set before any clause; unknown names are ignored.
   using Options = std::vector<std::pair<std::string, int>>;
-  explicit SatSolver(const Options &options = {});
+  // A stop flag (kept by pointer, may be null) that becomes non-zero ends a
+  // running solve() soon after, which then throws Stopped.
+  explicit SatSolver(const Options &options = {}, const std::atomic<int> *stop = nullptr);
   ~SatSolver();
 
   // The literal that is always true; -lit_true() is always false.
@@ -53,7 +70,9 @@ public:
   void add_clause(const std::vector<Lit> &lits) { add_clause(lits.data(), lits.size()); }
   // Number of clauses given to the engine.
   size_t num_clauses() const { return num_clauses_; }
-  // Solve under the given assumptions (none by default); true when satisfiable.
+  // Solve under the given assumptions (none by default); true when
+  // satisfiable.  Throws Stopped when the stop flag is raised, Interrupted
+  // when the deadline passes.
   bool solve(const std::vector<Lit> &assumptions = {});
   // After an unsatisfiable solve under assumptions: whether any assumption was
   // needed for the refutation (false: unsatisfiable without them too).
@@ -64,13 +83,15 @@ public:
   // Value of a literal in the model after a satisfiable solve().
   bool value(Lit lit) const;
   // From now on solve() throws Interrupted when the deadline passes first
-  // (checked by the engine as it searches, and before it starts).
+  // (checked by the engine as it searches, and before it starts); the stop
+  // flag is watched as before.
   void set_deadline(Deadline deadline);
 
 private:
-  class Clock; // the engine's terminate callback, watching deadline_
+  class Watch; // the engine's terminate callback: stop flag or deadline
   std::unique_ptr<CaDiCaL::Solver> engine_;
-  std::unique_ptr<Clock> clock_;
+  std::unique_ptr<Watch> watch_; // null while there is neither deadline nor stop flag
+  const std::atomic<int> *stop_;
   int8_t fixed(Lit lit) const; // +1 true, -1 false, 0 unknown at the root
 
   std::vector<int8_t> fixed_; // per variable, from unit clauses

@@ -217,8 +217,9 @@ class Lines(unittest.TestCase):
                'not 1",,,,,,,'),
         ("B~", "B~,3,,failed: graph6 padding bits are not zero,,,,,,,"),
         ("B w", 'B w,,,failed: invalid character \' \' in graph6 string,,,,,,,'),
-        (":Fa@x^", ":Fa@x^,,,failed: sparse6 is not supported (only graph6),,,,,,,"),
-        ("&B?", "&B?,,,failed: digraph6 is not supported (only graph6),,,,,,,"),
+        (";Fa@x^", ";Fa@x^,,,failed: incremental sparse6 (';') is not supported,,,,,,,"),
+        (":AN", ":AN,2,,failed: sparse6 string has a loop at vertex 1,,,,,,,"),
+        ("&B?", "&B?,,,failed: digraph6 is not supported (only graph6 and sparse6),,,,,,,"),
         ("~?", "~?,,,failed: truncated graph6 header,,,,,,,"),
         (T257, T257 + ",257,0,failed: graph has 257 vertices; wordrep-census accepts at most 256,,,,,,,"),
         ("C,", '"C,",,,"failed: invalid character \',\' in graph6 string",,,,,,,'),
@@ -240,7 +241,7 @@ class Lines(unittest.TestCase):
                 self.assertEqual(text, want.replace("{w}", row["word"]).replace("{o}", row["orientation"]))
                 if row["semi_transitive"] == "yes":
                     Certificates.assert_certified(self, row)
-        self.assertIn("  failures: 9\n", err)
+        self.assertIn("  failures: 10\n", err)
 
     def test_command_line_input_and_output_errors(self):
         with tempfile.TemporaryDirectory() as d:
@@ -255,7 +256,7 @@ class Lines(unittest.TestCase):
                 (["--frobnicate"], "", 2, "wordrep-census: unknown option '--frobnicate'; usage: "
                  "wordrep-census [--no-words] [--no-speedups] [--no-shortcuts] [--no-symmetry] "
                  "[--no-lower-bounds] [--no-summary] [--orientation-format arcs|digraph6] [--format csv|jsonl] "
-                 "[--shortcut-length K] [--time-limit SECONDS] [--progress] [--no-progress] "
+                 "[--shortcut-length K] [--time-limit SECONDS] [--progress] [--no-progress] [--select COND] "
                  "[--engine family|fresh] [--help] [--version] "
                  "[--] [FILE...]\n"),
                 ([d], HEADER, 2, "wordrep-census: cannot read %s: Is a directory\n" % d),

@@ -16,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <random>
@@ -222,3 +224,68 @@ TEST(WordSearch, OrientedSearchAgreesWithTheFullSearch) {
 }
 
 } // namespace
+
+// The pigeonhole principle for pigeons pigeons and one hole fewer: no
+// model, and beyond CaDiCaL's reach for 13 pigeons (its resolution proofs
+// are exponential), so only the stop flag ends the solve.
+static void add_pigeonhole(sat::SatSolver &sat, int pigeons) {
+  const int holes = pigeons - 1;
+  std::vector<std::vector<sat::Lit>> in(pigeons, std::vector<sat::Lit>(holes));
+  for (auto &row : in)
+    for (sat::Lit &l : row) l = sat.new_var();
+  for (const auto &row : in) sat.add_clause(row);
+  for (int h = 0; h < holes; ++h)
+    for (int p = 0; p < pigeons; ++p)
+      for (int q = p + 1; q < pigeons; ++q) sat.add_clause({-in[p][h], -in[q][h]});
+}
+
+TEST(SatSolver, TheStopFlagEndsASolve) {
+  std::atomic<int> stop{0};
+  sat::SatSolver small({}, &stop);
+  add_pigeonhole(small, 4); // answered while the flag is down
+  EXPECT_FALSE(small.solve());
+  stop = 15;
+  sat::SatSolver hard({}, &stop);
+  add_pigeonhole(hard, 13);
+  EXPECT_THROW(hard.solve(), sat::Stopped);
+}
+
+// One watch serves the stop flag and the deadline: setting or lifting a
+// deadline never drops the flag, and each limit throws its own error.
+TEST(SatSolver, StopFlagAndDeadlineEndASolveEachWithItsOwnError) {
+  using Clock = std::chrono::steady_clock;
+  enum class Ends { kAnswer, kStopped, kInterrupted };
+  struct Case {
+    int flag;
+    sat::Deadline deadline;
+    int pigeons;
+    Ends ends;
+  };
+  const Clock::time_point now = Clock::now();
+  const Case cases[] = {
+      {15, std::nullopt, 13, Ends::kStopped},
+      {15, now + std::chrono::hours(1), 13, Ends::kStopped},
+      {15, now - std::chrono::seconds(1), 13, Ends::kStopped},
+      {0, now - std::chrono::seconds(1), 13, Ends::kInterrupted},
+      {0, now - std::chrono::seconds(1), 4, Ends::kInterrupted},
+      {0, now + std::chrono::hours(1), 4, Ends::kAnswer},
+      {0, std::nullopt, 4, Ends::kAnswer},
+  };
+  for (const Case &c : cases) {
+    std::atomic<int> stop{0};
+    sat::SatSolver sat({}, &stop);
+    add_pigeonhole(sat, c.pigeons);
+    sat.set_deadline(now + std::chrono::hours(2)); // replaced below: the flag must stay watched
+    sat.set_deadline(c.deadline);
+    stop = c.flag;
+    Ends ends = Ends::kAnswer;
+    try {
+      EXPECT_FALSE(sat.solve());
+    } catch (const sat::Stopped &) {
+      ends = Ends::kStopped;
+    } catch (const sat::Interrupted &) {
+      ends = Ends::kInterrupted;
+    }
+    EXPECT_EQ(ends, c.ends) << "flag " << c.flag << ", " << c.pigeons << " pigeons";
+  }
+}

@@ -204,7 +204,7 @@ class Failures(BatchCase):
         (T21, {}, [], T21 + ",21,0,failed: graph has 21 vertices; alterword and orientcheck "
                             "accept at most 20,,,\n"),
         ("Bx", {}, [], "Bx,3,,failed: graph6 padding bits are not zero,,,\n"),
-        (":Bw", {}, [], ":Bw,,,failed: sparse6 is not supported (only graph6),,,\n"),
+        (";Bw", {}, [], ";Bw,,,failed: incremental sparse6 (';') is not supported,,,\n"),
         # The census's rows for these lines, without the witness column.
         ("\x0b", {}, [], "\\x0b,,,failed: invalid character '\\x0b' in graph6 string,,,\n"),
         ("A" * 70000, {}, [], "A" * 64 + "...,,,failed: line longer than 65536 bytes,,,\n"),

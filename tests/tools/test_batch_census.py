@@ -203,6 +203,8 @@ class Summary(CensusCase):
                                       "  failures: 1",
                                       "  parts: 3 of 3 finished, 0 taken from the journal"])
         self.assertRegex(lines[-1], r"^  wall time: \d+\.\d\d s, 8 graphs run, \d+\.\d\d graphs/s$")
+        quiet = self.batch("-q", "--chunk", "3", stdin="".join(g + "\n" for g in rows))
+        self.assertEqual((quiet.returncode, quiet.stdout, quiet.stderr), (1, p.stdout, ""))
 
 
 class Resume(CensusCase):

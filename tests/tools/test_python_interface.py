@@ -152,7 +152,7 @@ class GraphErrors(unittest.TestCase):
         ("Bx", "graph 2 ('Bx'): graph6 padding bits are not zero"),
         ("Bww", "graph 2 ('Bww'): graph6 string for 3 vertices must have 1 bytes after the "
                 "size, not 2"),
-        (":Bw", "graph 2 (':Bw'): sparse6 is not supported (only graph6)"),
+        (";Bw", "graph 2 (';Bw'): incremental sparse6 (';') is not supported"),
         (T257, "graph 2 ('%s...'): graph has 257 vertices; wordrep-census accepts at most 256"
                % T257[:40]),
         ((257, [(1, 257)]), "graph 2 ((257, [(1, 257)])): graph has 257 vertices; wordrep-census "

@@ -286,7 +286,7 @@ class Module(unittest.TestCase):
         self.assertEqual(objects(out), [json_of_row(r) for r in rows])
 
     def test_lines_that_are_no_graphs_get_the_census_s_failure_rows(self):
-        lines = ["Bx", "~", "Bww", ":Bw", "A_", "~?C@" + "?" * 5483, "&B_"]  # 257 vertices
+        lines = ["Bx", "~", "Bww", ";Bw", "A_", "~?C@" + "?" * 5483, "&B_"]  # 257 vertices
         want = [json_of_row(r) for r in csv.DictReader(io.StringIO(census_csv(lines)))]
         status, out, err = run_module(lines, env=self.ENV)
         self.assertEqual((status, objects(out)), (1, want))

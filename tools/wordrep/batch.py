@@ -328,7 +328,8 @@ def run(args, source, runner, prog, warn):
     if batch.feed_error is not None:
         raise batch.feed_error
     counts = store.counts(runner.shortcut_length)
-    summary(prog, counts, store, progress, source, runner, time.monotonic() - t0)
+    if getattr(args, "summary", True):
+        summary(prog, counts, store, progress, source, runner, time.monotonic() - t0)
     return outcome(batch, counts, store, source, journal, complete, warn)
 
 

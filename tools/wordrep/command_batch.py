@@ -3,9 +3,9 @@
 By default the work goes to wordrep-census, split into parts that run
 through GNU parallel on all cores and on the machines of an
 --sshloginfile: with --geng "ARGS" the family nauty-geng generates, split
-by nauty-geng's own res/mod into --parts parts; otherwise graph6 lines (one
-per line, e.g. from nauty-geng) from FILE or standard input, in parts of
---chunk lines.  The CSV has the header
+by nauty-geng's own res/mod into --parts parts; otherwise graph6 or sparse6
+lines (one per line, e.g. from nauty-geng; a sparse6 graph's row names it
+in graph6) from FILE or standard input, in parts of --chunk lines.  The CSV has the header
 
   graph6,vertices,edges,semi_transitive,representation_number,word,orientation,witness
 
@@ -26,7 +26,7 @@ answers for K-semi-transitive orientations: semi_transitive_K for
 semi_transitive, no representation number or word, and its summary
 counts the graphs that are not K-semi-transitive), and
 --orientation-format digraph6 has the census write each orientation as
-one digraph6 string.  A summary goes to standard error.
+one digraph6 string.  A summary goes to standard error (-q leaves it out).
 
 -o - writes to standard output, as without -o.  With -o FILE every
 finished part is recorded in a journal (FILE.journal
@@ -96,6 +96,8 @@ def parser():
     ap.add_argument("--progress", dest="progress", action="store_true", default=None,
                     help="show a progress bar (default: when standard error is a terminal)")
     ap.add_argument("--no-progress", dest="progress", action="store_false")
+    ap.add_argument("-q", "--no-summary", dest="summary", action="store_false",
+                    help="no summary of the counts on standard error (messages stay)")
     c = ap.add_argument_group("the census (default)")
     c.add_argument("--geng", metavar="ARGS",
                    help="the family nauty-geng generates with these arguments, e.g. \"-c 10\"")

@@ -60,18 +60,26 @@ def normalise(n, edges):
 # ---------------------------------------------------------------- graph6
 
 GRAPH6_HEADER = ">>graph6<<"
+SPARSE6_HEADER = ">>sparse6<<"
 
 
 GRAPH6_BLANKS = " \t\r\n"   # what surrounds a graph6 line; \v and \f are not blanks
 
 
 def graph6_text(line):
-    """A graph6 line (str or bytes) without the blanks around it (GRAPH6_BLANKS)
-    and a leading ">>graph6<<", the rule of wordrep-census; empty for a line
-    with no graph."""
+    """A graph6 or sparse6 line (str or bytes) without the blanks around it
+    (GRAPH6_BLANKS) and a leading ">>graph6<<" or ">>sparse6<<", the rule of
+    wordrep-census; empty for a line with no graph.
+
+    >>> graph6_text(" >>sparse6<<:Bw ")
+    ':Bw'
+    """
     s = line.strip(GRAPH6_BLANKS.encode() if isinstance(line, bytes) else GRAPH6_BLANKS)
-    header = GRAPH6_HEADER.encode() if isinstance(s, bytes) else GRAPH6_HEADER
-    return s[len(header):] if s.startswith(header) else s
+    for header in (GRAPH6_HEADER, SPARSE6_HEADER):
+        header = header.encode() if isinstance(s, bytes) else header
+        if s.startswith(header):
+            s = s[len(header):]
+    return s
 
 
 def quoted(c):
@@ -99,20 +107,30 @@ def size_code(s, truncated):
 
 
 def graph6_order(line):
-    """(number of vertices announced by a graph6 string, length of its size code)."""
+    """(number of vertices announced by a graph6 or sparse6 string, length
+    of its size code, with sparse6's ":" in front).
+
+    >>> graph6_order("Bw"), graph6_order(":Bw")
+    ((3, 1), (3, 2))
+    """
     s = graph6_text(line)
     if isinstance(s, bytes):
         s = s.decode("latin-1")
     if not s:
         raise GraphError("empty graph6 string")
-    if s[0] in ":;":
-        raise GraphError("sparse6 is not supported (only graph6)")
+    if s[0] == ";":
+        raise GraphError("incremental sparse6 (';') is not supported")
     if s[0] == "&":
-        raise GraphError("digraph6 is not supported (only graph6)")
-    for c in s:
+        raise GraphError("digraph6 is not supported (only graph6 and sparse6)")
+    sparse = s[0] == ":"
+    name = "sparse6" if sparse else "graph6"
+    for c in s[sparse:]:
         if not 63 <= ord(c) <= 126:
-            raise GraphError("invalid character %s in graph6 string" % quoted(c))
-    return size_code(s, "truncated graph6 header")
+            raise GraphError("invalid character %s in %s string" % (quoted(c), name))
+    if len(s) == sparse:
+        raise GraphError("truncated sparse6 header")
+    n, length = size_code(s[sparse:], "truncated %s header" % name)
+    return n, length + sparse
 
 
 MAX_ORDER = 68719476735   # the largest size the six-byte size code holds
@@ -158,6 +176,8 @@ def from_graph6(line, max_vertices=MAX_VERTICES, null=False):
         check_order(n, max_vertices)
     if n < 1 and not null:
         raise GraphError("graph has no vertices")
+    if s[0] == ":":
+        return from_sparse6_body(n, s[start:])
     nbits = n * (n - 1) // 2
     nbytes = (nbits + 5) // 6
     body = s[start:]
@@ -178,6 +198,37 @@ def from_graph6(line, max_vertices=MAX_VERTICES, null=False):
             if bits[k]:
                 edges.append((i + 1, j + 1))
             k += 1
+    return normalise(n, edges)
+
+
+def from_sparse6_body(n, body):
+    """(n, edges) with vertices 1..n of the body of a sparse6 string (what
+    follows ":" and the size): units of one bit b and k bits x, k the bits
+    of n - 1; b moves the current vertex v on by one, x > v makes x current,
+    else x v is an edge while v < n.  A loop or an edge given twice is
+    refused (the census answers simple graphs).
+
+    >>> from_sparse6_body(3, "c")        # ":Bc", nauty-copyg -s of "Bo"
+    (3, [(1, 2), (1, 3)])
+    """
+    k = (n - 1).bit_length()
+    bits = [(ord(c) - 63) >> s & 1 for c in body for s in range(5, -1, -1)]
+    v, pos, edges, seen = 0, 0, [], set()
+    while pos + 1 + k <= len(bits):
+        v += bits[pos]
+        x = 0
+        for b in bits[pos + 1:pos + 1 + k]:
+            x = x << 1 | b
+        pos += 1 + k
+        if x > v:
+            v = x
+        elif v < n:
+            if x == v:
+                raise GraphError("sparse6 string has a loop at vertex %d" % (v + 1))
+            if (x, v) in seen:
+                raise GraphError("sparse6 string gives the edge %d-%d twice" % (x + 1, v + 1))
+            seen.add((x, v))
+            edges.append((x + 1, v + 1))
     return normalise(n, edges)
 
 
