@@ -51,20 +51,54 @@ void Census::report(int k, const NumberBounds &bounds) const {
   if (settings_.progress) settings_.progress(Progress{k, bounds});
 }
 
+// With a time limit, on sparse graphs of many letters, words along one
+// orientation (WordEngine::find_oriented) give an upper bound before the
+// exact search: from K = lower + 2 down while words are found, up while none
+// is, within half the time left.  The word of the least K found (checked), or
+// none; bounds.upper is set to that K.
+std::optional<std::vector<int>> Census::upper_first(const Graph &g, NumberBounds &bounds,
+                                                    int bound) {
+  using Clock = std::chrono::steady_clock;
+  const sat::Deadline deadline = words_.deadline();
+  const bool sparse = 2 * g.edges() <= WordEngine::kOrientedMaxDegree * g.n;
+  if (!deadline || !settings_.speedups || !sparse ||
+      g.n * (bounds.lower + 1) < kUpperFirstMinLetters)
+    return std::nullopt;
+  const Clock::time_point until = Clock::now() + (*deadline - Clock::now()) / 2;
+  std::optional<std::vector<int>> best;
+  for (int k = std::min(bound, bounds.lower + 2); k >= bounds.lower && k <= bound;) {
+    if (Clock::now() >= until) break;
+    report(k, bounds);
+    std::optional<std::vector<int>> word = words_.find_oriented(k, until);
+    if (!word) {
+      if (best) break;
+      ++k;
+      continue;
+    }
+    std::string error = check_word(g, k, *word);
+    if (!error.empty()) throw Error("word check: " + error);
+    bounds.upper = k;
+    best = std::move(word);
+    --k;
+  }
+  return best;
+}
+
 // The representation number of a word-representable graph with a word.  A
 // complete graph (the null graph included) has number 1, the word of one copy
 // of each vertex (the published counts count it so).  Otherwise K
 // runs up from 2 or, when there is no 2-uniform word, from the published lower
 // bound of lower_bound.h: no K below it has a word, so the first K with one is
 // the number, without proving each K below the bound word-free again.  When
-// the time limit ends a search, the bounds so far are the answer, without a word.
+// the time limit ends a search, the bounds so far are the answer, with the
+// word of the upper one when upper_first() found one.
 std::pair<NumberBounds, std::optional<std::vector<int>>>
 Census::represent(const Graph &g, Orientation &orientation) {
   // A graph too large for the shared word instances gets instances of its
   // own, which may be large: the orientation instances of other orders go.
   if (g.n > WordEngine::kSharedMaxVertices) engines_.keep_only(g.n);
   NumberBounds bounds;
-  std::optional<std::vector<int>> word;
+  std::optional<std::vector<int>> word, upper_word;
   int k = 1;
   if (g.complete()) {
     word.emplace(g.n);
@@ -78,14 +112,24 @@ Census::represent(const Graph &g, Orientation &orientation) {
       if (!word) {
         const int bound = word_bound(g);
         bounds = bounds_from(g, 3, "searched", settings_);
-        for (k = bounds.lower; k <= bound; bounds = {++k, std::nullopt, "searched"}) {
+        upper_word = upper_first(g, bounds, bound);
+        const int last = bounds.upper ? *bounds.upper - 1 : bound;
+        for (k = bounds.lower; k <= last; bounds.lower = ++k, bounds.reason = "searched") {
           report(k, bounds);
           if ((word = words_.find(k))) break;
         }
-        if (!word) throw Error("no representing word with K up to " + std::to_string(bound));
+        if (!word && !upper_word)
+          throw Error("no representing word with K up to " + std::to_string(bound));
+        if (!word) word = std::move(upper_word), k = *bounds.upper; // no K below it has a word
       }
-    } catch (const sat::Interrupted &) { // the time limit: what is proved so far
-      return {k == 2 ? bounds_from(g, 2, bounds.reason, settings_) : bounds, std::nullopt};
+    } catch (const std::exception &e) {
+      // The time limit, or (with one) a K beyond the search's limits: what is
+      // proved so far.
+      const bool limit = dynamic_cast<const sat::Interrupted *>(&e) ||
+                         (words_.deadline() && dynamic_cast<const OverLimits *>(&e));
+      if (!limit) throw;
+      if (k == 2) return {bounds_from(g, 2, bounds.reason, settings_), std::nullopt};
+      return {bounds, std::move(upper_word)};
     }
   }
   std::string error = check_word(g, k, *word);
@@ -113,6 +157,7 @@ Census::Orientation Census::orient(const Graph &g) {
       out.word2 = words_.find(2);
       out.word2_sought = true;
     } catch (const sat::Interrupted &) { // the orientation search answers; the words get bounds
+    } catch (const OverLimits &) {       // the same: the word step reports it
     }
   }
   std::vector<Arc> arcs;

@@ -77,6 +77,10 @@ private:
   // number (exact without a time limit) and the word of the upper one, if any.
   std::pair<NumberBounds, std::optional<std::vector<int>>> represent(const Graph &g,
                                                                      Orientation &orientation);
+  // A quick upper bound and its word, before the exact search (see census.cpp).
+  std::optional<std::vector<int>> upper_first(const Graph &g, NumberBounds &bounds, int bound);
+  // The fewest letters (n * K) on which upper_first() searches.
+  static constexpr int kUpperFirstMinLetters = 100;
   // When the word search of a graph that starts now must stop (none without a time limit).
   sat::Deadline deadline() const;
   // Tells the progress callback, if any, that the word step tries k.

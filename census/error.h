@@ -23,4 +23,11 @@ private:
   int status_;
 };
 
+// A search larger than the census's limits (letters, clauses, rounds): it
+// proved nothing either way about the graph.
+class OverLimits : public Error {
+public:
+  explicit OverLimits(const std::string &message) : Error(message) {}
+};
+
 } // namespace census

@@ -18,10 +18,17 @@ namespace {
 // bytes per such clause, learned clauses and its garbage collection
 // included).  Before such a search the census frees the orientation
 // instances of other orders, so that the process stays under 200 MiB.  When
-// all transitivity clauses fit in kMaxClauses they are given at once; else
-// only those that some model violates, up to kMaxClauses clauses in all.
-constexpr int kMaxCopies = 640;
-constexpr int64_t kMaxClauses = 1120000;
+// all transitivity clauses fit in the clause bound they are given at once;
+// else only those that some model violates, up to that bound in all.  Graphs
+// of more than 64 vertices (never part of the families this bound is for)
+// may take up to about 900 MiB in one search.
+struct Budget {
+  int copies;
+  int64_t clauses;
+};
+constexpr int kLargeGraph = 65; // vertices from which a graph has the large budget
+constexpr Budget kBudget{640, 1120000};
+constexpr Budget kLargeBudget{1024, 5000000};
 constexpr int kMaxRounds = 500; // solves of the lazy form
 
 // The order of the word's positions as one Boolean per pair of copies:
@@ -52,22 +59,24 @@ private:
   sat::SatSolver sat_;
   std::vector<Lit> before_;
   const std::vector<Arc> *arcs_;
-  bool over_budget_ = false; // the lazy order reached kMaxClauses
+  Budget budget_;
+  bool over_budget_ = false; // the lazy order reached budget_.clauses
 };
 
 WordOrder::WordOrder(const Graph &g, int k, const LetterOrder &order, const sat::Limits &limits,
                      const std::vector<Arc> *arcs)
-    : g_(g), k_(k), size_(g.n * k), order_(order), sat_({}, limits.stop), arcs_(arcs) {
+    : g_(g), k_(k), size_(g.n * k), order_(order), sat_({}, limits.stop), arcs_(arcs),
+      budget_(g.n >= kLargeGraph ? kLargeBudget : kBudget) {
   sat_.set_deadline(limits.deadline);
-  if (size_ > kMaxCopies)
-    throw Error(too_large("has more than " + std::to_string(kMaxCopies) + " letters"));
+  if (size_ > budget_.copies)
+    throw OverLimits(too_large("has more than " + std::to_string(budget_.copies) + " letters"));
   before_.assign(static_cast<size_t>(size_) * size_, 0);
   sat_.reserve(size_ * size_ / 2 + 2);
   order_pairs();
   order_first_copies();
   if (arcs_) order_implied_copies();
   const int64_t triples = int64_t(size_) * (size_ - 1) * (size_ - 2) / 6;
-  if (2 * triples <= kMaxClauses) add_transitivity(sat_, before_, size_);
+  if (2 * triples <= budget_.clauses) add_transitivity(sat_, before_, size_);
   for (int a = 0; a < g.n; ++a)
     for (int b = a + 1; b < g.n; ++b)
       if (!g.adjacent(a, b)) add_not_alternating(sat_, before_, size_, k_, a, b);
@@ -153,10 +162,11 @@ bool WordOrder::transitive_model() {
           Lit l = at(x, y), m = at(y, z), r = at(x, z);
           sat_.add_clause(xy ? std::initializer_list<Lit>{-l, -m, r}
                              : std::initializer_list<Lit>{l, m, -r});
-          if (sat_.num_clauses() > static_cast<size_t>(kMaxClauses)) {
+          if (sat_.num_clauses() > static_cast<size_t>(budget_.clauses)) {
             over_budget_ = true;
             if (arcs_) return false;
-            throw Error(too_large("needs more than " + std::to_string(kMaxClauses) + " clauses"));
+            throw OverLimits(
+                too_large("needs more than " + std::to_string(budget_.clauses) + " clauses"));
           }
         }
       }
@@ -169,9 +179,9 @@ std::optional<std::vector<int>> WordOrder::solve() {
     if (transitive_model()) break;
     if (over_budget_ || (arcs_ && round == kMaxRounds)) return std::nullopt; // nothing proved
     if (round == kMaxRounds)
-      throw Error("no order of the " + std::to_string(size_) + " letters of a " +
-                  std::to_string(k_) + "-uniform word after " + std::to_string(kMaxRounds) +
-                  " rounds");
+      throw OverLimits("no order of the " + std::to_string(size_) + " letters of a " +
+                       std::to_string(k_) + "-uniform word after " + std::to_string(kMaxRounds) +
+                       " rounds");
   }
   return word_of_model(sat_, before_, size_, k_);
 }

@@ -1,5 +1,6 @@
 #include "census/word_family.h"
 
+#include "census/error.h"
 #include "census/orientation.h"
 #include "census/word.h"
 
@@ -128,6 +129,19 @@ std::optional<std::vector<int>> WordEngine::find(int k) {
   std::unique_ptr<Shared> &instance = shared_[k];
   if (!instance) instance = std::make_unique<Shared>(g.n, k, settings_.stop);
   return instance->solve(g, deadline_);
+}
+
+std::optional<std::vector<int>>
+WordEngine::find_oriented(int k, std::chrono::steady_clock::time_point until) {
+  if (arcs().empty()) return std::nullopt;
+  if (deadline_) until = std::min(until, *deadline_);
+  try {
+    return find_oriented_word(*graph_, k, arcs(), {settings_.stop, until});
+  } catch (const sat::Interrupted &) {
+    return std::nullopt;
+  } catch (const OverLimits &) {
+    return std::nullopt;
+  }
 }
 
 } // namespace census

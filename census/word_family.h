@@ -14,6 +14,7 @@
 #include "sat/sat.h"
 
 #include <atomic>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
@@ -38,6 +39,14 @@ public:
   void begin(const Graph &g, sat::Deadline deadline = {});
   // A K-uniform word representing the graph (as find_word), or none.
   std::optional<std::vector<int>> find(int k);
+  // A K-uniform word along one semi-transitive orientation of the graph
+  // (find_oriented_word), sought until `until` at most (never past the
+  // graph's deadline); none when there is none along it, or time ran out
+  // first.  A quick upper bound on large sparse graphs; it proves nothing
+  // when it finds none.
+  std::optional<std::vector<int>> find_oriented(int k, std::chrono::steady_clock::time_point until);
+  // The graph's deadline, as given to begin().
+  sat::Deadline deadline() const { return deadline_; }
 
   // The largest graphs and words (n * K letters) that go to a shared instance.
   static constexpr int kSharedMaxVertices = 12;

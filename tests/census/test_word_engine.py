@@ -203,6 +203,37 @@ class Symmetry(unittest.TestCase):
                           "1120000 clauses"])
 
 
+    def test_beyond_the_search_limits_a_time_limit_gives_bounds(self):
+        # The crown H(16,16) (number 8: 8 copies of 32 letters fit) beside
+        # 100 isolated vertices: from 65 vertices the larger budget (1024
+        # letters) holds, and K starts at 8, the induced crown's published
+        # number, so the search is beyond the budget from its first K.  The
+        # crown H(32,32) beside 1 vertex is the same on the smaller budget's
+        # border.  Without a time limit a failure row, as ever; with one, the
+        # bounds proved (never a failure, never an upper bound without a word).
+        big = crown(16)
+        big.add_nodes_from(range(100, 200))
+        over = crown(32)
+        over.add_node(99)
+        cases = [
+            (big, [], "failed: a 8-uniform word on 132 vertices has more than 1024 letters"),
+            (big, ["--time-limit", "60"], ("8", "", "induced crown H(16,16): 8")),
+            (over, [], "failed: a 16-uniform word on 65 vertices has more than 1024 letters"),
+            (over, ["--time-limit", "60"], ("16", "", "induced crown H(32,32): 16")),
+        ]
+        for g, args, want in cases:
+            with self.subTest(n=g.number_of_nodes(), args=args):
+                status, rows, _, err = census([graph6(g)], "--no-summary", *args)
+                row = rows[0]
+                self.assertEqual(row["semi_transitive"], "yes", err)
+                if isinstance(want, str):
+                    self.assertEqual((status, row["representation_number"]), (1, want))
+                else:
+                    self.assertEqual(status, 0, err)
+                    got = (row["number_lower"], row["number_upper"], row["number_reason"])
+                    self.assertEqual((got, row["word"]), (want, ""))
+
+
 # A line of --progress: the graph, the K tried, the lower bound and its reason.
 PROGRESS = re.compile(r"wordrep-census: graph ([0-9]+) \((.*)\): trying K = ([0-9]+), "
                       r"number >= ([0-9]+) \((.*)\)")
