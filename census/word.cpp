@@ -126,11 +126,13 @@ void WordOrder::order_implied_copies() {
   std::vector<std::vector<bool>> reach(size_, std::vector<bool>(size_));
   for (int x = 0; x < size_; ++x)
     for (int y = 0; y < size_; ++y) reach[x][y] = at(x, y) == yes;
-  for (int z = 0; z < size_; ++z) // Floyd-Warshall on the "comes before" relation
+  for (int z = 0; z < size_; ++z) { // Floyd-Warshall on the "comes before" relation
+    if (z % 64 == 0) sat_.check_limits();
     for (int x = 0; x < size_; ++x)
       if (reach[x][z])
         for (int y = 0; y < size_; ++y)
           if (reach[z][y]) reach[x][y] = true;
+  }
   for (int x = 0; x < size_; ++x)
     for (int y = 0; y < size_; ++y) {
       if (!reach[x][y] || at(x, y) == yes) continue;
@@ -153,7 +155,8 @@ bool WordOrder::transitive_model() {
   for (int x = 0; x < size_; ++x)
     for (int y = x + 1; y < size_; ++y) value[x * size_ + y] = sat_.value(at(x, y));
   bool order = true;
-  for (int x = 0; x < size_; ++x)
+  for (int x = 0; x < size_; ++x) {
+    if (x % 16 == 0) sat_.check_limits(); // a large instance: the deadline holds here too
     for (int y = x + 1; y < size_; ++y)
       for (int z = y + 1; z < size_; ++z) {
         char xy = value[x * size_ + y], yz = value[y * size_ + z], xz = value[x * size_ + z];
@@ -170,6 +173,7 @@ bool WordOrder::transitive_model() {
           }
         }
       }
+  }
   return order;
 }
 

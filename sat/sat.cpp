@@ -72,6 +72,11 @@ void SatSolver::add_clause(const Lit *lits, size_t n) {
   ++num_clauses_;
 }
 
+void SatSolver::check_limits() const {
+  if (watch_ && watch_->stopped()) throw Stopped();
+  if (watch_ && watch_->late()) throw Interrupted();
+}
+
 bool SatSolver::solve(const std::vector<Lit> &assumptions) {
   assumptions_failed_ = false;
   failed_.clear();
@@ -86,8 +91,7 @@ bool SatSolver::solve(const std::vector<Lit> &assumptions) {
     }
     if (f == 0) used.push_back(a); // assumptions fixed true are left out
   }
-  if (watch_ && watch_->stopped()) throw Stopped();
-  if (watch_ && watch_->late()) throw Interrupted();
+  check_limits();
   for (Lit a : used) engine_->assume(a);
   const int status = engine_->solve();
   if (status != 10 && status != 20) { // only the watch stops the engine

@@ -74,6 +74,9 @@ public:
   // satisfiable.  Throws Stopped when the stop flag is raised, Interrupted
   // when the deadline passes.
   bool solve(const std::vector<Lit> &assumptions = {});
+  // Throws as solve() would when the stop flag is raised or the deadline has
+  // passed: for long work outside the engine, such as building an instance.
+  void check_limits() const;
   // After an unsatisfiable solve under assumptions: whether any assumption was
   // needed for the refutation (false: unsatisfiable without them too).
   bool assumptions_failed() const { return assumptions_failed_; }

@@ -238,7 +238,8 @@ class Symmetry(unittest.TestCase):
 PROGRESS = re.compile(r"wordrep-census: graph ([0-9]+) \((.*)\): trying K = ([0-9]+), "
                       r"number >= ([0-9]+) \((.*)\)")
 # The reasons of a lower bound: the two words, or an induced crown and its number.
-REASON = re.compile(r"least|searched|induced crown H\(([0-9]+),\1\)( with an apex)?: ([0-9]+)")
+REASON = re.compile(r"least|searched|induced crown H\(([0-9]+),\1\)( with an apex)?: ([0-9]+)"
+                    r"|induced subgraph [0-9 ]+: (3)")
 
 
 @unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
@@ -262,8 +263,8 @@ class Bounds(unittest.TestCase):
         lower = int(row["number_lower"])
         reason = REASON.fullmatch(row["number_reason"])
         self.assertTrue(reason, row["number_reason"])
-        if reason.group(3):
-            self.assertEqual(int(reason.group(3)), lower)
+        if reason.group(3) or reason.group(4):
+            self.assertEqual(int(reason.group(3) or reason.group(4)), lower)
         self.assertLessEqual(lower, number or at_most, row["graph6"])
         if not row["number_upper"]:
             self.assertEqual((row["word"], row["representation_number"]), ("", ""))
@@ -291,6 +292,35 @@ class Bounds(unittest.TestCase):
                                    % (k, k, (k + 1) // 2)) for k in range(5, 11)]
                                  + [(str(k), "induced crown H(%d,%d) with an apex: %d"
                                      % (k, k, k)) for k in range(4, 9)])
+
+    def test_a_small_induced_subgraph_bounds_a_large_graph(self):
+        # Large graphs whose 2-uniform search is beyond the census's limits
+        # or slow: the vertices near one vertex without a 2-uniform word give
+        # 3 at once.  Each named subgraph is answered again on its own by the
+        # search alone: its number must be at least 3.
+        graphs = [nx.grid_2d_graph(16, 16), nx.grid_2d_graph(10, 10, periodic=True),
+                  nx.hypercube_graph(6)]
+        lines = [graph6(g) for g in graphs]
+        status, rows, _, err = census(lines, "--no-summary", "--time-limit", "1e-9")
+        self.assertEqual(status, 0, err)
+        subgraphs = []
+        for row in rows:
+            with self.subTest(graph6=row["graph6"][:20]):
+                reason = re.fullmatch(r"induced subgraph ([0-9 ]+): 3", row["number_reason"])
+                self.assertTrue(reason, row["number_reason"])
+                self.assertEqual(row["number_lower"], "3")
+                n, edges = from_graph6(row["graph6"], max_vertices=256)
+                keep = [int(v) for v in reason.group(1).split()]
+                self.assertLessEqual(len(keep), 24)
+                k, sub_edges = induced(n, edges, keep)
+                h = nx.Graph()
+                h.add_nodes_from(range(k))
+                h.add_edges_from((a - 1, b - 1) for a, b in sub_edges)
+                subgraphs.append(h)
+        alone = answers([graph6(h) for h in subgraphs], "--engine", "fresh", "--no-lower-bounds")
+        for (verdict, k), h in zip(alone, subgraphs):
+            self.assertEqual(verdict, "yes")
+            self.assertGreaterEqual(int(k), 3, h.edges)
 
     @staticmethod
     def on_terminal(line, args):
