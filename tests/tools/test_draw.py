@@ -158,6 +158,16 @@ class WithCensus(Drawings):
             with self.subTest(graph6=row["graph6"]):
                 self.check(os.path.join(self.dir, "out", "%d.svg" % k), row)
 
+    def test_the_null_graph_is_drawn_as_the_census_answers_it(self):
+        # Word-representable by the empty word: a drawing with no vertex and
+        # the census's caption, as for any graph given with -g.
+        out = os.path.join(self.dir, "null.svg")
+        p = run([DRAW, "-g", "?", "-o", out], env=self.env)
+        self.assertEqual((p.returncode, p.stderr), (0, ""))
+        vertices, edges, caption = read_svg(out)
+        self.assertEqual((vertices, edges), ({}, {}))
+        self.assertEqual(caption, ["semi-transitive; representation number 1", "word:"])
+
     def test_no_edge_reads_as_passing_through_a_vertex(self):
         # Drawn with straight lines, 6-7 passed through 8 and 5-8 through 7.
         out = os.path.join(self.dir, "g.svg")

@@ -150,7 +150,7 @@ def one(args):
         raise Failure("take the answer from --csv or from the programs' output, not both")
     check_not_input(args.output, [args.file, args.csv, args.alterword, args.orientcheck])
     if args.graph6 is not None:
-        n, edges = from_graph6(args.graph6, CENSUS_MAX_VERTICES)
+        n, edges = from_graph6(args.graph6, CENSUS_MAX_VERTICES, null=True)
     else:
         n, edges = read_graph(args.file)
     if args.alterword or args.orientcheck:
