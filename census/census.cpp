@@ -1,9 +1,9 @@
 #include "census/census.h"
 
-#include "census/ball_bound.h"
 #include "census/checks.h"
 #include "census/error.h"
 #include "census/graph6.h"
+#include "census/local_bound.h"
 #include "census/lower_bound.h"
 #include "census/obstruction.h"
 #include "census/orientation.h"
@@ -108,19 +108,19 @@ Census::represent(const Graph &g, Orientation &orientation) {
   } else {
     k = 2;
     try {
-      // On large graphs a small induced subgraph without a 2-uniform word
-      // settles K = 2 at once.
+      // On large graphs small induced subgraphs without a 2- or 3-uniform
+      // word settle those K at once.
       LowerBound near;
-      if (!orientation.word2_sought && g.n >= kBallMinVertices && settings_.speedups &&
+      if (!orientation.word2_sought && g.n >= kLocalMinVertices && settings_.speedups &&
           settings_.lower_bounds)
-        near =
-            ball_lower_bound(g, kBallTries, {settings_.stop, std::nullopt}); // cheap: no deadline
+        near = local_lower_bound(g, kLocalTries, {settings_.stop, std::nullopt}); // no deadline
       report(k, bounds);
       if (near.k < 3)
         word = orientation.word2_sought ? std::move(orientation.word2) : words_.find(2);
       if (!word) {
         const int bound = word_bound(g);
-        bounds = bounds_from(g, 3, near.k == 3 ? near.reason : "searched", settings_);
+        bounds = near.k >= 3 ? bounds_from(g, near.k, near.reason, settings_)
+                             : bounds_from(g, 3, "searched", settings_);
         upper_word = upper_first(g, bounds, bound);
         const int last = bounds.upper ? *bounds.upper - 1 : bound;
         for (k = bounds.lower; k <= last; bounds.lower = ++k, bounds.reason = "searched") {

@@ -79,10 +79,10 @@ private:
                                                                      Orientation &orientation);
   // A quick upper bound and its word, before the exact search (see census.cpp).
   std::optional<std::vector<int>> upper_first(const Graph &g, NumberBounds &bounds, int bound);
-  // The fewest vertices on which balls (ball_bound.h) are searched before
-  // K = 2, and around how many vertices at most.
-  static constexpr int kBallMinVertices = 40;
-  static constexpr int kBallTries = 32;
+  // The fewest vertices on which small subgraphs (local_bound.h) are
+  // searched before K = 2, and around how many vertices at most.
+  static constexpr int kLocalMinVertices = 40;
+  static constexpr int kLocalTries = 32;
   // The fewest letters (n * K) on which upper_first() searches.
   static constexpr int kUpperFirstMinLetters = 100;
   // When the word search of a graph that starts now must stop (none without a time limit).

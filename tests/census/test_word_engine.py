@@ -239,7 +239,7 @@ PROGRESS = re.compile(r"wordrep-census: graph ([0-9]+) \((.*)\): trying K = ([0-
                       r"number >= ([0-9]+) \((.*)\)")
 # The reasons of a lower bound: the two words, or an induced crown and its number.
 REASON = re.compile(r"least|searched|induced crown H\(([0-9]+),\1\)( with an apex)?: ([0-9]+)"
-                    r"|induced subgraph [0-9 ]+: (3)")
+                    r"|induced subgraph [0-9 ]+: ([34])")
 
 
 @unittest.skipUnless(CENSUS, "WORDREP_CENSUS not set")
@@ -294,33 +294,37 @@ class Bounds(unittest.TestCase):
                                      % (k, k, k)) for k in range(4, 9)])
 
     def test_a_small_induced_subgraph_bounds_a_large_graph(self):
-        # Large graphs whose 2-uniform search is beyond the census's limits
-        # or slow: the vertices near one vertex without a 2-uniform word give
-        # 3 at once.  Each named subgraph is answered again on its own by the
-        # search alone: its number must be at least 3.
-        graphs = [nx.grid_2d_graph(16, 16), nx.grid_2d_graph(10, 10, periodic=True),
-                  nx.hypercube_graph(6)]
-        lines = [graph6(g) for g in graphs]
+        # Large graphs whose searches at K = 2 (or 3) are beyond the census's
+        # limits or slow: a subgraph near one vertex without a 2-uniform word
+        # gives 3 at once, one without a 3-uniform word 4 (Q6: the interval
+        # between two vertices at distance 4 is Q4).  Each named subgraph is
+        # answered again on its own by the search alone: its number must be
+        # at least the bound.
+        cases = [(nx.grid_2d_graph(16, 16), 3), (nx.grid_2d_graph(10, 10, periodic=True), 3),
+                 (nx.hypercube_graph(6), 4), (nx.hypercube_graph(7), 4),
+                 (nx.random_regular_graph(3, 256, seed=20), 3)]
+        lines = [graph6(g) for g, _ in cases]
         status, rows, _, err = census(lines, "--no-summary", "--time-limit", "1e-9")
         self.assertEqual(status, 0, err)
         subgraphs = []
-        for row in rows:
+        for row, (_, lower) in zip(rows, cases):
             with self.subTest(graph6=row["graph6"][:20]):
-                reason = re.fullmatch(r"induced subgraph ([0-9 ]+): 3", row["number_reason"])
+                reason = re.fullmatch(r"induced subgraph ([0-9 ]+): ([34])", row["number_reason"])
                 self.assertTrue(reason, row["number_reason"])
-                self.assertEqual(row["number_lower"], "3")
+                self.assertEqual((row["number_lower"], reason.group(2)), (str(lower), str(lower)))
                 n, edges = from_graph6(row["graph6"], max_vertices=256)
                 keep = [int(v) for v in reason.group(1).split()]
-                self.assertLessEqual(len(keep), 24)
+                self.assertLessEqual(len(keep), 24 if lower == 3 else 16)
                 k, sub_edges = induced(n, edges, keep)
                 h = nx.Graph()
                 h.add_nodes_from(range(k))
                 h.add_edges_from((a - 1, b - 1) for a, b in sub_edges)
-                subgraphs.append(h)
-        alone = answers([graph6(h) for h in subgraphs], "--engine", "fresh", "--no-lower-bounds")
-        for (verdict, k), h in zip(alone, subgraphs):
+                subgraphs.append((h, lower))
+        alone = answers([graph6(h) for h, _ in subgraphs], "--engine", "fresh",
+                        "--no-lower-bounds")
+        for (verdict, k), (h, lower) in zip(alone, subgraphs):
             self.assertEqual(verdict, "yes")
-            self.assertGreaterEqual(int(k), 3, h.edges)
+            self.assertGreaterEqual(int(k), lower, h.edges)
 
     @staticmethod
     def on_terminal(line, args):

@@ -72,8 +72,8 @@ class Result:
     number_reason : str or None
         Why the number is at least ``number_lower``: "searched" (no word
         with one copy less), an induced subgraph whose number is published
-        ("induced crown H(6,6): 3") or without a 2-uniform word ("induced
-        subgraph 1 2 3 17 18: 3"), or "least" (the least K there is: 1 for
+        ("induced crown H(6,6): 3") or without a 2- or 3-uniform word
+        ("induced subgraph 1 2 3 17 18: 3"), or "least" (the least K there is: 1 for
         complete graphs, else 2); None
         where older files do not say.
 
