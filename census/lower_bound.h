@@ -23,7 +23,7 @@ struct LowerBound {
 // cut off, never the bound made larger.
 LowerBound explained_lower_bound(const Graph &g);
 
-// The largest m (at most 64) of an induced crown H(m,m) among the vertices of
+// The largest m (at most 128) of an induced crown H(m,m) among the vertices of
 // within, as far as a search of budget nodes finds (0 for none).
 int largest_crown(const Graph &g, Mask within, long &budget);
 
