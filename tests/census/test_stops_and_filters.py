@@ -63,18 +63,21 @@ def unread(fd):
 
 
 class Interrupted(unittest.TestCase):
-    # (signal, where the census is when it comes): waiting on its input, or
-    # inside the SAT search of HARD.
-    CASES = [(signal.SIGTERM, "input"), (signal.SIGTERM, "search"),
-             (signal.SIGINT, "search"), (signal.SIGHUP, "search"), (signal.SIGHUP, "input")]
+    # (signal, where the census is when it comes, options): waiting on its
+    # input, or inside the SAT search of HARD; with a time limit far off, the
+    # search watches its deadline and the stop flag at once.
+    CASES = [(signal.SIGTERM, "input", []), (signal.SIGTERM, "search", []),
+             (signal.SIGINT, "search", []), (signal.SIGHUP, "search", []),
+             (signal.SIGHUP, "input", []), (signal.SIGTERM, "search", ["--time-limit", "3600"])]
 
     def test_rows_answered_are_kept(self):
         graphs = nauty("geng", "-c", "-q", "7")
         status, whole, _ = census(["-q", "--no-speedups"], graphs)
         self.assertEqual((status, whole.count(b"\n")), (0, 1 + 853))   # header, 853 graphs
-        for sig, where in self.CASES:
-            with self.subTest(signal=sig, where=where):
-                p = subprocess.Popen([CENSUS, "--no-speedups"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+        for sig, where, options in self.CASES:
+            with self.subTest(signal=sig, where=where, options=options):
+                p = subprocess.Popen([CENSUS, "--no-speedups"] + options, stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE,
                                      stderr=subprocess.PIPE, preexec_fn=default_signals)
                 p.stdin.write(graphs)
                 p.stdin.flush()
