@@ -16,9 +16,10 @@ OrientationSearch::OrientationSearch(const Graph &g, int shortcut_length,
                                      const std::atomic<int> *stop)
     : g_(g), sat_({}, stop) {
   const int n = g.n;
-  if (int64_t clauses = search_clauses(g, shortcut_length); clauses > kMaxClauses)
+  const int64_t most = g.n > 64 ? kMaxLargeClauses : kMaxClauses;
+  if (int64_t clauses = search_clauses(g, shortcut_length); clauses > most)
     throw Error("the orientation search would need about " + std::to_string(clauses) +
-                " clauses, more than " + std::to_string(kMaxClauses) +
+                " clauses, more than " + std::to_string(most) +
                 " (a smaller --shortcut-length keeps it smaller)");
   sat_.reserve(n + 3 * n * n);
   for (int v = 0; v < n; ++v) select_.push_back(sat_.new_var());

@@ -70,7 +70,10 @@ private:
 
 // The most clauses a search instance may have (about 165 MiB in the SAT
 // engine); a larger one is an Error for the graph, not a process out of memory.
+// Graphs of more than 64 vertices, which the families never reach, may have
+// kMaxLargeClauses (about 600 MiB, freed before the word step).
 constexpr int64_t kMaxClauses = 1400000;
+constexpr int64_t kMaxLargeClauses = 5000000;
 
 // About how many clauses OrientationSearch builds for g with the shortcut bound.
 int64_t search_clauses(const Graph &g, int shortcut_length);

@@ -302,6 +302,7 @@ class Bounds(unittest.TestCase):
         # at least the bound.
         cases = [(nx.grid_2d_graph(16, 16), 3), (nx.grid_2d_graph(10, 10, periodic=True), 3),
                  (nx.hypercube_graph(6), 4), (nx.hypercube_graph(7), 4),
+                 (nx.hypercube_graph(8), 4),     # its orientation search: 1.6 million clauses
                  (nx.random_regular_graph(3, 256, seed=20), 3)]
         lines = [graph6(g) for g, _ in cases]
         status, rows, _, err = census(lines, "--no-summary", "--time-limit", "1e-9")
