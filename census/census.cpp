@@ -61,8 +61,7 @@ std::optional<std::vector<int>> Census::upper_first(const Graph &g, NumberBounds
                                                     int bound) {
   using Clock = std::chrono::steady_clock;
   const sat::Deadline deadline = words_.deadline();
-  const bool sparse = 2 * g.edges() <= WordEngine::kOrientedMaxDegree * g.n;
-  if (!deadline || !settings_.speedups || !sparse ||
+  if (!deadline || !settings_.speedups || !WordEngine::sparse(g) ||
       g.n * (bounds.lower + 1) < kUpperFirstMinLetters)
     return std::nullopt;
   const Clock::time_point until = Clock::now() + (*deadline - Clock::now()) / 2;

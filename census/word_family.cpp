@@ -120,8 +120,8 @@ std::optional<std::vector<int>> WordEngine::find(int k) {
   const bool shared = settings_.speedups && !settings_.fresh && g.n >= 2 &&
                       g.n <= kSharedMaxVertices && g.n * k <= kSharedMaxLetters;
   if (!shared) {
-    const bool sparse = 2 * g.edges() <= kOrientedMaxDegree * g.n;
-    if (settings_.speedups && sparse && k >= 3 && g.n * k >= kOrientedMinLetters && !arcs().empty())
+    if (settings_.speedups && sparse(g) && k >= 3 && g.n * k >= kOrientedMinLetters &&
+        !arcs().empty())
       if (auto word = find_oriented_word(g, k, arcs(), {settings_.stop, deadline_})) return word;
     return find_word(g, k, order(), {settings_.stop, deadline_});
   }

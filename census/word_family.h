@@ -57,6 +57,8 @@ public:
   // graphs, such as crowns, that try mostly fails and costs more than it saves.)
   static constexpr int kOrientedMinLetters = 151;
   static constexpr int kOrientedMaxDegree = 8;
+  // Whether g's average degree is at most kOrientedMaxDegree.
+  static bool sparse(const Graph &g) { return 2 * g.edges() <= kOrientedMaxDegree * g.n; }
 
 private:
   class Shared;
