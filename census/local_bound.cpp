@@ -35,11 +35,12 @@ static Mask ball(const Graph &g, const std::vector<int> &from) {
 
 // The largest interval I(v, u) (the vertices on shortest v-u paths) of at
 // most kMaxLocal2 vertices; the first such u in vertex order on a tie.
-static Mask interval(const Graph &g, const std::vector<int> &from) {
+static Mask interval(const Graph &g, const std::vector<std::vector<int>> &distance, int v) {
+  const std::vector<int> &from = distance[v];
   Mask best;
   for (int u = 0; u < g.n; ++u) {
     if (from[u] < 2) continue;
-    const std::vector<int> to = distances(g, u);
+    const std::vector<int> &to = distance[u];
     Mask on;
     for (int w = 0; w < g.n; ++w)
       if (from[w] >= 0 && from[w] + to[w] == from[u]) on.add(w);
@@ -58,9 +59,10 @@ static std::string reason(const Graph &g, Mask set, int k) {
 LowerBound local_lower_bound(const Graph &g, int tries, const sat::Limits &limits) {
   std::vector<Mask> sets;
   const int step = g.n > tries ? (g.n + tries - 1) / tries : 1;
+  std::vector<std::vector<int>> distance(g.n); // between every two vertices, computed once
+  for (int v = 0; v < g.n; ++v) distance[v] = distances(g, v);
   for (int v = 0; v < g.n; v += step) {
-    const std::vector<int> from = distances(g, v);
-    for (Mask set : {ball(g, from), interval(g, from)})
+    for (Mask set : {ball(g, distance[v]), interval(g, distance, v)})
       if (popcount(set) >= 5 && std::find(sets.begin(), sets.end(), set) == sets.end())
         sets.push_back(set);
   }
